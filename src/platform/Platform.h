@@ -1,0 +1,24 @@
+// The seams the installer's logic talks to the operating system through,
+// gathered so that a dialog or an operation receives them in one argument.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SystemInfo.h"
+#include "platform/VersionResources.h"
+
+namespace mivox {
+
+struct Platform {
+    FileSystem& files;
+    Clock& clock;
+    SystemInfo& system;
+    Locale& locale;
+    VersionResources& versions;
+    VirtualMemory& memory;
+    MessageBoxes& boxes;
+};
+
+}  // namespace mivox

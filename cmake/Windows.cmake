@@ -1,0 +1,34 @@
+# The Windows side: the Win32 layer, Setup.exe, the sample medium, and the
+# tests that run under Wine.
+
+set(MIVOX_WINE_SESSION ${CMAKE_SOURCE_DIR}/tests/wine/wine-session.sh)
+set(MIVOX_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} run)
+
+file(GLOB MIVOX_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_library(mivox_win32 STATIC ${MIVOX_WIN32_SOURCES})
+target_link_libraries(mivox_win32 PUBLIC mivox_core
+    comctl32 comdlg32 shell32 ole32 oleaut32 uuid advapi32 user32 gdi32 version ws2_32)
+target_compile_definitions(mivox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+
+add_executable(Setup WIN32 ${CMAKE_SOURCE_DIR}/src/main_win32.cpp ${CMAKE_SOURCE_DIR}/res/Setup.rc)
+target_link_libraries(Setup PRIVATE mivox_win32)
+set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup)
+
+# Wine sessions are shared by the tests of one run and ended after them.
+add_test(NAME wine_session_start COMMAND ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} start)
+add_test(NAME wine_session_stop COMMAND ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} stop)
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# Win32 tests: each seam's implementation against the real API.
+file(GLOB MIVOX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+add_executable(win32_tests ${MIVOX_WIN32_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win32/TestResources.rc)
+target_link_libraries(win32_tests PRIVATE mivox_win32 GTest::gmock_main)
+gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
+    PROPERTIES FIXTURES_REQUIRED wine)
+
+include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)

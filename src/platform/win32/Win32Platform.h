@@ -1,0 +1,72 @@
+// The real operating system behind each seam.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace mivox::win32 {
+
+class Win32FileSystem : public FileSystem {
+public:
+    bool FileExists(const std::string& path) const override;
+    bool DirectoryExists(const std::string& path) const override;
+    PackedDateTime FileAge(const std::string& path) const override;
+};
+
+class Win32Clock : public Clock {
+public:
+    SystemTime LocalTime() const override;
+    uint32_t TickCount() const override;
+};
+
+class Win32SystemInfo : public SystemInfo {
+public:
+    uint32_t PlatformId() const override;
+    uint32_t LastError() const override;
+    std::string ErrorMessageText(uint32_t code) const override;
+    std::string WindowsDirectory() const override;
+    std::string ModuleFileName() const override;
+    std::string UserName() const override;
+};
+
+class Win32Locale : public Locale {
+public:
+    std::string ShortMonthName(int month) const override;
+    std::string DateSeparator() const override;
+    std::string TimeSeparator() const override;
+};
+
+class Win32VersionResources : public VersionResources {
+public:
+    uint32_t InfoSize(const std::string& path) const override;
+    bool ReadInfo(const std::string& path, void* buffer, uint32_t size) const override;
+    bool QueryFileVersion(const void* buffer, uint32_t& versionMs,
+                          uint32_t& versionLs) const override;
+};
+
+class Win32VirtualMemory : public VirtualMemory {
+public:
+    void* Reserve(size_t size) override;
+    void* Commit(void* address, size_t size) override;
+    bool Decommit(void* address, size_t size) override;
+    bool Release(void* address) override;
+};
+
+class Win32MessageBoxes : public MessageBoxes {
+public:
+    int Show(const std::string& text, const std::string& caption, unsigned style) override;
+    void Beep(unsigned type) override;
+};
+
+// Every seam's real implementation, owned together.
+struct Win32Platform {
+    Win32FileSystem files;
+    Win32Clock clock;
+    Win32SystemInfo system;
+    Win32Locale locale;
+    Win32VersionResources versions;
+    Win32VirtualMemory memory;
+    Win32MessageBoxes boxes;
+    Platform platform{files, clock, system, locale, versions, memory, boxes};
+};
+
+}  // namespace mivox::win32

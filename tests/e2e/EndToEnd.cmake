@@ -1,0 +1,16 @@
+# End-to-end tests: the real Setup.exe of the sample medium under Wine and
+# Xvfb, driven through its windows by uidriver.
+
+add_executable(uidriver ${CMAKE_SOURCE_DIR}/tools/uidriver/uidriver.cpp)
+
+file(GLOB MIVOX_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_*.sh)
+foreach(script ${MIVOX_E2E_SCRIPTS})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME e2e_${name}
+        COMMAND bash ${script}
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(e2e_${name} PROPERTIES
+        FIXTURES_REQUIRED wine
+        TIMEOUT 300
+        ENVIRONMENT "MIVOX_WINE_SESSION=${MIVOX_WINE_SESSION};MIVOX_WINE_DIR=${MIVOX_WINE_DIR};MIVOX_MEDIUM=${MIVOX_MEDIUM_DIR};MIVOX_UIDRIVER=$<TARGET_FILE:uidriver>;MIVOX_E2E_OUT=${CMAKE_BINARY_DIR}/e2e")
+endforeach()

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# One Wine session for a test run: a private prefix, an Xvfb display and a
+# persistent wineserver, created on first use and shared by every test of the
+# run.
+#   wine-session.sh DIR start         create (or reuse) the session
+#   wine-session.sh DIR run PROG ARG  run a Windows program in it
+#   wine-session.sh DIR env           print the session's variables
+#   wine-session.sh DIR stop          end the wineserver and the display
+set -euo pipefail
+
+dir=$(mkdir -p "$1" && cd "$1" && pwd)
+command=$2
+shift 2
+
+export WINEPREFIX="$dir/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+display_alive() {
+    [[ -f "$dir/xvfb.pid" ]] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null
+}
+
+start_display() {
+    local n
+    for n in $(seq 90 190); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        echo $! >"$dir/xvfb.pid"
+        for _ in $(seq 50); do
+            [[ -e /tmp/.X11-unix/X$n ]] && break
+            sleep 0.1
+        done
+        if display_alive; then
+            echo ":$n" >"$dir/display"
+            return 0
+        fi
+    done
+    echo "wine-session: no free X display" >&2
+    return 1
+}
+
+start() {
+    exec 9>"$dir/lock"
+    flock 9
+    if [[ -n "${MIVOX_DISPLAY:-}" ]]; then
+        echo "$MIVOX_DISPLAY" >"$dir/display"
+    elif ! display_alive; then
+        start_display
+    fi
+    export DISPLAY=$(cat "$dir/display")
+    if [[ ! -f "$WINEPREFIX/.mivox-ready" ]]; then
+        wine wineboot -i >"$dir/wineboot.log" 2>&1 || true
+        # Without a window manager, Wine waits for each closed window.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.mivox-ready"
+    fi
+    # The first process of a session decides whether it has a display, so
+    # the server starts with DISPLAY set and stays up between programs.
+    # A new server also needs Wine's services, started here with no
+    # caller's output attached: a test runner waits for every process that
+    # holds its pipes.
+    if wineserver -p 300 </dev/null >/dev/null 2>&1; then
+        wine wineboot </dev/null >/dev/null 2>&1 || true
+    fi
+    flock -u 9
+}
+
+case "$command" in
+start) start ;;
+run)
+    start
+    export DISPLAY=$(cat "$dir/display")
+    exec wine "$@"
+    ;;
+env)
+    start
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all DISPLAY='$(cat "$dir/display")'"
+    ;;
+stop)
+    wineserver -k 2>/dev/null || true
+    if display_alive; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
+    rm -f "$dir/xvfb.pid"
+    ;;
+*)
+    echo "usage: $0 DIR start|run|env|stop" >&2
+    exit 2
+    ;;
+esac

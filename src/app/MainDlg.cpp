@@ -72,8 +72,12 @@ void TMainDlg::EditDirChange() {
     ShowGroupCaption();
 }
 
-void TMainDlg::BtnExitClick() { dialog_.Close(kIdCancel); }
+void TMainDlg::BtnExitClick() {
+    dialog_.Close(kIdCancel);
+}
 
-void TMainDlg::ShowGroupCaption() { GroupBoxPath.SetText("Installation: " + InstallDir_); }
+void TMainDlg::ShowGroupCaption() {
+    GroupBoxPath.SetText("Installation: " + InstallDir_);
+}
 
 }  // namespace mivox

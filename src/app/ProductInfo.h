@@ -11,8 +11,7 @@ inline constexpr const char kDefaultInstallDir[] = "C:\\Mivox";
 inline constexpr const char kProgramOnMedium[] = "\\App\\Mivox.EXE";
 
 // The maker's seven lines under the licence.
-inline constexpr const char kOwnerNotice[] =
-    "Mivox is a product of Vexlor. All rights reserved.";
+inline constexpr const char kOwnerNotice[] = "Mivox is a product of Vexlor. All rights reserved.";
 inline constexpr const char kAddressLine1[] = "Vexlor Measurement Systems";
 inline constexpr const char kAddressLine2[] = "1200 Harbor Lane, Suite 4, Port Alden, OR 97499";
 inline constexpr const char kPhone[] = "Phone: +1 541 555 0142";

@@ -11,7 +11,7 @@
 namespace mivox {
 
 class TLabelNum {
-  public:
+public:
     // Shows "0000" until the first rendering.
     explicit TLabelNum(ControlPeer& peer);
 
@@ -45,7 +45,7 @@ class TLabelNum {
     // Renders the caption, then asks the backend for a repaint.
     void Invalidate();
 
-  private:
+private:
     template <typename T>
     void ChangeFormat(T LabelNumFormat::*property, T value);
     void UpdateText();

@@ -229,9 +229,9 @@ std::string FixedText(long double value, int decimals, int width) {
     decimals = std::clamp(decimals, 0, kMaxWidth);
     std::string text;
     if (std::isnan(value)) {
-        text = "NAN";
+        text.append("NAN");
     } else if (std::isinf(value)) {
-        text = value < 0 ? "-INF" : "INF";
+        text.append(value < 0 ? "-INF" : "INF");
     } else {
         Decimal decimal;
         if (value != 0) decimal = ExactDecimal(std::fabs(value));
@@ -241,7 +241,7 @@ std::string FixedText(long double value, int decimals, int width) {
             return i >= 0 && i < static_cast<int>(decimal.digits.size()) ? decimal.digits[i] : '0';
         };
         // A value that rounds to zero shows no sign.
-        if (value < 0 && !decimal.digits.empty()) text = "-";
+        if (value < 0 && !decimal.digits.empty()) text.push_back('-');
         if (decimal.point <= 0) text += '0';
         for (int i = 0; i < decimal.point; ++i) text += digitAt(i);
         if (decimals > 0) text += '.';

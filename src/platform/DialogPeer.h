@@ -12,10 +12,10 @@ namespace mivox {
 
 // Notification codes of WM_COMMAND, with the system's values.
 enum CommandCode : int {
-    kButtonClicked = 0,   // BN_CLICKED
-    kEditChanged = 0x300, // EN_CHANGE
-    kComboSelChange = 1,  // CBN_SELCHANGE
-    kListSelChange = 1,   // LBN_SELCHANGE
+    kButtonClicked = 0,    // BN_CLICKED
+    kEditChanged = 0x300,  // EN_CHANGE
+    kComboSelChange = 1,   // CBN_SELCHANGE
+    kListSelChange = 1,    // LBN_SELCHANGE
 };
 
 class DialogEvents {

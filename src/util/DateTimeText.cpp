@@ -41,9 +41,13 @@ std::string TimeText(const SystemTime& time) {
            ":" + ZeroPadNumber(time.minute, 2) + (time.hour < 12 ? " am" : " pm");
 }
 
-std::string DateText(const Clock& clock) { return DateText(clock.LocalTime()); }
+std::string DateText(const Clock& clock) {
+    return DateText(clock.LocalTime());
+}
 
-std::string TimeText(const Clock& clock) { return TimeText(clock.LocalTime()); }
+std::string TimeText(const Clock& clock) {
+    return TimeText(clock.LocalTime());
+}
 
 SystemTime UnpackDateTime(PackedDateTime packed) {
     const auto bits = static_cast<uint32_t>(packed);

@@ -25,8 +25,7 @@ bool FakeVersionResources::QueryFileVersion(const void* buffer, uint32_t& versio
                                             uint32_t& versionLs) const {
     if (failQuery) return false;
     std::memcpy(&versionMs, buffer, sizeof(uint32_t));
-    std::memcpy(&versionLs, static_cast<const char*>(buffer) + sizeof(uint32_t),
-                sizeof(uint32_t));
+    std::memcpy(&versionLs, static_cast<const char*>(buffer) + sizeof(uint32_t), sizeof(uint32_t));
     return true;
 }
 

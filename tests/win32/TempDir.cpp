@@ -41,7 +41,9 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
 
 std::string TempDir::WriteFile(const std::string& name, const std::string& contents) const {
     const std::string path = path_ + "\\" + name;

@@ -98,9 +98,9 @@ TEST(Win32Platform, EnglishLocaleGivesTheUsualTexts) {
 TEST(Win32SystemInfo, ReportsTheSystemsOwnErrorText) {
     Win32SystemInfo system;
     // Windows and Wine word it differently.
-    EXPECT_THAT(system.ErrorMessageText(ERROR_FILE_NOT_FOUND),
-                ::testing::AnyOf("File not found.\r\n",
-                                 "The system cannot find the file specified.\r\n"));
+    EXPECT_THAT(
+        system.ErrorMessageText(ERROR_FILE_NOT_FOUND),
+        ::testing::AnyOf("File not found.\r\n", "The system cannot find the file specified.\r\n"));
     EXPECT_EQ(system.ErrorMessageText(0xDEADBEEF), "");
     SetLastError(ERROR_ACCESS_DENIED);
     EXPECT_EQ(system.LastError(), static_cast<uint32_t>(ERROR_ACCESS_DENIED));

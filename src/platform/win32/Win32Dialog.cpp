@@ -36,22 +36,32 @@ BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) {
 
 }  // namespace
 
-void Win32Control::SetText(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+void Win32Control::SetText(const std::string& text) {
+    SetWindowTextA(window_, text.c_str());
+}
 
-std::string Win32Control::Text() const { return WindowText(window_); }
+std::string Win32Control::Text() const {
+    return WindowText(window_);
+}
 
-void Win32Control::SetEnabled(bool enabled) { EnableWindow(window_, enabled ? TRUE : FALSE); }
+void Win32Control::SetEnabled(bool enabled) {
+    EnableWindow(window_, enabled ? TRUE : FALSE);
+}
 
-bool Win32Control::IsEnabled() const { return IsWindowEnabled(window_) != FALSE; }
+bool Win32Control::IsEnabled() const {
+    return IsWindowEnabled(window_) != FALSE;
+}
 
-void Win32Control::Invalidate() { InvalidateRect(window_, nullptr, TRUE); }
+void Win32Control::Invalidate() {
+    InvalidateRect(window_, nullptr, TRUE);
+}
 
 Win32Dialog::Win32Dialog(int templateId, bool isMainWindow) : isMainWindow_(isMainWindow) {
     window_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
                                  DialogProc, reinterpret_cast<LPARAM>(this));
     if (!window_) {
-        throw std::runtime_error("Cannot create dialog " + std::to_string(templateId) +
-                                 " (error " + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("Cannot create dialog " + std::to_string(templateId) + " (error " +
+                                 std::to_string(GetLastError()) + ")");
     }
 }
 
@@ -81,7 +91,9 @@ void Win32Dialog::SetCaption(const std::string& caption) {
     SetWindowTextA(window_, caption.c_str());
 }
 
-std::string Win32Dialog::Caption() const { return WindowText(window_); }
+std::string Win32Dialog::Caption() const {
+    return WindowText(window_);
+}
 
 int Win32Dialog::ShowModal() {
     DisabledWindows disabled{window_, {}};
@@ -123,7 +135,9 @@ void Win32Dialog::Hide() {
     if (events_) Guarded([&] { events_->FormHide(); });
 }
 
-bool Win32Dialog::IsVisible() const { return IsWindowVisible(window_) != FALSE; }
+bool Win32Dialog::IsVisible() const {
+    return IsWindowVisible(window_) != FALSE;
+}
 
 void Win32Dialog::Close(int result) {
     result_ = result;

@@ -11,7 +11,9 @@ SystemTime Win32Clock::LocalTime() const {
                       st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
 }
 
-uint32_t Win32Clock::TickCount() const { return GetTickCount(); }
+uint32_t Win32Clock::TickCount() const {
+    return GetTickCount();
+}
 
 uint32_t Win32SystemInfo::PlatformId() const {
     OSVERSIONINFOA info{};
@@ -21,7 +23,9 @@ uint32_t Win32SystemInfo::PlatformId() const {
     return info.dwPlatformId;
 }
 
-uint32_t Win32SystemInfo::LastError() const { return GetLastError(); }
+uint32_t Win32SystemInfo::LastError() const {
+    return GetLastError();
+}
 
 std::string Win32SystemInfo::ErrorMessageText(uint32_t code) const {
     char text[255] = {};
@@ -108,13 +112,14 @@ bool Win32VirtualMemory::Release(void* address) {
     return VirtualFree(address, 0, MEM_RELEASE) != FALSE;
 }
 
-int Win32MessageBoxes::Show(const std::string& text, const std::string& caption,
-                            unsigned style) {
+int Win32MessageBoxes::Show(const std::string& text, const std::string& caption, unsigned style) {
     // No owner window, so the box stands in front of every dialog; task-modal, so
     // no dialog behind it takes a click meanwhile.
     return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style | MB_TASKMODAL);
 }
 
-void Win32MessageBoxes::Beep(unsigned type) { MessageBeep(type); }
+void Win32MessageBoxes::Beep(unsigned type) {
+    MessageBeep(type);
+}
 
 }  // namespace mivox::win32

@@ -1,0 +1,130 @@
+// Dialog windows from a template of the resource script, and the numeric
+// label on a real static control.
+#include "platform/win32/Win32Dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "controls/LabelNum.h"
+#include "platform/MessageBoxes.h"
+
+namespace mivox::win32 {
+namespace {
+
+constexpr int kTestDialog = 100;
+constexpr int kFigure = 101;
+constexpr int kEdit = 102;
+constexpr int kOk = 1;
+
+// Records the events and does what the test asks of each.
+class RecordingEvents : public DialogEvents {
+public:
+    explicit RecordingEvents(Win32Dialog& dialog) : dialog_(dialog) {}
+
+    void FormCreate() override { log.push_back("create"); }
+    void FormShow() override {
+        log.push_back("show");
+        if (onShow) onShow();
+    }
+    void FormHide() override { log.push_back("hide"); }
+    void Command(int controlId, int code) override {
+        if (controlId == kOk && code == kButtonClicked) {
+            log.push_back("ok");
+            if (throwOnOk) throw std::runtime_error("handler failed");
+            dialog_.Close(kIdOk);
+        }
+    }
+    bool FormCloseQuery() override {
+        log.push_back("closequery");
+        return refuseCloses-- <= 0;
+    }
+
+    std::vector<std::string> log;
+    std::function<void()> onShow;
+    bool throwOnOk = false;
+    int refuseCloses = 0;
+
+private:
+    Win32Dialog& dialog_;
+};
+
+TEST(Win32Dialog, ShowModalRunsUntilAHandlerClosesIt) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    EXPECT_EQ(dialog.Caption(), "Test Dialog");
+    events.onShow = [&] { PostMessageA(dialog.Window(), WM_COMMAND, MAKEWPARAM(kOk, 0), 0); };
+    EXPECT_EQ(dialog.ShowModal(), kIdOk);
+    EXPECT_FALSE(dialog.IsVisible());
+    EXPECT_EQ(events.log, (std::vector<std::string>{"create", "show", "ok", "closequery", "hide"}));
+}
+
+TEST(Win32Dialog, CloseRequestsAskTheDialogFirst) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    events.refuseCloses = 1;
+    events.onShow = [&] {
+        PostMessageA(dialog.Window(), WM_CLOSE, 0, 0);  // refused
+        PostMessageA(dialog.Window(), WM_CLOSE, 0, 0);  // allowed: the close box means Cancel
+    };
+    EXPECT_EQ(dialog.ShowModal(), kIdCancel);
+    EXPECT_EQ(events.log,
+              (std::vector<std::string>{"create", "show", "closequery", "closequery", "hide"}));
+}
+
+TEST(Win32Dialog, AnExceptionAbandonsOnlyItsEvent) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    std::vector<std::string> reported;
+    Win32Dialog::SetExceptionHandler(
+        [&](const std::exception& error) { reported.push_back(error.what()); });
+    events.throwOnOk = true;
+    events.onShow = [&] {
+        PostMessageA(dialog.Window(), WM_COMMAND, MAKEWPARAM(kOk, BN_CLICKED), 0);
+        PostMessageA(dialog.Window(), WM_CLOSE, 0, 0);
+    };
+    EXPECT_EQ(dialog.ShowModal(), kIdCancel) << "the dialog went on after the failed event";
+    EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
+    Win32Dialog::SetExceptionHandler(nullptr);
+}
+
+TEST(Win32Dialog, ControlsAreTheTemplatesChildWindows) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    ControlPeer& edit = dialog.Control(kEdit);
+    edit.SetText("C:\\Mivox");
+    EXPECT_EQ(edit.Text(), "C:\\Mivox");
+    EXPECT_EQ(&dialog.Control(kEdit), &edit) << "one peer per control";
+    edit.SetEnabled(false);
+    EXPECT_FALSE(edit.IsEnabled());
+    EXPECT_THROW(dialog.Control(999), std::logic_error);
+}
+
+TEST(TLabelNum, ShowsItsCaptionInASunkenRightAlignedStatic) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    auto& peer = static_cast<Win32Control&>(dialog.Control(kFigure));
+    const LONG style = GetWindowLongA(peer.Window(), GWL_STYLE);
+    EXPECT_TRUE(style & SS_SUNKEN);
+    EXPECT_EQ(style & SS_TYPEMASK, SS_RIGHT);
+
+    TLabelNum figure(peer);
+    EXPECT_EQ(peer.Text(), "0000");
+    figure.SetIntMode(imFixedIntComma);
+    figure.SetValueWidthTotal(10);
+    figure.SetIntValue(1234567);
+    EXPECT_EQ(peer.Text(), " 1,234,567");
+    SetWindowTextA(peer.Window(), "stale");
+    figure.Invalidate();
+    EXPECT_EQ(peer.Text(), " 1,234,567") << "a repaint request renders again";
+}
+
+}  // namespace
+}  // namespace mivox::win32

@@ -27,6 +27,7 @@ set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
 file(GLOB MIVOX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(win32_tests ${MIVOX_WIN32_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win32/TestResources.rc)
 target_link_libraries(win32_tests PRIVATE mivox_win32 GTest::gmock_main)
+target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
     PROPERTIES FIXTURES_REQUIRED wine)
 

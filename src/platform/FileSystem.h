@@ -1,8 +1,12 @@
-// Files and directories, shaped after the kernel32 calls the installer makes.
+// Files, directories and drives, shaped after the kernel32 calls the
+// installer makes. A failing call returns false (or its failure value) and
+// leaves the reason in the thread's last error, as the system does.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace mivox {
 
@@ -11,9 +15,62 @@ namespace mivox {
 using PackedDateTime = int32_t;
 constexpr PackedDateTime kNoFileAge = -1;
 
+// File attributes, with the system's values.
+enum FileAttribute : uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrVolumeLabel = 0x08,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+};
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
+// Drive types of GetDriveType.
+enum DriveType : uint32_t {
+    kDriveUnknown = 0,
+    kDriveNoRootDir = 1,
+    kDriveRemovable = 2,
+    kDriveFixed = 3,
+    kDriveRemote = 4,
+    kDriveCdRom = 5,
+    kDriveRamDisk = 6,
+};
+
+// System error codes the logic tells apart.
+enum SystemError : uint32_t {
+    kErrorFileNotFound = 2,
+    kErrorPathNotFound = 3,
+    kErrorAccessDenied = 5,
+    kErrorSharingViolation = 32,
+    kErrorNotReady = 21,
+    kErrorDiskFull = 112,
+    kErrorAlreadyExists = 183,
+};
+
+// One entry of a directory search.
+struct FindData {
+    std::string name;
+    uint32_t attributes = 0;
+    int64_t size = 0;
+    PackedDateTime age = 0;
+};
+
+// A file opened for writing from its start; closed when destroyed.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual bool Write(const void* data, size_t size) = 0;
+    bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+    // Closes the file; false when the data could not be flushed.
+    virtual bool Close() = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+
     // True when a file (not a directory) exists at path.
     virtual bool FileExists(const std::string& path) const = 0;
     // True when a directory exists at path.
@@ -21,6 +78,40 @@ public:
     // Last-write time of the file, converted to local time and packed; -1
     // when the file does not exist.
     virtual PackedDateTime FileAge(const std::string& path) const = 0;
+
+    // FindFirstFile/FindNextFile: every entry matching pattern ("C:\Dir\*.*"),
+    // "." and ".." included, in the order the file system returns them.
+    virtual std::vector<FindData> FindEntries(const std::string& pattern) const = 0;
+
+    // CopyFile, overwriting dest unless failIfExists.
+    virtual bool Copy(const std::string& source, const std::string& dest, bool failIfExists) = 0;
+    // GetFileAttributes; kInvalidAttributes when the path does not exist.
+    virtual uint32_t GetAttributes(const std::string& path) const = 0;
+    virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    virtual bool Delete(const std::string& path) = 0;
+    // One directory level; the parent must exist.
+    virtual bool CreateDir(const std::string& path) = 0;
+    // An empty directory.
+    virtual bool RemoveDir(const std::string& path) = 0;
+    // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: renames existing to
+    // newName at the next restart, or deletes it when newName is empty.
+    virtual bool MoveFileAtRestart(const std::string& existing, const std::string& newName) = 0;
+    // WritePrivateProfileString.
+    virtual bool WriteIniString(const std::string& file, const std::string& section,
+                                const std::string& key, const std::string& value) = 0;
+
+    // Free bytes of a drive, 1 = A:, 2 = B:, 3 = C: ...; -1 when the drive
+    // cannot be read.
+    virtual int64_t DiskFreeBytes(int driveNumber) const = 0;
+    // GetDriveType of a root such as "D:\".
+    virtual uint32_t DriveTypeOf(const std::string& root) const = 0;
+    // GetTempPath, with its trailing backslash.
+    virtual std::string TempPath() const = 0;
+
+    // The whole file into contents.
+    virtual bool ReadAll(const std::string& path, std::string& contents) const = 0;
+    // Creates (or truncates) a file for writing; nullptr on failure.
+    virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
 };
 
 }  // namespace mivox

@@ -116,6 +116,10 @@ struct FakePlatform {
     FakeVirtualMemory memory;
     FakeMessageBoxes boxes;
     Platform platform{files, clock, system, locale, versions, memory, boxes};
+
+    FakePlatform() { files.SetLastErrorTarget(&system.lastError); }
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
 };
 
 }  // namespace mivox::testing

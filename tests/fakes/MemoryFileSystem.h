@@ -1,9 +1,15 @@
 // An in-memory file system with Windows path rules (case-insensitive, "\" and
-// "/" alike) for testing the logic that reads and writes files.
+// "/" alike, one level created at a time, read-only files protected) for
+// testing the logic that reads and writes files. Any operation can be made to
+// fail on a given path with a given system error.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -13,26 +19,78 @@ class MemoryFileSystem : public FileSystem {
 public:
     struct Entry {
         bool directory = false;
+        std::string name;  // the last path component, in the case it was made with
         std::string contents;
         PackedDateTime age = 0;
+        uint32_t attributes = 0;
     };
+
+    enum class Op { Copy, SetAttributes, Delete, CreateDir, RemoveDir, MoveAtRestart, Write, Read };
 
     // Adds a file, and its parent directories.
     void AddFile(const std::string& path, const std::string& contents = {},
-                 PackedDateTime age = PackDateTime(2001, 1, 5, 15, 4, 6));
-    void AddDirectory(const std::string& path);
+                 PackedDateTime age = PackDateTime(2001, 1, 5, 15, 4, 6),
+                 uint32_t attributes = kAttrArchive);
+    void AddDirectory(const std::string& path, uint32_t attributes = kAttrDirectory);
     const Entry* Find(const std::string& path) const;
+    Entry* Find(const std::string& path);
+    // The full paths of every file and directory, in sorted order.
+    std::vector<std::string> List() const;
+
+    // Makes op on path fail with error (path as the operation names it: the
+    // destination of a copy).
+    void FailOn(Op op, const std::string& path, uint32_t error) {
+        failures_[{op, Key(path)}] = error;
+    }
+    // Every operation on the drive fails as a drive without a disk does.
+    std::set<char> notReadyDrives;
+    // Bytes a drive holds in all; free space is what its files leave.
+    std::map<char, int64_t> driveCapacity;
+    std::map<char, uint32_t> driveTypes;
+    std::string tempPath = "C:\\TEMP\\";
+    // MoveFileAtRestart requests, in order (an empty second: delete).
+    std::vector<std::pair<std::string, std::string>> restartMoves;
+    // Receives the last error of a failed operation.
+    void SetLastErrorTarget(uint32_t* lastError) { lastError_ = lastError; }
 
     bool FileExists(const std::string& path) const override;
     bool DirectoryExists(const std::string& path) const override;
     PackedDateTime FileAge(const std::string& path) const override;
+    std::vector<FindData> FindEntries(const std::string& pattern) const override;
+    bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
+    uint32_t GetAttributes(const std::string& path) const override;
+    bool SetAttributes(const std::string& path, uint32_t attributes) override;
+    bool Delete(const std::string& path) override;
+    bool CreateDir(const std::string& path) override;
+    bool RemoveDir(const std::string& path) override;
+    bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
+    bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value) override;
+    int64_t DiskFreeBytes(int driveNumber) const override;
+    uint32_t DriveTypeOf(const std::string& root) const override;
+    std::string TempPath() const override { return tempPath; }
+    bool ReadAll(const std::string& path, std::string& contents) const override;
+    std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
 
     static PackedDateTime PackDateTime(int year, int month, int day, int hour, int minute,
                                        int second);
+    // The normalised form of a path: upper case, backslashes, no trailing one.
     static std::string Key(const std::string& path);
 
+    // Appends to a file made by CreateOutputFile; false when the drive is full.
+    bool Append(const std::string& key, const void* data, size_t size);
+
 private:
+    bool Fail(uint32_t error) const;
+    bool Failing(Op op, const std::string& key) const;
+    bool ParentExists(const std::string& key) const;
+    int64_t UsedBytes(char drive) const;
+    bool Fits(char drive, int64_t extra) const;
+
     std::map<std::string, Entry> entries_;
+    std::map<std::pair<Op, std::string>, uint32_t> failures_;
+    uint32_t* lastError_ = nullptr;
+    uint32_t ownLastError_ = 0;
 };
 
 }  // namespace mivox::testing

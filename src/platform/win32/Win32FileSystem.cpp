@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -7,19 +9,55 @@ namespace mivox::win32 {
 
 namespace {
 
-DWORD Attributes(const std::string& path) {
-    return GetFileAttributesA(path.c_str());
+PackedDateTime PackLocal(const FILETIME& utc) {
+    FILETIME local;
+    WORD date = 0;
+    WORD time = 0;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
+        return kNoFileAge;
+    }
+    return static_cast<PackedDateTime>((static_cast<uint32_t>(date) << 16) | time);
 }
+
+class Win32OutputFile : public OutputFile {
+public:
+    explicit Win32OutputFile(FileHandle file) : file_(std::move(file)) {}
+
+    bool Write(const void* data, size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+            DWORD written = 0;
+            if (!WriteFile(file_.get(), bytes, chunk, &written, nullptr) || written != chunk) {
+                if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
+                return false;
+            }
+            bytes += chunk;
+            size -= chunk;
+        }
+        return true;
+    }
+
+    bool Close() override {
+        if (!file_) return true;
+        const bool flushed = FlushFileBuffers(file_.get()) != FALSE;
+        const bool closed = CloseHandle(file_.release()) != FALSE;
+        return flushed && closed;
+    }
+
+private:
+    FileHandle file_;
+};
 
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::string& path) const {
-    const DWORD attributes = Attributes(path);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32FileSystem::DirectoryExists(const std::string& path) const {
-    const DWORD attributes = Attributes(path);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -27,14 +65,109 @@ PackedDateTime Win32FileSystem::FileAge(const std::string& path) const {
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path.c_str(), &data));
     if (!find || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return kNoFileAge;
-    FILETIME local;
-    WORD date = 0;
-    WORD time = 0;
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
-        !FileTimeToDosDateTime(&local, &date, &time)) {
-        return kNoFileAge;
+    return PackLocal(data.ftLastWriteTime);
+}
+
+std::vector<FindData> Win32FileSystem::FindEntries(const std::string& pattern) const {
+    std::vector<FindData> entries;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find) return entries;
+    do {
+        FindData entry;
+        entry.name = data.cFileName;
+        entry.attributes = data.dwFileAttributes;
+        entry.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) |
+                                          data.nFileSizeLow);
+        entry.age = PackLocal(data.ftLastWriteTime);
+        entries.push_back(std::move(entry));
+    } while (FindNextFileA(find.get(), &data));
+    return entries;
+}
+
+bool Win32FileSystem::Copy(const std::string& source, const std::string& dest, bool failIfExists) {
+    return CopyFileA(source.c_str(), dest.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+uint32_t Win32FileSystem::GetAttributes(const std::string& path) const {
+    return GetFileAttributesA(path.c_str());
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+bool Win32FileSystem::Delete(const std::string& path) {
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::CreateDir(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool Win32FileSystem::RemoveDir(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::MoveFileAtRestart(const std::string& existing, const std::string& newName) {
+    return MoveFileExA(existing.c_str(), newName.empty() ? nullptr : newName.c_str(),
+                       MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+bool Win32FileSystem::WriteIniString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& value) {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+           FALSE;
+}
+
+int64_t Win32FileSystem::DiskFreeBytes(int driveNumber) const {
+    if (driveNumber < 1 || driveNumber > 26) return -1;
+    const char root[] = {static_cast<char>('A' + driveNumber - 1), ':', '\\', '\0'};
+    // A drive without a disk must fail quietly rather than ask the user.
+    const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    ULARGE_INTEGER available;
+    ULARGE_INTEGER total;
+    const BOOL ok = GetDiskFreeSpaceExA(root, &available, &total, nullptr);
+    SetErrorMode(previous);
+    return ok ? static_cast<int64_t>(available.QuadPart) : -1;
+}
+
+uint32_t Win32FileSystem::DriveTypeOf(const std::string& root) const {
+    return GetDriveTypeA(root.c_str());
+}
+
+std::string Win32FileSystem::TempPath() const {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof(path), path);
+    return length < sizeof(path) ? std::string(path, length) : std::string();
+}
+
+bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) const {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) return false;
+    contents.assign(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < contents.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(contents.size() - done, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), contents.data() + done, chunk, &read, nullptr)) return false;
+        if (read == 0) {
+            SetLastError(ERROR_HANDLE_EOF);
+            return false;
+        }
+        done += read;
     }
-    return static_cast<PackedDateTime>((static_cast<uint32_t>(date) << 16) | time);
+    return true;
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::CreateOutputFile(const std::string& path) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32OutputFile>(std::move(file));
 }
 
 }  // namespace mivox::win32

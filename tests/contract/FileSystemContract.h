@@ -1,0 +1,133 @@
+// What the installer relies on from the file system, checked against both the
+// real system (under Wine) and the in-memory double, so that the native tests
+// of the logic stand on the same behaviour as the real program.
+//
+// A test file includes this header and defines MakeFileSystemUnderTest().
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/SystemInfo.h"
+
+namespace mivox::contract {
+
+struct FileSystemUnderTest {
+    std::string root;  // an empty folder, without trailing backslash
+    FileSystem* files;
+    const SystemInfo* system;
+    std::shared_ptr<void> owner;  // keeps root and files alive
+};
+
+FileSystemUnderTest MakeFileSystemUnderTest();
+
+class FileSystemContract : public ::testing::Test {
+protected:
+    void SetUp() override {
+        under = MakeFileSystemUnderTest();
+        root = under.root;
+        fs = under.files;
+    }
+    bool Write(const std::string& path, const std::string& text) {
+        auto file = fs->CreateOutputFile(path);
+        return file && file->Write(text) && file->Close();
+    }
+    std::string Read(const std::string& path) {
+        std::string text;
+        EXPECT_TRUE(fs->ReadAll(path, text)) << path;
+        return text;
+    }
+    uint32_t LastError() const { return under.system->LastError(); }
+    std::vector<std::string> Names(const std::string& pattern) {
+        std::vector<std::string> names;
+        for (const FindData& entry : fs->FindEntries(pattern)) names.push_back(entry.name);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    FileSystemUnderTest under;
+    std::string root;
+    FileSystem* fs = nullptr;
+};
+
+TEST_F(FileSystemContract, CreatesOneDirectoryLevelAtATime) {
+    EXPECT_FALSE(fs->CreateDir(root + "\\A\\B"));
+    EXPECT_EQ(LastError(), kErrorPathNotFound);
+    EXPECT_TRUE(fs->CreateDir(root + "\\A"));
+    EXPECT_TRUE(fs->CreateDir(root + "\\A\\B"));
+    EXPECT_TRUE(fs->DirectoryExists(root + "\\a\\b"));
+    EXPECT_FALSE(fs->CreateDir(root + "\\A"));
+    EXPECT_EQ(LastError(), kErrorAlreadyExists);
+    EXPECT_FALSE(fs->RemoveDir(root + "\\A")) << "not empty";
+    EXPECT_TRUE(fs->RemoveDir(root + "\\A\\B"));
+    EXPECT_TRUE(fs->RemoveDir(root + "\\A"));
+    EXPECT_FALSE(fs->DirectoryExists(root + "\\A"));
+}
+
+TEST_F(FileSystemContract, WritesReadsAndFindsFiles) {
+    ASSERT_TRUE(fs->CreateDir(root + "\\Sub"));
+    ASSERT_TRUE(Write(root + "\\Sub\\Data.Txt", std::string("line\r\n\0end", 11)));
+    EXPECT_EQ(Read(root + "\\SUB\\DATA.TXT"), std::string("line\r\n\0end", 11));
+    EXPECT_TRUE(fs->FileExists(root + "\\sub\\data.txt"));
+    EXPECT_FALSE(fs->DirectoryExists(root + "\\sub\\data.txt"));
+
+    const auto entries = fs->FindEntries(root + "\\Sub\\*.*");
+    EXPECT_EQ(Names(root + "\\Sub\\*.*"), (std::vector<std::string>{".", "..", "Data.Txt"}));
+    for (const FindData& entry : entries) {
+        if (entry.name == "Data.Txt") {
+            EXPECT_EQ(entry.size, 11);
+            EXPECT_FALSE(entry.attributes & kAttrDirectory);
+        } else {
+            EXPECT_TRUE(entry.attributes & kAttrDirectory);
+        }
+    }
+    EXPECT_EQ(Names(root + "\\*.*"), (std::vector<std::string>{".", "..", "Sub"}));
+    EXPECT_TRUE(fs->FindEntries(root + "\\Missing\\*.*").empty());
+    EXPECT_EQ(fs->FindEntries(root + "\\Sub\\Data.Txt").size(), 1u);
+}
+
+TEST_F(FileSystemContract, CopiesWithTheSystemsRules) {
+    ASSERT_TRUE(Write(root + "\\src.bin", "new"));
+    ASSERT_TRUE(Write(root + "\\dst.bin", "old"));
+    EXPECT_FALSE(fs->Copy(root + "\\src.bin", root + "\\dst.bin", true));
+    EXPECT_EQ(Read(root + "\\dst.bin"), "old");
+    EXPECT_TRUE(fs->Copy(root + "\\src.bin", root + "\\dst.bin", false));
+    EXPECT_EQ(Read(root + "\\dst.bin"), "new");
+    EXPECT_EQ(fs->FileAge(root + "\\dst.bin"), fs->FileAge(root + "\\src.bin"))
+        << "a copy keeps the source's time";
+
+    EXPECT_FALSE(fs->Copy(root + "\\none.bin", root + "\\x.bin", false));
+    EXPECT_EQ(LastError(), kErrorFileNotFound);
+    EXPECT_FALSE(fs->Copy(root + "\\src.bin", root + "\\NoDir\\x.bin", false));
+    EXPECT_EQ(LastError(), kErrorPathNotFound);
+}
+
+TEST_F(FileSystemContract, AttributesTravelWithACopyAndCanBeCleared) {
+    ASSERT_TRUE(Write(root + "\\ro.txt", "x"));
+    ASSERT_TRUE(fs->SetAttributes(root + "\\ro.txt", kAttrReadOnly | kAttrHidden));
+    EXPECT_TRUE(fs->GetAttributes(root + "\\ro.txt") & kAttrReadOnly);
+    ASSERT_TRUE(fs->Copy(root + "\\ro.txt", root + "\\copy.txt", false));
+    EXPECT_TRUE(fs->GetAttributes(root + "\\copy.txt") & kAttrReadOnly);
+    ASSERT_TRUE(fs->SetAttributes(root + "\\copy.txt", kAttrNormal));
+    EXPECT_EQ(fs->GetAttributes(root + "\\copy.txt") & (kAttrReadOnly | kAttrHidden), 0u);
+    EXPECT_TRUE(fs->Delete(root + "\\copy.txt"));
+    EXPECT_FALSE(fs->FileExists(root + "\\copy.txt"));
+    EXPECT_EQ(fs->GetAttributes(root + "\\copy.txt"), kInvalidAttributes);
+    EXPECT_FALSE(fs->Delete(root + "\\copy.txt"));
+    EXPECT_TRUE(fs->GetAttributes(root) & kAttrDirectory);
+    ASSERT_TRUE(fs->SetAttributes(root + "\\ro.txt", kAttrNormal));
+}
+
+TEST_F(FileSystemContract, ProfileStringsReplaceKeysInTheirSection) {
+    const std::string ini = root + "\\WININIT.INI";
+    EXPECT_TRUE(fs->WriteIniString(ini, "Rename", "NUL", "C:\\A\\X.EXE"));
+    EXPECT_TRUE(fs->WriteIniString(ini, "Rename", "C:\\A\\X.EXE", "C:\\A\\X.EX_"));
+    EXPECT_TRUE(fs->WriteIniString(ini, "Rename", "NUL", "C:\\A\\Y.DLL"));
+    EXPECT_EQ(Read(ini), "[Rename]\r\nNUL=C:\\A\\Y.DLL\r\nC:\\A\\X.EXE=C:\\A\\X.EX_\r\n");
+}
+
+}  // namespace mivox::contract

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "platform/VersionResources.h"
 
@@ -19,6 +20,7 @@ struct Platform {
     VersionResources& versions;
     VirtualMemory& memory;
     MessageBoxes& boxes;
+    Registry& registry;
 };
 
 }  // namespace mivox

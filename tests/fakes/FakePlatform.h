@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryRegistry.h"
 #include "platform/Platform.h"
 
 namespace mivox::testing {
@@ -115,7 +116,8 @@ struct FakePlatform {
     FakeVersionResources versions;
     FakeVirtualMemory memory;
     FakeMessageBoxes boxes;
-    Platform platform{files, clock, system, locale, versions, memory, boxes};
+    MemoryRegistry registry;
+    Platform platform{files, clock, system, locale, versions, memory, boxes, registry};
 
     FakePlatform() { files.SetLastErrorTarget(&system.lastError); }
     FakePlatform(const FakePlatform&) = delete;

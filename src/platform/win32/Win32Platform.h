@@ -27,6 +27,15 @@ public:
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
 };
 
+class Win32Registry : public Registry {
+public:
+    long OpenKey(uint32_t root, const std::string& path, uint32_t access,
+                 std::unique_ptr<RegistryKey>& key) override;
+    long CreateKey(uint32_t root, const std::string& path, uint32_t access,
+                   std::unique_ptr<RegistryKey>& key) override;
+    long DeleteKey(uint32_t root, const std::string& path) override;
+};
+
 class Win32Clock : public Clock {
 public:
     SystemTime LocalTime() const override;
@@ -81,7 +90,8 @@ struct Win32Platform {
     Win32VersionResources versions;
     Win32VirtualMemory memory;
     Win32MessageBoxes boxes;
-    Platform platform{files, clock, system, locale, versions, memory, boxes};
+    Win32Registry registry;
+    Platform platform{files, clock, system, locale, versions, memory, boxes, registry};
 };
 
 }  // namespace mivox::win32

@@ -6,7 +6,10 @@
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
+#include "platform/MessageLoop.h"
 #include "platform/Registry.h"
+#include "platform/Security.h"
+#include "platform/Shell.h"
 #include "platform/SystemInfo.h"
 #include "platform/VersionResources.h"
 
@@ -21,6 +24,9 @@ struct Platform {
     VirtualMemory& memory;
     MessageBoxes& boxes;
     Registry& registry;
+    Shell& shell;
+    Security& security;
+    MessageLoop& loop;
 };
 
 }  // namespace mivox

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/FakeMessageLoop.h"
+#include "fakes/FakeSecurity.h"
+#include "fakes/FakeShell.h"
 #include "fakes/MemoryRegistry.h"
 #include "platform/Platform.h"
 
@@ -117,7 +120,11 @@ struct FakePlatform {
     FakeVirtualMemory memory;
     FakeMessageBoxes boxes;
     MemoryRegistry registry;
-    Platform platform{files, clock, system, locale, versions, memory, boxes, registry};
+    FakeShell shell;
+    FakeSecurity security;
+    FakeMessageLoop loop;
+    Platform platform{files, clock,    system, locale,   versions, memory,
+                      boxes, registry, shell,  security, loop};
 
     FakePlatform() { files.SetLastErrorTarget(&system.lastError); }
     FakePlatform(const FakePlatform&) = delete;

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32MessageLoop.h"
+#include "platform/win32/Win32Security.h"
+#include "platform/win32/Win32Shell.h"
 
 namespace mivox::win32 {
 
@@ -91,7 +94,11 @@ struct Win32Platform {
     Win32VirtualMemory memory;
     Win32MessageBoxes boxes;
     Win32Registry registry;
-    Platform platform{files, clock, system, locale, versions, memory, boxes, registry};
+    Win32Shell shell;
+    Win32Security security;
+    Win32MessageLoop loop;
+    Platform platform{files, clock,    system, locale,   versions, memory,
+                      boxes, registry, shell,  security, loop};
 };
 
 }  // namespace mivox::win32

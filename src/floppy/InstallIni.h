@@ -1,0 +1,28 @@
+// Install.Ini: the description of a floppy disk set that the joining program
+// Install.Exe reads from disk 1.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace mivox {
+
+struct InstallIni {
+    std::string fileExeName;  // the archive program's name, without folder
+    std::string fileVersion;
+    std::string fileVerDate;
+    std::string fileVerTime;
+    int64_t fileByteCnt = 0;
+    int32_t filePartCnt = 0;
+    uint32_t fileCodeCrc = 0;
+};
+
+// The ten lines, each ended by CR LF.
+std::string InstallIniText(const InstallIni& ini);
+
+// Reads the [Data] section back; nothing when a value is missing or not a
+// number where one is needed.
+std::optional<InstallIni> ParseInstallIni(const std::string& text);
+
+}  // namespace mivox

@@ -1,23 +1,15 @@
-// Setup.exe: creates the installer's dialogs and runs the message loop until
-// the main dialog closes.
+// Setup.exe: creates the installer's dialogs in their fixed order and runs
+// the message loop until the main dialog closes.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "MainDlgRes.h"
-#include "app/MainDlg.h"
+#include "app/AppException.h"
+#include "app/Forms.h"
 #include "platform/win32/Win32Dialog.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
-
-constexpr char kApplicationTitle[] = "Setup.exe";
-
-// The application's standard error report: the event that raised the error
-// is abandoned and the dialogs stay open.
-void AppException(const std::exception& error) {
-    MessageBoxA(nullptr, error.what(), kApplicationTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
 
 // COM for the user-interface thread, for as long as the program runs.
 class ComApartment {
@@ -36,17 +28,15 @@ private:
 int RunSetup() {
     using namespace mivox;
     ComApartment com;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
     InitCommonControlsEx(&controls);
-    win32::Win32Dialog::SetExceptionHandler(AppException);
 
     win32::Win32Platform platform;
-    win32::Win32Dialog mainWindow(IDD_MAIN, true);
-    TMainDlg mainDlg(mainWindow, platform.platform);
-    mainWindow.Bind(mainDlg);
-
-    mainWindow.Show();
-    return win32::RunMessageLoop();
+    win32::Win32DialogFactory factory;
+    Forms forms(factory, platform.platform);
+    forms.MainWindow().Show();
+    return platform.loop.Run();
 }
 
 }  // namespace
@@ -55,7 +45,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         return RunSetup();
     } catch (const std::exception& error) {
-        AppException(error);
+        // Nothing is shown yet when the dialogs cannot even be made.
+        MessageBoxA(nullptr, error.what(), mivox::kApplicationTitle,
+                    MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return 1;
     }
 }

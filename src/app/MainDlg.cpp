@@ -1,16 +1,45 @@
 #include "app/MainDlg.h"
 
 #include "MainDlgRes.h"
+#include "app/AppException.h"
+#include "app/Forms.h"
 #include "app/ProductInfo.h"
+#include "registry/RegStuff.h"
 #include "util/DateTimeText.h"
+#include "util/Messages.h"
 #include "util/TextUtil.h"
 #include "util/VersionText.h"
 
 namespace mivox {
 
-TMainDlg::TMainDlg(DialogPeer& dialog, Platform& platform)
+namespace {
+
+constexpr int64_t kMegabyte = 1000000;
+// Installations before this version recorded their folder differently.
+constexpr long double kFirstVersionWithKnownDir = 4.0L;
+
+std::string WithBackslash(const std::string& path) {
+    return !path.empty() && path.back() == '\\' ? path : path + '\\';
+}
+
+// "C:" of "C:\Setup", "\\server\share" of "\\server\share\Setup", else "".
+std::string DrivePart(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.rfind("\\\\", 0) == 0) {
+        const size_t share = path.find('\\', 2);
+        if (share == std::string::npos) return path;
+        const size_t end = path.find('\\', share + 1);
+        return end == std::string::npos ? path : path.substr(0, end);
+    }
+    return {};
+}
+
+}  // namespace
+
+TMainDlg::TMainDlg(DialogPeer& dialog, Platform& platform, Forms& forms)
     : dialog_(dialog),
       platform_(platform),
+      forms_(forms),
       TextProduct(dialog.Control(IDT_MAIN_PRODUCT)),
       TextVerNum(dialog.Control(IDT_MAIN_VERNUM)),
       TextVerDate(dialog.Control(IDT_MAIN_VERDATE)),
@@ -18,14 +47,30 @@ TMainDlg::TMainDlg(DialogPeer& dialog, Platform& platform)
       GroupBoxPath(dialog.Control(IDG_MAIN_PATH)),
       TextPath(dialog.Control(IDT_MAIN_PATH)),
       EditDir(dialog.Control(IDE_MAIN_DIR)),
+      BtnInstall(dialog.Control(IDB_MAIN_INSTALL)),
+      BtnFloppy(dialog.Control(IDB_MAIN_FLOPPY)),
+      BtnExit(dialog.Control(IDB_MAIN_EXIT)),
       TextNeed(dialog.Control(IDT_MAIN_NEED)),
       TextFree(dialog.Control(IDT_MAIN_FREE)) {}
 
 void TMainDlg::FormCreate() {
+    platform_.loop.SetExceptionHandler(
+        [&boxes = platform_.boxes](const std::exception& error) { AppException(boxes, error); });
+    SourceDirs_.clear();
+    DestDirs_.clear();
+    WindowsDir_ = platform_.system.WindowsDirectory() + "\\";
+    const std::string drive = DrivePart(SetupFolder());
+    if (!drive.empty() && platform_.files.DriveTypeOf(drive + "\\") == kDriveCdRom) {
+        BtnFloppy.SetEnabled(false);
+    }
+
     for (TLabelNum* figure : {&TextNeed, &TextFree}) {
         figure->SetIntMode(imFixedIntComma);
         figure->SetValueWidthTotal(10);
     }
+    BtnInstall.SetHint("Install Product");
+    BtnFloppy.SetHint("Create Floppy Disk Set");
+    BtnExit.SetHint("Abort Setup");
     TextProduct.SetText(product::kName);
     MemoLicense.SetText(product::kLicenseText);
     dialog_.Control(IDT_MAIN_OWNER).SetText(product::kOwnerNotice);
@@ -42,16 +87,26 @@ void TMainDlg::FormShow() {
     TextVerNum.SetText(FileVersionText(platform_, program));
     TextVerDate.SetText(FileDateText(platform_, program));
 
-    const std::string path = product::kDefaultInstallDir;
+    std::string path = ReadProgramDir(platform_);
+    if (TextToReal(ReadProgramVersion(platform_)) < kFirstVersionWithKnownDir) path.clear();
+    if (path.empty()) path = product::kDefaultInstallDir;
     const size_t slash = path.rfind('\\');
     TextPath.SetText(slash == std::string::npos ? path : path.substr(0, slash + 1));
     EditDir.SetText(slash == std::string::npos ? std::string() : path.substr(slash + 1));
     InstallDir_ = path;
+
+    const std::string programFile = platform_.system.ModuleFileName();
+    SourceRoot_ = programFile.substr(0, programFile.rfind('\\') + 1);
+    ShowFreeSpace();
+    ComputeRequiredSpace();
     ShowGroupCaption();
 }
 
 void TMainDlg::Command(int controlId, int code) {
     switch (controlId) {
+        case IDB_MAIN_PATH:
+            if (code == kButtonClicked) BtnPathClick();
+            break;
         case IDE_MAIN_DIR:
             if (code == kEditChanged) EditDirChange();
             break;
@@ -65,6 +120,84 @@ void TMainDlg::Command(int controlId, int code) {
 
 std::string TMainDlg::SetupFolder() const {
     return RemoveText(platform_.system.ModuleFileName(), "\\SETUP.EXE");
+}
+
+void TMainDlg::ShowFreeSpace() {
+    const std::string root = UpperText(TextPath.Text());
+    const int drive = (root.empty() ? 0 : static_cast<unsigned char>(root[0])) - 64;
+    // A drive that cannot be read gives -1, shown as 0.
+    TextFree.SetIntValue(platform_.files.DiskFreeBytes(drive) / kMegabyte);
+}
+
+bool TMainDlg::BuildDirLists() {
+    SourceDirs_.clear();
+    DestDirs_.clear();
+    size_t scanned = 0;
+    SourceDirs_.push_back(SourceRoot_ + "APP\\");
+    DestDirs_.push_back(WithBackslash(InstallDir_));
+    bool fits = AddSubdirs(scanned) && SourceDirs_.size() < kMaxDirs;
+    if (fits) {
+        DestDirs_.push_back(WindowsDir_);
+        SourceDirs_.push_back(SourceRoot_ + (platform_.system.PlatformId() == kPlatformWin32NT
+                                                 ? "WinNT\\"
+                                                 : "Win9X\\"));
+        fits = AddSubdirs(scanned);
+    }
+    if (!fits) {
+        SourceDirs_.clear();
+        DestDirs_.clear();
+        ShowWarning(platform_.boxes, "Too Many Directories",
+                    "The product's files on " + SourceRoot_ + " lie in more than " +
+                        std::to_string(kMaxDirs) +
+                        " directories; Setup cannot install from this medium.");
+    }
+    return fits;
+}
+
+bool TMainDlg::AddSubdirs(size_t& scanned) {
+    while (scanned < SourceDirs_.size()) {
+        const size_t end = SourceDirs_.size();
+        for (size_t i = scanned; i < end; ++i) {
+            for (const FindData& entry : platform_.files.FindEntries(SourceDirs_[i] + "*.*")) {
+                if (!(entry.attributes & kAttrDirectory) ||
+                    (entry.attributes & (kAttrHidden | kAttrSystem)) || entry.name == "." ||
+                    entry.name == "..") {
+                    continue;
+                }
+                if (SourceDirs_.size() == kMaxDirs) return false;
+                SourceDirs_.push_back(SourceDirs_[i] + entry.name + "\\");
+                DestDirs_.push_back(DestDirs_[i] + entry.name + "\\");
+            }
+        }
+        scanned = end;
+    }
+    return true;
+}
+
+void TMainDlg::ComputeRequiredSpace() {
+    HourglassCursor hourglass(platform_.loop);
+    TotalBytes_ = 0;
+    BuildDirLists();
+    DirBytes_.assign(SourceDirs_.size(), 0);
+    for (size_t i = 0; i < SourceDirs_.size(); ++i) {
+        for (const FindData& entry : platform_.files.FindEntries(SourceDirs_[i] + "*.*")) {
+            if (entry.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
+            DirBytes_[i] += entry.size;
+            TotalBytes_ += entry.size;
+        }
+    }
+    TextNeed.SetIntValue(TotalBytes_ / kMegabyte);
+}
+
+void TMainDlg::BtnPathClick() {
+    TDirPickDlg& picker = forms_.DirPickDlg();
+    const std::string start = TextPath.Text();
+    picker.PickedPath = platform_.files.DirectoryExists(start) ? start : "C:\\";
+    if (picker.ShowModal() != kIdOk) return;
+    TextPath.SetText(picker.PickedPath);
+    InstallDir_ = TextPath.Text() + EditDir.Text();
+    ShowGroupCaption();
+    ShowFreeSpace();
 }
 
 void TMainDlg::EditDirChange() {

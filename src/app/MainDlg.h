@@ -2,7 +2,10 @@
 // the destination folder and the drive space, and the three buttons.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls/LabelNum.h"
 #include "platform/DialogPeer.h"
@@ -10,27 +13,57 @@
 
 namespace mivox {
 
+class Forms;
+
 class TMainDlg final : public DialogEvents {
 public:
-    TMainDlg(DialogPeer& dialog, Platform& platform);
+    // At most this many source directories, each with its byte total.
+    static constexpr size_t kMaxDirs = 1001;
+
+    // forms gives the other dialogs, which exist by the time they are used.
+    TMainDlg(DialogPeer& dialog, Platform& platform, Forms& forms);
 
     void FormCreate() override;
     void FormShow() override;
     void Command(int controlId, int code) override;
+    bool FormCloseQuery() override { return true; }
 
     // The folder of the running program when it runs as SETUP.EXE (in any
     // letter case); under another name, the program's full path.
     std::string SetupFolder() const;
 
+    // The source directories of the medium and their destinations, each tree
+    // breadth first. More than kMaxDirs directories are refused with a
+    // warning: the lists are left empty and the result is false.
+    bool BuildDirLists();
+    // Byte totals of the source directories; the required megabytes.
+    void ComputeRequiredSpace();
+    // The free megabytes of the drive of the root path.
+    void ShowFreeSpace();
+
+    const std::string& SourceRoot() const { return SourceRoot_; }
     const std::string& InstallDir() const { return InstallDir_; }
+    const std::string& WindowsDir() const { return WindowsDir_; }
+    const std::vector<std::string>& SourceDirs() const { return SourceDirs_; }
+    const std::vector<std::string>& DestDirs() const { return DestDirs_; }
+    const std::vector<int64_t>& DirBytes() const { return DirBytes_; }
+    int64_t TotalBytes() const { return TotalBytes_; }
+    // The required and the available megabytes as shown.
+    int64_t NeedMegabytes() const { return TextNeed.GetIntValue(); }
+    int64_t FreeMegabytes() const { return TextFree.GetIntValue(); }
 
 private:
+    // Appends the subdirectories of every entry from scanned on, level by
+    // level; false when the lists would pass kMaxDirs.
+    bool AddSubdirs(size_t& scanned);
+    void BtnPathClick();
     void EditDirChange();
     void BtnExitClick();
     void ShowGroupCaption();
 
     DialogPeer& dialog_;
     Platform& platform_;
+    Forms& forms_;
 
     ControlPeer& TextProduct;
     ControlPeer& TextVerNum;
@@ -39,10 +72,20 @@ private:
     ControlPeer& GroupBoxPath;
     ControlPeer& TextPath;
     ControlPeer& EditDir;
+    ControlPeer& BtnInstall;
+    ControlPeer& BtnFloppy;
+    ControlPeer& BtnExit;
     TLabelNum TextNeed;
     TLabelNum TextFree;
 
+    std::string SourceRoot_;
     std::string InstallDir_;
+    std::string WindowsDir_;
+    std::vector<std::string> SourceDirs_;
+    std::vector<std::string> DestDirs_;
+    // 64-bit, so that files of 2 GiB and more add up right.
+    std::vector<int64_t> DirBytes_;
+    int64_t TotalBytes_ = 0;
 };
 
 }  // namespace mivox

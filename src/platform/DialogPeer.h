@@ -4,6 +4,7 @@
 // memory and lets a test press buttons and type text.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/ControlPeer.h"
@@ -16,6 +17,7 @@ enum CommandCode : int {
     kEditChanged = 0x300,  // EN_CHANGE
     kComboSelChange = 1,   // CBN_SELCHANGE
     kListSelChange = 1,    // LBN_SELCHANGE
+    kListDoubleClick = 2,  // LBN_DBLCLK: a directory list has opened the entry
 };
 
 class DialogEvents {
@@ -23,7 +25,7 @@ public:
     virtual ~DialogEvents() = default;
     // Once, when the window exists with all its controls.
     virtual void FormCreate() {}
-    // Each time the window is shown.
+    // Each time the window is shown, before it appears.
     virtual void FormShow() {}
     // Each time the window is hidden.
     virtual void FormHide() {}
@@ -36,7 +38,15 @@ public:
 class DialogPeer {
 public:
     virtual ~DialogPeer() = default;
+    // Connects the dialog class and runs its FormCreate.
+    virtual void Bind(DialogEvents& events) = 0;
+
     virtual ControlPeer& Control(int controlId) = 0;
+    virtual ProgressPeer& Progress(int controlId) = 0;
+    virtual AnimationPeer& Animation(int controlId) = 0;
+    virtual DriveBoxPeer& DriveBox(int controlId) = 0;
+    virtual DirListPeer& DirList(int controlId) = 0;
+
     virtual void SetCaption(const std::string& caption) = 0;
     virtual std::string Caption() const = 0;
     // Shows the window and runs until Close; returns the result.
@@ -49,6 +59,17 @@ public:
     // modeless window hides, the main window ends the program.
     virtual void Close(int result) = 0;
     virtual int Result() const = 0;
+    // Sets the result without closing: a modeless dialog's state.
+    virtual void SetResult(int result) = 0;
+};
+
+// Makes the dialog windows of the program from their templates.
+class DialogFactory {
+public:
+    virtual ~DialogFactory() = default;
+    // A hidden window of the template; the main window ends the program when
+    // it closes.
+    virtual std::unique_ptr<DialogPeer> Create(int templateId, bool isMainWindow) = 0;
 };
 
 }  // namespace mivox

@@ -184,8 +184,12 @@ std::vector<FindData> MemoryFileSystem::FindEntries(const std::string& pattern) 
     for (const auto& [entryKey, entry] : entries_) {
         if (entryKey == directory || Parent(entryKey) != directory) continue;
         if (!Matches(entry.name, mask)) continue;
-        found.push_back(
-            {entry.name, entry.attributes, static_cast<int64_t>(entry.contents.size()), entry.age});
+        const auto reported = reportedSizes.find(entryKey);
+        found.push_back({entry.name, entry.attributes,
+                         reported != reportedSizes.end()
+                             ? reported->second
+                             : static_cast<int64_t>(entry.contents.size()),
+                         entry.age});
     }
     return found;
 }

@@ -47,6 +47,9 @@ public:
     // Bytes a drive holds in all; free space is what its files leave.
     std::map<char, int64_t> driveCapacity;
     std::map<char, uint32_t> driveTypes;
+    // Sizes a directory search reports instead of the contents' length (by
+    // Key of the path), for files too big to hold in a test.
+    std::map<std::string, int64_t> reportedSizes;
     std::string tempPath = "C:\\TEMP\\";
     // MoveFileAtRestart requests, in order (an empty second: delete).
     std::vector<std::pair<std::string, std::string>> restartMoves;

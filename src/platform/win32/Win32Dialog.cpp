@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Dialog.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 #include <vector>
 
@@ -19,6 +21,12 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
 // The windows a modal showing disables, and enables again afterwards.
 struct DisabledWindows {
     HWND except;
@@ -34,7 +42,45 @@ BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) {
     return TRUE;
 }
 
+// DlgDirList and DlgDirListComboBox change the process's current directory
+// to the one they list; the installer's own idea of it must not move.
+class KeepCurrentDirectory {
+public:
+    KeepCurrentDirectory() { GetCurrentDirectoryA(sizeof(saved_), saved_); }
+    ~KeepCurrentDirectory() { SetCurrentDirectoryA(saved_); }
+    KeepCurrentDirectory(const KeepCurrentDirectory&) = delete;
+    KeepCurrentDirectory& operator=(const KeepCurrentDirectory&) = delete;
+
+private:
+    char saved_[MAX_PATH + 1] = {};
+};
+
+// The text of a list entry "[name]" or "[-c-]" without its brackets.
+std::string Unbracketed(const std::string& item) {
+    if (item.size() < 2 || item.front() != '[' || item.back() != ']') return item;
+    return item.substr(1, item.size() - 2);
+}
+
+std::string ListItem(HWND list, UINT getLength, UINT getText, WPARAM index) {
+    const LRESULT length = SendMessageA(list, getLength, index, 0);
+    if (length < 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        SendMessageA(list, getText, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied < 0 ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+// "D:\Programs" for "D:\Programs\" and "D:\" for "D:".
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    if (path.size() == 2 && path[1] == ':') path += '\\';
+    return path;
+}
+
 }  // namespace
+
+// --- Controls -------------------------------------------------------------
 
 void Win32Control::SetText(const std::string& text) {
     SetWindowTextA(window_, text.c_str());
@@ -56,6 +102,123 @@ void Win32Control::Invalidate() {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+void Win32Control::SetFocus() {
+    dialog_.FocusControl(window_);
+}
+
+void Win32Control::SetHint(const std::string& hint) {
+    dialog_.AddHint(window_, hint);
+}
+
+void Win32Control::SetTextColour(Colour colour) {
+    dialog_.textColours_[window_] = colour;
+    Invalidate();
+}
+
+void Win32Control::SetFont(const std::string& face, int points) {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    FontHandle font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                FIXED_PITCH | FF_MODERN, face.c_str()));
+    if (!font) return;
+    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);  // the old font is released only once it is out of use
+}
+
+void Win32Progress::SetPosition(int position) {
+    SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+int Win32Progress::Position() const {
+    return static_cast<int>(SendMessageA(window_, PBM_GETPOS, 0, 0));
+}
+
+bool Win32Animation::Open(CommonAvi avi) {
+    // The common animations are resources of shell32, loaded for the program's life.
+    static const Library shell32(LoadLibraryA("shell32.dll"));
+    return SendMessageA(window_, ACM_OPENA, reinterpret_cast<WPARAM>(shell32.get()),
+                        reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(static_cast<int>(avi)))) != 0;
+}
+
+void Win32Animation::Play(int lastFrame) {
+    // The control counts frames from 0; repeat count -1 plays until stopped.
+    playing_ = SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1),
+                            MAKELPARAM(0, static_cast<WORD>(lastFrame - 1))) != 0;
+}
+
+void Win32Animation::Stop() {
+    SendMessageA(window_, ACM_STOP, 0, 0);
+    playing_ = false;
+}
+
+bool Win32DriveBox::SetDrive(char letter) {
+    HWND box = GetDlgItem(dialog_, controlId_);
+    {
+        // Listed anew each time, so that a drive added since shows up.
+        KeepCurrentDirectory keep;
+        char spec[MAX_PATH + 1] = "*";
+        SendMessageA(box, CB_RESETCONTENT, 0, 0);
+        DlgDirListComboBoxA(dialog_, spec, controlId_, 0, DDL_DRIVES | DDL_EXCLUSIVE);
+    }
+    // The search ignores case, so "[-d-]" is found for 'D'.
+    const std::string item = std::string("[-") + letter + "-]";
+    const LRESULT index = SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(item.c_str()));
+    if (index == CB_ERR) return false;
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return true;
+}
+
+char Win32DriveBox::Drive() const {
+    HWND box = GetDlgItem(dialog_, controlId_);
+    const LRESULT index = SendMessageA(box, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return '\0';
+    const std::string drive =
+        Unbracketed(ListItem(box, CB_GETLBTEXTLEN, CB_GETLBTEXT, static_cast<WPARAM>(index)));
+    if (drive.size() < 2 || drive[0] != '-') return '\0';
+    const char letter = drive[1];
+    return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+
+bool Win32DirList::SetDirectory(const std::string& path) {
+    const std::string directory = WithoutTrailingSlash(path);
+    std::string spec = directory;
+    if (spec.back() != '\\') spec += '\\';
+    spec += "*.*";
+    if (spec.size() > MAX_PATH) return false;
+    char buffer[MAX_PATH + 1] = {};
+    spec.copy(buffer, MAX_PATH);
+    KeepCurrentDirectory keep;
+    // A drive without a disk must fail quietly rather than ask the user.
+    const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    const int listed = DlgDirListA(dialog_, buffer, controlId_, 0, DDL_DIRECTORY | DDL_EXCLUSIVE);
+    char current[MAX_PATH + 1] = {};
+    if (listed) GetCurrentDirectoryA(sizeof(current), current);
+    SetErrorMode(errorMode);
+    if (!listed) return false;
+    directory_ = current;
+    return true;
+}
+
+bool Win32DirList::OpenSelected() {
+    HWND list = GetDlgItem(dialog_, controlId_);
+    const LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return false;
+    const std::string name =
+        Unbracketed(ListItem(list, LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(index)));
+    if (name.empty()) return false;
+    if (name == "..") {
+        const size_t slash = directory_.rfind('\\');
+        if (slash == std::string::npos) return false;
+        return SetDirectory(directory_.substr(0, slash + 1));
+    }
+    return SetDirectory(directory_ + (directory_.back() == '\\' ? "" : "\\") + name);
+}
+
+// --- The dialog -------------------------------------------------------------
+
 Win32Dialog::Win32Dialog(int templateId, bool isMainWindow) : isMainWindow_(isMainWindow) {
     window_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
                                  DialogProc, reinterpret_cast<LPARAM>(this));
@@ -66,6 +229,7 @@ Win32Dialog::Win32Dialog(int templateId, bool isMainWindow) : isMainWindow_(isMa
 }
 
 Win32Dialog::~Win32Dialog() {
+    tooltip_.reset();
     if (window_) {
         SetWindowLongPtrA(window_, DWLP_USER, 0);
         DestroyWindow(window_);
@@ -77,14 +241,46 @@ void Win32Dialog::Bind(DialogEvents& events) {
     Guarded([&] { events.FormCreate(); });
 }
 
+HWND Win32Dialog::Item(int controlId) const {
+    HWND item = GetDlgItem(window_, controlId);
+    if (!item) throw std::logic_error("No control " + std::to_string(controlId));
+    return item;
+}
+
 ControlPeer& Win32Dialog::Control(int controlId) {
     auto& control = controls_[controlId];
-    if (!control) {
-        HWND item = GetDlgItem(window_, controlId);
-        if (!item) throw std::logic_error("No control " + std::to_string(controlId));
-        control = std::make_unique<Win32Control>(item);
-    }
+    if (!control) control = std::make_unique<Win32Control>(*this, Item(controlId));
     return *control;
+}
+
+ProgressPeer& Win32Dialog::Progress(int controlId) {
+    auto& bar = progressBars_[controlId];
+    if (!bar) bar = std::make_unique<Win32Progress>(Item(controlId));
+    return *bar;
+}
+
+AnimationPeer& Win32Dialog::Animation(int controlId) {
+    auto& animation = animations_[controlId];
+    if (!animation) animation = std::make_unique<Win32Animation>(Item(controlId));
+    return *animation;
+}
+
+DriveBoxPeer& Win32Dialog::DriveBox(int controlId) {
+    auto& box = driveBoxes_[controlId];
+    if (!box) {
+        Item(controlId);
+        box = std::make_unique<Win32DriveBox>(window_, controlId);
+    }
+    return *box;
+}
+
+DirListPeer& Win32Dialog::DirList(int controlId) {
+    auto& list = dirLists_[controlId];
+    if (!list) {
+        Item(controlId);
+        list = std::make_unique<Win32DirList>(window_, controlId);
+    }
+    return *list;
 }
 
 void Win32Dialog::SetCaption(const std::string& caption) {
@@ -93,6 +289,32 @@ void Win32Dialog::SetCaption(const std::string& caption) {
 
 std::string Win32Dialog::Caption() const {
     return WindowText(window_);
+}
+
+void Win32Dialog::AddHint(HWND control, const std::string& hint) {
+    if (!tooltip_) {
+        tooltip_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                                       nullptr, GetModuleHandleA(nullptr), nullptr));
+        if (!tooltip_) return;
+    }
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    SendMessageA(tooltip_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = const_cast<char*>(hint.c_str());  // the tooltip keeps its own copy
+    SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32Dialog::FocusControl(HWND control) {
+    if (IsWindowVisible(window_)) {
+        SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    } else {
+        pendingFocus_ = control;  // taken over when the window appears
+    }
 }
 
 int Win32Dialog::ShowModal() {
@@ -125,8 +347,14 @@ int Win32Dialog::ShowModal() {
 
 void Win32Dialog::Show() {
     if (events_) Guarded([&] { events_->FormShow(); });
+    // A dialog that closed itself while being shown does not appear at all.
+    if (inModalLoop_ && modalDone_) return;
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
+    if (pendingFocus_) {
+        SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pendingFocus_), TRUE);
+        pendingFocus_ = nullptr;
+    }
 }
 
 void Win32Dialog::Hide() {
@@ -188,28 +416,38 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wPara
     return handled;
 }
 
-INT_PTR Win32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+INT_PTR Win32Dialog::ColourControl(HDC dc, HWND control) {
+    const auto colour = textColours_.find(control);
+    if (colour == textColours_.end()) return FALSE;
+    // Edit boxes keep the window background, every other control the dialog's.
+    const int background = ClassOf(control) == "Edit" ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetTextColor(dc, colour->second);
+    SetBkColor(dc, GetSysColor(background));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(background));
+}
+
+INT_PTR Win32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COMMAND:
-            events_->Command(LOWORD(wParam), HIWORD(wParam));
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (code == LBN_DBLCLK) {
+                // A directory list opens the entry before its dialog hears of it.
+                const auto list = dirLists_.find(id);
+                if (list != dirLists_.end() && !list->second->OpenSelected()) return TRUE;
+            }
+            events_->Command(id, code);
             return TRUE;
+        }
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            return ColourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_CLOSE:
             Close(IDCANCEL);
             return TRUE;
         default:
             return FALSE;
     }
-}
-
-int RunMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        HWND active = GetActiveWindow();
-        if (active && IsDialogMessageA(active, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
 }
 
 }  // namespace mivox::win32

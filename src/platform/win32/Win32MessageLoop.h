@@ -1,4 +1,5 @@
-// The real MessageLoop seam.
+// The real MessageLoop seam: the thread's message queue, the cursor and the
+// report of errors that escape an event.
 #pragma once
 
 #include "platform/MessageLoop.h"
@@ -7,6 +8,16 @@ namespace mivox::win32 {
 
 class Win32MessageLoop : public MessageLoop {
 public:
+    void ProcessMessages() override;
+    Cursor SetCursor(Cursor cursor) override;
+    void SetExceptionHandler(std::function<void(const std::exception&)> handler) override;
+
+    // Runs until the main window has closed, giving dialog keys (Tab, Enter,
+    // Esc) to the active dialog; returns the program's exit code.
+    int Run();
+
+private:
+    Cursor cursor_ = Cursor::kDefault;
 };
 
 }  // namespace mivox::win32

@@ -1,0 +1,9 @@
+#include "app/AppException.h"
+
+namespace mivox {
+
+void AppException(MessageBoxes& boxes, const std::exception& error) {
+    boxes.Show(error.what(), kApplicationTitle, kMbOk | kMbIconHand);
+}
+
+}  // namespace mivox

@@ -1,0 +1,62 @@
+// The installer's dialogs: one of each, created at start-up in a fixed order
+// and kept until the program ends. The main dialog comes first and is the
+// main window; every other one stays hidden until it is used.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/MainDlg.h"
+#include "app/PendingForms.h"
+#include "dialogs/CopyMeterDlg.h"
+#include "dialogs/DirPickDlg.h"
+#include "dialogs/InfoBoxDlg.h"
+#include "dialogs/NtRightsDlg.h"
+#include "dialogs/TxtViewerDlg.h"
+#include "dialogs/YesNoDlg.h"
+#include "platform/DialogPeer.h"
+#include "platform/Platform.h"
+
+namespace mivox {
+
+class Forms {
+public:
+    Forms(DialogFactory& factory, Platform& platform);
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    DialogPeer& MainWindow() { return *windows_.front(); }
+
+    TMainDlg& MainDlg() { return *mainDlg_; }
+    TDirPickDlg& DirPickDlg() { return *dirPickDlg_; }
+    TCopyMeterDlg& CopyMeterDlg() { return *copyMeterDlg_; }
+    TYesNoDlg& YesNoDlg() { return *yesNoDlg_; }
+    TInfoBoxDlg& InfoBoxDlg() { return *infoBoxDlg_; }
+    TProdRegDlg& ProdRegDlg() { return *prodRegDlg_; }
+    TSendingEMailDlg& SendingEMailDlg() { return *sendingEMailDlg_; }
+    TSendingFaxDlg& SendingFaxDlg() { return *sendingFaxDlg_; }
+    TTxtViewerDlg& TxtViewerDlg() { return *txtViewerDlg_; }
+    THttpTooLongDlg& HttpTooLongDlg() { return *httpTooLongDlg_; }
+    TNTrightsDlg& NTrightsDlg() { return *ntRightsDlg_; }
+
+private:
+    // Makes the window, then its dialog class, and binds them.
+    template <typename Dialog, typename... Args>
+    std::unique_ptr<Dialog> Create(DialogFactory& factory, int templateId, Args&&... args);
+
+    std::unique_ptr<TMainDlg> mainDlg_;
+    std::unique_ptr<TDirPickDlg> dirPickDlg_;
+    std::unique_ptr<TCopyMeterDlg> copyMeterDlg_;
+    std::unique_ptr<TYesNoDlg> yesNoDlg_;
+    std::unique_ptr<TInfoBoxDlg> infoBoxDlg_;
+    std::unique_ptr<TProdRegDlg> prodRegDlg_;
+    std::unique_ptr<TSendingEMailDlg> sendingEMailDlg_;
+    std::unique_ptr<TSendingFaxDlg> sendingFaxDlg_;
+    std::unique_ptr<TTxtViewerDlg> txtViewerDlg_;
+    std::unique_ptr<THttpTooLongDlg> httpTooLongDlg_;
+    std::unique_ptr<TNTrightsDlg> ntRightsDlg_;
+    // Declared last, so the windows go before the classes that drive them.
+    std::vector<std::unique_ptr<DialogPeer>> windows_;
+};
+
+}  // namespace mivox

@@ -1,0 +1,50 @@
+// TCopyMeterDlg: the modeless progress of the file copy, with a Cancel button.
+// Its run state is its dialog result: Cancel until shown, OK while the copy
+// may go on, Cancel again once the user pressed Cancel (or Enter, or Esc).
+// Every update hands on pending messages: that is how a Cancel press
+// reaches the copy loop.
+#pragma once
+
+#include <string>
+
+#include "platform/DialogPeer.h"
+#include "platform/MessageLoop.h"
+
+namespace mivox {
+
+class TCopyMeterDlg final : public DialogEvents {
+public:
+    TCopyMeterDlg(DialogPeer& dialog, MessageLoop& loop);
+
+    void Show() { dialog_.Show(); }
+    // Hides the dialog and keeps its run state.
+    void Close() { dialog_.Close(dialog_.Result()); }
+    // kIdOk while the copy may go on, kIdCancel otherwise.
+    int RunState() const { return dialog_.Result(); }
+
+    // Fractions from 0 to 1 of the whole copy and of the current directory.
+    void SetFileProgress(long double fraction);
+    void SetDirProgress(long double fraction);
+    void SetFileName(const std::string& name);
+    void SetDirName(const std::string& name);
+
+    // A fraction as a bar position: a whole percent, halves to the even
+    // neighbour, kept within 0 to 100.
+    static int BarPosition(long double fraction);
+
+    void FormCreate() override;
+    void FormShow() override;
+    void FormHide() override;
+    void Command(int controlId, int code) override;
+
+private:
+    DialogPeer& dialog_;
+    MessageLoop& loop_;
+    AnimationPeer& AniFileCopy;
+    ControlPeer& TextDirName;
+    ProgressPeer& BarDir;
+    ControlPeer& TextFileName;
+    ProgressPeer& BarFile;
+};
+
+}  // namespace mivox

@@ -1,0 +1,50 @@
+#include "platform/win32/Win32MessageLoop.h"
+
+#include <windows.h>
+
+#include "platform/win32/Win32Dialog.h"
+
+namespace mivox::win32 {
+
+namespace {
+
+// Hands one message to its window, letting the active dialog take its keys.
+void Dispatch(MSG& message) {
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageA(active, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+}  // namespace
+
+void Win32MessageLoop::ProcessMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Left for the loop that runs the program.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
+Cursor Win32MessageLoop::SetCursor(Cursor cursor) {
+    const Cursor previous = cursor_;
+    cursor_ = cursor;
+    ::SetCursor(LoadCursorA(nullptr, cursor == Cursor::kHourglass ? IDC_WAIT : IDC_ARROW));
+    return previous;
+}
+
+void Win32MessageLoop::SetExceptionHandler(std::function<void(const std::exception&)> handler) {
+    Win32Dialog::SetExceptionHandler(std::move(handler));
+}
+
+int Win32MessageLoop::Run() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) Dispatch(message);
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace mivox::win32

@@ -78,6 +78,9 @@ public:
     // Last-write time of the file, converted to local time and packed; -1
     // when the file does not exist.
     virtual PackedDateTime FileAge(const std::string& path) const = 0;
+    // Opens the file read-only and takes its size in bytes; false when it
+    // cannot be opened.
+    virtual bool FileSize(const std::string& path, int64_t& size) const = 0;
 
     // FindFirstFile/FindNextFile: every entry matching pattern ("C:\Dir\*.*"),
     // "." and ".." included, in the order the file system returns them.
@@ -112,6 +115,8 @@ public:
     virtual bool ReadAll(const std::string& path, std::string& contents) const = 0;
     // Creates (or truncates) a file for writing; nullptr on failure.
     virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
+    // Sets the last-write time from a packed local date and time.
+    virtual bool SetFileAge(const std::string& path, PackedDateTime age) = 0;
 };
 
 }  // namespace mivox

@@ -106,6 +106,15 @@ TEST_F(FileSystemContract, CopiesWithTheSystemsRules) {
     EXPECT_EQ(LastError(), kErrorPathNotFound);
 }
 
+TEST_F(FileSystemContract, SetsTheLastWriteTimeInLocalTime) {
+    ASSERT_TRUE(Write(root + "\\old.txt", "x"));
+    const PackedDateTime age =
+        (((1998 - 1980) << 25) | (5 << 21) | (11 << 16)) | (14 << 11) | (30 << 5);
+    EXPECT_TRUE(fs->SetFileAge(root + "\\old.txt", age));
+    EXPECT_EQ(fs->FileAge(root + "\\old.txt"), age);
+    EXPECT_FALSE(fs->SetFileAge(root + "\\none.txt", age));
+}
+
 TEST_F(FileSystemContract, AttributesTravelWithACopyAndCanBeCleared) {
     ASSERT_TRUE(Write(root + "\\ro.txt", "x"));
     ASSERT_TRUE(fs->SetAttributes(root + "\\ro.txt", kAttrReadOnly | kAttrHidden));

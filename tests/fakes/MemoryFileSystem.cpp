@@ -171,6 +171,17 @@ PackedDateTime MemoryFileSystem::FileAge(const std::string& path) const {
     return FileExists(path) ? Find(path)->age : kNoFileAge;
 }
 
+bool MemoryFileSystem::FileSize(const std::string& path, int64_t& size) const {
+    const std::string key = Key(path);
+    if (Failing(Op::Read, key)) return false;
+    const Entry* entry = Find(path);
+    if (!entry || entry->directory || notReadyDrives.count(DriveOf(key))) {
+        return Fail(kErrorFileNotFound);
+    }
+    size = static_cast<int64_t>(entry->contents.size());
+    return true;
+}
+
 std::vector<FindData> MemoryFileSystem::FindEntries(const std::string& pattern) const {
     std::vector<FindData> found;
     const std::string key = Key(pattern);
@@ -359,6 +370,13 @@ std::unique_ptr<OutputFile> MemoryFileSystem::CreateOutputFile(const std::string
                           PackDateTime(2001, 1, 5, 15, 4, 6),
                           kAttrArchive};
     return std::make_unique<MemoryOutputFile>(*this, key);
+}
+
+bool MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
+    Entry* entry = Find(path);
+    if (!entry || entry->directory) return Fail(kErrorFileNotFound);
+    entry->age = age;
+    return true;
 }
 
 bool MemoryFileSystem::Append(const std::string& key, const void* data, size_t size) {

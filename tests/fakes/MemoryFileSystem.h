@@ -59,6 +59,7 @@ public:
     bool FileExists(const std::string& path) const override;
     bool DirectoryExists(const std::string& path) const override;
     PackedDateTime FileAge(const std::string& path) const override;
+    bool FileSize(const std::string& path, int64_t& size) const override;
     std::vector<FindData> FindEntries(const std::string& pattern) const override;
     bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
     uint32_t GetAttributes(const std::string& path) const override;
@@ -74,6 +75,7 @@ public:
     std::string TempPath() const override { return tempPath; }
     bool ReadAll(const std::string& path, std::string& contents) const override;
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
+    bool SetFileAge(const std::string& path, PackedDateTime age) override;
 
     static PackedDateTime PackDateTime(int year, int month, int day, int hour, int minute,
                                        int second);

@@ -68,6 +68,15 @@ PackedDateTime Win32FileSystem::FileAge(const std::string& path) const {
     return PackLocal(data.ftLastWriteTime);
 }
 
+bool Win32FileSystem::FileSize(const std::string& path, int64_t& size) const {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER length;
+    if (!file || !GetFileSizeEx(file.get(), &length)) return false;
+    size = length.QuadPart;
+    return true;
+}
+
 std::vector<FindData> Win32FileSystem::FindEntries(const std::string& pattern) const {
     std::vector<FindData> entries;
     WIN32_FIND_DATAA data;
@@ -168,6 +177,19 @@ std::unique_ptr<OutputFile> Win32FileSystem::CreateOutputFile(const std::string&
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     return std::make_unique<Win32OutputFile>(std::move(file));
+}
+
+bool Win32FileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
+    FILETIME local;
+    FILETIME utc;
+    const auto packed = static_cast<uint32_t>(age);
+    if (!DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed), &local) ||
+        !LocalFileTimeToFileTime(&local, &utc)) {
+        return false;
+    }
+    FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && SetFileTime(file.get(), nullptr, nullptr, &utc);
 }
 
 }  // namespace mivox::win32

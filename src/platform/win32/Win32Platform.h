@@ -13,6 +13,7 @@ public:
     bool FileExists(const std::string& path) const override;
     bool DirectoryExists(const std::string& path) const override;
     PackedDateTime FileAge(const std::string& path) const override;
+    bool FileSize(const std::string& path, int64_t& size) const override;
     std::vector<FindData> FindEntries(const std::string& pattern) const override;
     bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
     uint32_t GetAttributes(const std::string& path) const override;
@@ -28,6 +29,7 @@ public:
     std::string TempPath() const override;
     bool ReadAll(const std::string& path, std::string& contents) const override;
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
+    bool SetFileAge(const std::string& path, PackedDateTime age) override;
 };
 
 class Win32Registry : public Registry {

@@ -1,0 +1,158 @@
+#include "ArchiveFormat.h"
+
+#include <cstring>
+
+#include "floppy/Crc32.h"
+
+namespace mivox::archive {
+
+namespace {
+
+constexpr char kMagic[8] = {'M', 'V', 'X', 'S', 'F', 'X', '0', '1'};
+// magic, payload size (8), index size (4), index CRC (4)
+constexpr size_t kTrailerSize = sizeof(kMagic) + 8 + 4 + 4;
+
+uint32_t Crc(const std::string& bytes) {
+    return StreamCrc32(bytes);
+}
+
+void PutInt(std::string& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Reads little-endian integers from a byte range, failing past its end.
+class Reader {
+public:
+    Reader(const std::string& bytes, size_t at, size_t end) : bytes_(bytes), at_(at), end_(end) {}
+    bool Int(uint64_t& value, int size) {
+        if (end_ - at_ < static_cast<size_t>(size)) return false;
+        value = 0;
+        for (int i = 0; i < size; ++i) {
+            value |= uint64_t{static_cast<unsigned char>(bytes_[at_ + i])} << (8 * i);
+        }
+        at_ += static_cast<size_t>(size);
+        return true;
+    }
+    bool Text(std::string& text, uint64_t size) {
+        if (end_ - at_ < size) return false;
+        text = bytes_.substr(at_, static_cast<size_t>(size));
+        at_ += static_cast<size_t>(size);
+        return true;
+    }
+    bool AtEnd() const { return at_ == end_; }
+
+private:
+    const std::string& bytes_;
+    size_t at_;
+    size_t end_;
+};
+
+// A path stays inside the folder it is unpacked to.
+bool SafePath(const std::string& path) {
+    if (path.empty() || path[0] == '\\' || path.find(':') != std::string::npos) return false;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string Pack(const std::vector<PackedFile>& files) {
+    std::string payload;
+    std::string index;
+    for (const PackedFile& file : files) {
+        PutInt(index, file.path.size(), 4);
+        index += file.path;
+        PutInt(index, payload.size(), 8);
+        PutInt(index, file.contents.size(), 8);
+        PutInt(index, Crc(file.contents), 4);
+        PutInt(index, static_cast<uint32_t>(file.age), 4);
+        payload += file.contents;
+    }
+    std::string trailer(kMagic, sizeof(kMagic));
+    PutInt(trailer, payload.size(), 8);
+    PutInt(trailer, index.size(), 4);
+    PutInt(trailer, Crc(index), 4);
+    return payload + index + trailer;
+}
+
+std::optional<std::vector<IndexEntry>> ReadIndex(const std::string& program) {
+    if (program.size() < kTrailerSize) return std::nullopt;
+    const size_t trailerAt = program.size() - kTrailerSize;
+    if (std::memcmp(program.data() + trailerAt, kMagic, sizeof(kMagic)) != 0) return std::nullopt;
+    uint64_t payloadSize = 0, indexSize = 0, indexCrc = 0;
+    Reader trailer(program, trailerAt + sizeof(kMagic), program.size());
+    trailer.Int(payloadSize, 8);
+    trailer.Int(indexSize, 4);
+    trailer.Int(indexCrc, 4);
+    if (indexSize > trailerAt || payloadSize > trailerAt - indexSize) return std::nullopt;
+    const size_t indexAt = trailerAt - static_cast<size_t>(indexSize);
+    if (Crc(program.substr(indexAt, static_cast<size_t>(indexSize))) != indexCrc) {
+        return std::nullopt;
+    }
+    std::vector<IndexEntry> entries;
+    Reader index(program, indexAt, trailerAt);
+    while (!index.AtEnd()) {
+        IndexEntry entry;
+        uint64_t pathSize = 0, crc = 0, age = 0;
+        if (!index.Int(pathSize, 4) || !index.Text(entry.path, pathSize) ||
+            !index.Int(entry.offset, 8) || !index.Int(entry.size, 8) || !index.Int(crc, 4) ||
+            !index.Int(age, 4)) {
+            return std::nullopt;
+        }
+        entry.crc = static_cast<uint32_t>(crc);
+        entry.age = static_cast<PackedDateTime>(static_cast<uint32_t>(age));
+        if (entry.offset > payloadSize || entry.size > payloadSize - entry.offset ||
+            !SafePath(entry.path)) {
+            return std::nullopt;
+        }
+        // Offsets count from the payload's start, found from the end.
+        entry.offset += indexAt - payloadSize;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+UnpackResult Unpack(FileSystem& files, const std::string& program, const std::string& folder) {
+    UnpackResult result;
+    const auto index = ReadIndex(program);
+    if (!index) return result;
+    const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+    for (const IndexEntry& entry : *index) {
+        result.failedPath = base + entry.path;
+        const std::string contents =
+            program.substr(static_cast<size_t>(entry.offset), static_cast<size_t>(entry.size));
+        if (Crc(contents) != entry.crc) {
+            result.status = UnpackResult::kDamaged;
+            return result;
+        }
+        // Each folder of the path, parent first.
+        for (size_t slash = entry.path.find('\\'); slash != std::string::npos;
+             slash = entry.path.find('\\', slash + 1)) {
+            const std::string directory = base + entry.path.substr(0, slash);
+            if (!files.DirectoryExists(directory) && !files.CreateDir(directory)) {
+                result.status = UnpackResult::kWriteFailed;
+                result.failedPath = directory;
+                return result;
+            }
+        }
+        auto out = files.CreateOutputFile(result.failedPath);
+        if (!out || !out->Write(contents) || !out->Close()) {
+            result.status = UnpackResult::kWriteFailed;
+            return result;
+        }
+        out.reset();
+        files.SetFileAge(result.failedPath, entry.age);
+    }
+    result.status = UnpackResult::kUnpacked;
+    result.failedPath.clear();
+    return result;
+}
+
+}  // namespace mivox::archive

@@ -2,6 +2,8 @@
 // label on a real static control.
 #include "platform/win32/Win32Dialog.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +12,7 @@
 
 #include "controls/LabelNum.h"
 #include "platform/MessageBoxes.h"
+#include "platform/win32/Win32MessageLoop.h"
 
 namespace mivox::win32 {
 namespace {
@@ -124,6 +127,70 @@ TEST(TLabelNum, ShowsItsCaptionInASunkenRightAlignedStatic) {
     SetWindowTextA(peer.Window(), "stale");
     figure.Invalidate();
     EXPECT_EQ(peer.Text(), " 1,234,567") << "a repaint request renders again";
+}
+
+TEST(Win32Dialog, HintsAreTooltipsOfTheirControls) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    auto& ok = static_cast<Win32Control&>(dialog.Control(kOk));
+    ok.SetHint("Install Product");
+    ok.SetHint("Abort Setup");  // a second hint replaces the first
+    ASSERT_NE(dialog.Tooltip(), nullptr);
+    EXPECT_EQ(SendMessageA(dialog.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
+    char text[80] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = dialog.Window();
+    tool.uId = reinterpret_cast<UINT_PTR>(ok.Window());
+    tool.lpszText = text;
+    SendMessageA(dialog.Tooltip(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, "Abort Setup");
+}
+
+TEST(Win32Dialog, ColoursTheTextOfAControl) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    auto& figure = static_cast<Win32Control&>(dialog.Control(kFigure));
+    figure.SetTextColour(kColourMaroon);
+    HDC dc = GetDC(figure.Window());
+    const LRESULT brush =
+        SendMessageA(dialog.Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(figure.Window()));
+    EXPECT_EQ(GetTextColor(dc), RGB(128, 0, 0));
+    EXPECT_NE(brush, 0) << "the dialog paints the background itself";
+    ReleaseDC(figure.Window(), dc);
+}
+
+TEST(Win32MessageLoop, ProcessMessagesHandsOnWhatIsWaitingAndReturns) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    dialog.Show();
+    Win32MessageLoop loop;
+    PostMessageA(dialog.Window(), WM_COMMAND, MAKEWPARAM(kOk, BN_CLICKED), 0);
+    loop.ProcessMessages();
+    EXPECT_FALSE(dialog.IsVisible()) << "the posted click closed the dialog";
+    EXPECT_EQ(events.log.back(), "hide");
+
+    // A quit request stays for the loop that runs the program.
+    PostQuitMessage(3);
+    loop.ProcessMessages();
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST(Win32MessageLoop, HourglassCursorComesBackToThePreviousOne) {
+    Win32MessageLoop loop;
+    {
+        HourglassCursor hourglass(loop);
+        EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+        EXPECT_EQ(loop.SetCursor(Cursor::kHourglass), Cursor::kHourglass);
+    }
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(loop.SetCursor(Cursor::kDefault), Cursor::kDefault);
 }
 
 }  // namespace

@@ -144,8 +144,12 @@ bool Win32Animation::Open(CommonAvi avi) {
 
 void Win32Animation::Play(int lastFrame) {
     // The control counts frames from 0; repeat count -1 plays until stopped.
-    playing_ = SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1),
-                            MAKELPARAM(0, static_cast<WORD>(lastFrame - 1))) != 0;
+    // A clip shorter than the frames asked for (as some systems ship them)
+    // plays whole.
+    const auto play = [&](WORD last) {
+        return SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, last)) != 0;
+    };
+    playing_ = play(static_cast<WORD>(lastFrame - 1)) || play(0xFFFF);
 }
 
 void Win32Animation::Stop() {
@@ -155,6 +159,7 @@ void Win32Animation::Stop() {
 
 bool Win32DriveBox::SetDrive(char letter) {
     HWND box = GetDlgItem(dialog_, controlId_);
+    const char previous = Drive();
     {
         // Listed anew each time, so that a drive added since shows up.
         KeepCurrentDirectory keep;
@@ -166,7 +171,10 @@ bool Win32DriveBox::SetDrive(char letter) {
     const std::string item = std::string("[-") + letter + "-]";
     const LRESULT index = SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(item.c_str()));
-    if (index == CB_ERR) return false;
+    if (index == CB_ERR) {
+        if (previous && previous != letter) SetDrive(previous);
+        return false;
+    }
     SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     return true;
 }

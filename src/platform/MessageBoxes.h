@@ -15,6 +15,7 @@ enum MessageBoxStyle : unsigned {
     kMbIconExclamation = 0x30,
     kMbIconAsterisk = 0x40,
     kMbTaskModal = 0x2000,
+    kMbDefButton2 = 0x100,
 };
 
 enum DialogResult : int {

@@ -1,22 +1,21 @@
 #include "registry/RegStuff.h"
 
+#include "registry/RegistryEx.h"
+#include "util/WinVersion.h"
+
 namespace mivox {
 
 namespace {
 
 std::string ReadProductString(Platform& platform, const std::string& name) {
-    std::unique_ptr<RegistryKey> key;
-    if (platform.registry.CreateKey(kHkeyLocalMachine, kProductKey, kKeyAllAccess, key) !=
-        kRegSuccess) {
-        return {};
-    }
-    uint32_t type = 0;
+    TRegistryEx reg(platform);
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (!reg.OpenKey(kProductKey, true) || !reg.ValueExists(name)) return {};
+    // Only a string is a folder or a version; anything else reads as none.
     std::string data;
-    if (key->QueryValue(name, type, data) != kRegSuccess) return {};
-    if (type != kRegSz && type != kRegExpandSz) return {};
-    // A string is stored with its terminating NUL; the text ends at the first.
-    const size_t end = data.find('\0');
-    return end == std::string::npos ? data : data.substr(0, end);
+    const RegDataType kind = reg.GetData(name, data, data.max_size());
+    if (kind != RegDataType::kString && kind != RegDataType::kExpandString) return {};
+    return data.substr(0, data.find('\0'));
 }
 
 }  // namespace
@@ -27,6 +26,65 @@ std::string ReadProgramDir(Platform& platform) {
 
 std::string ReadProgramVersion(Platform& platform) {
     return ReadProductString(platform, "ProgramVersion");
+}
+
+void WriteProductRecord(Platform& platform, const std::string& programDir,
+                        const std::string& version) {
+    TRegistryEx reg(platform);
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (reg.OpenKey(kProductKey, true)) {
+        if (IsWinNT(platform.system)) reg.GrantEveryoneAccess();
+        reg.WriteString("ProgramDir", programDir);
+        reg.WriteString("ProgramPath", programDir + "\\Mivox.EXE");
+        reg.WriteString("ProgramVersion", version);
+        reg.WriteString("RegisterPerson", "");
+        reg.WriteString("RegisterCompany", "");
+        reg.WriteString("RegisterSerial", "");
+        reg.CloseKey();
+    }
+    if (reg.OpenKey(kAppPathKey, true)) {
+        reg.WriteString("", programDir + "\\Mivox.EXE");
+        reg.WriteString("Path", programDir);
+    }
+}
+
+void WriteUninstallEntry(Platform& platform, const std::string& uninstallCommand,
+                         const std::string& version) {
+    TRegistryEx reg(platform);
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (!reg.OpenKey(kUninstallKey, true)) return;
+    reg.WriteString("DisplayName", "Mivox " + version + " Uninstall");
+    reg.WriteString("UninstallString", uninstallCommand);
+}
+
+void WriteDriverService(Platform& platform) {
+    TRegistryEx reg(platform);
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (!reg.OpenKey(kDriverServiceKey, true)) return;
+    if (IsWinNT(platform.system)) reg.GrantEveryoneAccess();
+    reg.WriteString("Group", "VEXLOR Drivers");
+    reg.WriteInteger("ErrorControl", 1);  // normal
+    reg.WriteInteger("Start", 2);         // automatic
+    reg.WriteInteger("Tag", 2);
+    reg.WriteInteger("Type", 1);  // kernel driver
+    reg.WriteInteger("BaseAddress", 0);
+}
+
+void WriteVddEntry(Platform& platform) {
+    TRegistryEx reg(platform);
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (!reg.OpenKey(kVddKey, false)) return;
+    reg.AddToMultiString("VDD", kVddEntry);
+}
+
+void WriteRegistration(Platform& platform, const std::string& name, const std::string& company,
+                       const std::string& serial) {
+    TRegistryEx reg(platform);
+    reg.SetRootKey(kHkeyLocalMachine);
+    if (!reg.OpenKey(kProductKey, true)) return;
+    reg.WriteString("RegisterPerson", name);
+    reg.WriteString("RegisterCompany", company);
+    reg.WriteString("RegisterSerial", serial);
 }
 
 }  // namespace mivox

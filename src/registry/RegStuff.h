@@ -1,4 +1,7 @@
-// The product's records in the registry.
+// The product's records in the registry, all under HKEY_LOCAL_MACHINE. Each
+// operation opens its keys, writes or reads, and closes them again. A key
+// that cannot be opened or created is skipped; a value that cannot be
+// written raises RegistryError, and a key grant that fails SecurityError.
 #pragma once
 
 #include <string>
@@ -7,13 +10,35 @@
 
 namespace mivox {
 
-// The product's key under HKEY_LOCAL_MACHINE.
 inline constexpr const char kProductKey[] = "SOFTWARE\\Vexlor\\Mivox";
+inline constexpr const char kAppPathKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE";
+inline constexpr const char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox";
+inline constexpr const char kDriverServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\Mivox_NT";
+inline constexpr const char kVddKey[] = "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers";
+inline constexpr const char kVddEntry[] = "Mivox_VM.DLL";
 
 // "ProgramDir" and "ProgramVersion" of an earlier installation. The key is
 // opened with full access and created when missing; a key that cannot be
 // opened, or a missing value, gives the empty text.
 std::string ReadProgramDir(Platform& platform);
 std::string ReadProgramVersion(Platform& platform);
+
+// The product key (opened to Everyone on NT) with the folder, the program's
+// path, the version and empty registration values; then App Paths.
+// programDir has no final backslash.
+void WriteProductRecord(Platform& platform, const std::string& programDir,
+                        const std::string& version);
+// The shell's Uninstall entry: "Mivox <version> Uninstall" and the command.
+void WriteUninstallEntry(Platform& platform, const std::string& uninstallCommand,
+                         const std::string& version);
+// The kernel driver's service key (opened to Everyone on NT). NT only.
+void WriteDriverService(Platform& platform);
+// "Mivox_VM.DLL" in the NT virtual device driver list, once. NT only.
+void WriteVddEntry(Platform& platform);
+// The customer's name, company and card serial number, after registration.
+void WriteRegistration(Platform& platform, const std::string& name, const std::string& company,
+                       const std::string& serial);
 
 }  // namespace mivox

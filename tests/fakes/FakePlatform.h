@@ -126,7 +126,10 @@ struct FakePlatform {
     Platform platform{files, clock,    system, locale,   versions, memory,
                       boxes, registry, shell,  security, loop};
 
-    FakePlatform() { files.SetLastErrorTarget(&system.lastError); }
+    FakePlatform() {
+        files.SetLastErrorTarget(&system.lastError);
+        security.SetRegistry(&registry);
+    }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 };

@@ -1,5 +1,10 @@
-// A test double of the Shell seam.
+// A test double of the Shell seam: records every link saved and every
+// request to exit Windows.
 #pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/Shell.h"
 
@@ -7,6 +12,30 @@ namespace mivox::testing {
 
 class FakeShell : public Shell {
 public:
+    struct Link {
+        std::string file;
+        std::string path;
+        std::string arguments;
+        std::string workingDirectory;
+    };
+
+    bool SaveShellLink(const std::string& linkFile, const std::string& path,
+                       const std::string& arguments, const std::string& workingDirectory) override {
+        if (failLinks) return false;
+        links.push_back({linkFile, path, arguments, workingDirectory});
+        return true;
+    }
+    bool ExitSession(uint32_t flags) override {
+        exitRequests.push_back(flags);
+        if (onExit) onExit();
+        return acceptExit;
+    }
+
+    std::vector<Link> links;
+    bool failLinks = false;
+    std::vector<uint32_t> exitRequests;
+    bool acceptExit = true;
+    std::function<void()> onExit;  // runs inside each exit request
 };
 
 }  // namespace mivox::testing

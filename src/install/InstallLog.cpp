@@ -1,0 +1,65 @@
+#include "install/InstallLog.h"
+
+#include "registry/RegStuff.h"
+#include "util/DateTimeText.h"
+#include "util/Errors.h"
+
+namespace mivox {
+
+namespace {
+
+// The uninstaller's numbers for the root keys of the tree lines.
+constexpr int kRegDbRootNone = 0;
+constexpr int kRegDbRootLocalMachine = 2;
+
+}  // namespace
+
+InstallLog::InstallLog(Platform& platform, const std::string& installDir)
+    : platform_(platform), path_(installDir + kFileName) {
+    file_ = platform_.files.CreateOutputFile(path_);
+    if (!file_) Fail("create");
+    WriteLine("*** Installation Started: " + DateText(platform_.clock) + "  " +
+              TimeText(platform_.clock) + " ***");
+    WriteLine("Title: Mivox");
+    WriteFileTree(installDir);
+}
+
+InstallLog::~InstallLog() {
+    // What was written stays; a late failure here has no one to tell.
+    if (file_) file_->Close();
+}
+
+void InstallLog::Fail(const std::string& what) const {
+    throw IoError("Cannot " + what + " " + path_ + " (error " +
+                  std::to_string(platform_.system.LastError()) + ")");
+}
+
+void InstallLog::WriteLine(const std::string& line) {
+    if (!file_ || !file_->Write(line + "\r\n")) Fail("write");
+}
+
+void InstallLog::WriteRegistryKeys() {
+    WriteLine(std::string("RegDB Root: ").append(std::to_string(kRegDbRootNone)));
+    for (const char* key : {kProductKey, kAppPathKey, kUninstallKey}) {
+        WriteLine(std::string("RegDB TREE: ").append(key));
+        WriteLine(std::string("RegDB Root: ").append(std::to_string(kRegDbRootLocalMachine)));
+    }
+}
+
+void InstallLog::WriteMadeDir(const std::string& directory) {
+    WriteLine("Made Dir: " + directory);
+}
+
+void InstallLog::WriteFileTree(const std::string& directory) {
+    const bool slashed = !directory.empty() && directory.back() == '\\';
+    WriteLine("File Tree: " + directory + (slashed ? "*.*" : "\\*.*"));
+}
+
+void InstallLog::Close() {
+    if (!file_) return;
+    const bool stored = file_->Close();
+    file_.reset();
+    if (!stored) Fail("write");
+}
+
+}  // namespace mivox

@@ -1,0 +1,44 @@
+// Install.Log: what an installation created, for the uninstaller to remove.
+// CRLF lines of "Keyword: value", written one by one as the installation
+// goes; a line that cannot be written raises IoError.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace mivox {
+
+class InstallLog {
+public:
+    static constexpr const char kFileName[] = "Install.Log";
+
+    // Creates installDir + "Install.Log" (installDir ends with a backslash),
+    // replacing any earlier log, and writes the start, title and file tree
+    // lines.
+    InstallLog(Platform& platform, const std::string& installDir);
+    ~InstallLog();
+    InstallLog(const InstallLog&) = delete;
+    InstallLog& operator=(const InstallLog&) = delete;
+
+    // The three keys of the product records under HKEY_LOCAL_MACHINE, as one
+    // block, written once the records exist.
+    void WriteRegistryKeys();
+    // "Made Dir: " + directory, without trailing backslash.
+    void WriteMadeDir(const std::string& directory);
+    // "File Tree: " + directory + "\*.*" (one backslash before the pattern).
+    void WriteFileTree(const std::string& directory);
+    // Closes the file; a failure to store what was written raises IoError.
+    void Close();
+
+private:
+    void WriteLine(const std::string& line);
+    [[noreturn]] void Fail(const std::string& what) const;
+
+    Platform& platform_;
+    std::string path_;
+    std::unique_ptr<OutputFile> file_;
+};
+
+}  // namespace mivox

@@ -1,0 +1,29 @@
+#include "registry/NTuserCheck.h"
+
+namespace mivox {
+
+bool IsAdministrator(Platform& platform) {
+    Security& security = platform.security;
+    std::unique_ptr<AccessToken> token;
+    // The thread's token first, so that an impersonating thread answers for
+    // its client.
+    uint32_t status = security.OpenThreadToken(kTokenQuery, false, token);
+    if (status == kErrorNoToken) status = security.OpenProcessToken(kTokenQuery, token);
+    if (status != 0 || !token) return false;
+
+    uint32_t size = 0;
+    if (token->GroupsSize(size) != kErrorInsufficientBuffer) return false;
+    if (size > kTokenGroupBufferBytes) {
+        platform.boxes.Show("Security Token Group Error", "Array greater than 8KB", kMbOk);
+        return false;
+    }
+    std::vector<TokenGroup> groups;
+    if (token->ReadGroups(kTokenGroupBufferBytes, groups) != 0) return false;
+    for (const TokenGroup& group : groups) {
+        // Deny-only and disabled groups count too: membership is the question.
+        if (!group.sid.empty() && group.sid == kAdministratorsSid) return true;
+    }
+    return false;
+}
+
+}  // namespace mivox

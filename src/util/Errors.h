@@ -1,0 +1,31 @@
+// The failures that no operation handles itself. They travel up to the
+// application-wide handler, which shows their text and abandons only the
+// event that raised them.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace mivox {
+
+// A file or directory that could not be read, written or removed.
+class IoError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A registry value that could not be read or written, or that holds the
+// wrong type: "Failed to set data for 'ProgramDir'".
+class RegistryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A key's security that could not be read or stored: the system's error
+// code, ": " and its message text.
+class SecurityError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace mivox

@@ -1,0 +1,148 @@
+#include "util/FileOps.h"
+
+#include <vector>
+
+#include "util/Errors.h"
+#include "util/Messages.h"
+#include "util/WinVersion.h"
+
+namespace mivox {
+
+namespace {
+
+// Four seconds in the packed form, whose seconds are halved: copies made
+// by file systems that round times differently still count as equal.
+constexpr int64_t kAgeTolerance = 2;
+
+bool IsDotEntry(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+// Schedules dest to be replaced by a copy of source at the next restart:
+// the copy goes beside dest under a name ending in "_", and the system is
+// told to delete dest and rename the copy. False, with temporary set, when
+// the copy cannot be made.
+bool ReplaceAtRestart(Platform& platform, const std::string& dest, const std::string& source,
+                      std::string& temporary) {
+    temporary = dest;
+    temporary.back() = '_';
+    if (!platform.files.Copy(source, temporary, false)) return false;
+    if (IsWinNT(platform.system)) {
+        // Only the system can say whether the requests took; they are
+        // carried out (or not) when Windows starts again.
+        platform.files.MoveFileAtRestart(dest, "");
+        platform.files.MoveFileAtRestart(temporary, dest);
+    } else {
+        const std::string wininit = platform.system.WindowsDirectory() + "\\WININIT.INI";
+        platform.files.WriteIniString(wininit, "Rename", "NUL", dest);
+        platform.files.WriteIniString(wininit, "Rename", dest, temporary);
+    }
+    return true;
+}
+
+std::string ErrorSuffix(Platform& platform) {
+    return " (error " + std::to_string(platform.system.LastError()) + ")";
+}
+
+}  // namespace
+
+std::string DirectoryPart(const std::string& path) {
+    const size_t last = path.find_last_of("\\:");
+    if (last == std::string::npos) return {};
+    size_t length = last + 1;
+    if (last > 0 && path[last] == '\\' && path[last - 1] != ':' && path[last - 1] != '\\') {
+        --length;
+    }
+    return path.substr(0, length);
+}
+
+bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
+                 bool checkNewer) {
+    FileSystem& files = platform.files;
+    if (checkNewer && files.FileExists(dest)) {
+        const int64_t destAge = files.FileAge(dest);
+        const int64_t sourceAge = files.FileAge(source);
+        if (destAge > sourceAge + kAgeTolerance &&
+            platform.boxes.Show("Do you wish to overwrite this file?",
+                                dest + " already exists and is newer",
+                                kMbYesNo | kMbIconQuestion | kMbDefButton2) != kIdYes) {
+            return false;
+        }
+    }
+
+    std::string shownPath = dest;
+    bool copied = false;
+    if (files.Copy(source, dest, false)) {
+        // A read-only source must not give a read-only installed file.
+        copied = files.SetAttributes(dest, kAttrNormal);
+    } else if (platform.system.LastError() == kErrorSharingViolation && !dest.empty()) {
+        copied = ReplaceAtRestart(platform, dest, source, shownPath);
+    }
+    if (!copied) ShowWarning(platform.boxes, "Error Copying File: " + source, shownPath);
+    return copied;
+}
+
+bool MakeFileDir(Platform& platform, const std::string& path) {
+    const std::string directory = DirectoryPart(path);
+    if (platform.files.DirectoryExists(directory)) return true;
+    if (platform.files.CreateDir(directory)) return true;
+    ShowWarning(platform.boxes, "Error Creating Directory", directory);
+    return false;
+}
+
+void ClearFileAttrs(Platform& platform, const std::string& path) {
+    const uint32_t attributes = platform.files.GetAttributes(path);
+    // Without readable attributes there is nothing sound to write back.
+    if (attributes == kInvalidAttributes) return;
+    platform.files.SetAttributes(path, attributes & ~kAttrHidden);
+    platform.files.SetAttributes(path, attributes & ~(kAttrHidden | kAttrSystem));
+    platform.files.SetAttributes(path, attributes & ~(kAttrReadOnly | kAttrHidden | kAttrSystem));
+}
+
+void DeleteOneFile(Platform& platform, const std::string& path) {
+    if (!platform.files.FileExists(path)) {
+        ShowWarning(platform.boxes, "File Not Found, Cannot Delete File", path);
+        return;
+    }
+    ClearFileAttrs(platform, path);
+    platform.files.Delete(path);
+}
+
+void EmptyDrive(Platform& platform, const std::string& root) {
+    FileSystem& files = platform.files;
+    // Every folder of the drive, breadth first, so that each folder comes
+    // after its parent; the root is the first.
+    std::vector<std::string> dirs{root};
+    for (size_t k = 0; k < dirs.size(); ++k) {
+        for (const FindData& entry : files.FindEntries(dirs[k] + "\\*.*")) {
+            if ((entry.attributes & kAttrDirectory) && !IsDotEntry(entry.name)) {
+                dirs.push_back(dirs[k] + "\\" + entry.name);
+            }
+        }
+    }
+    for (size_t k = dirs.size(); k-- > 0;) {
+        for (const FindData& entry : files.FindEntries(dirs[k] + "\\*.*")) {
+            if (entry.attributes & kAttrDirectory) continue;
+            const std::string file = dirs[k] + "\\" + entry.name;
+            ClearFileAttrs(platform, file);
+            DeleteOneFile(platform, file);
+        }
+    }
+    for (size_t k = dirs.size(); k-- > 1;) {
+        ClearFileAttrs(platform, dirs[k]);
+        if (!files.RemoveDir(dirs[k])) {
+            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(platform));
+        }
+    }
+}
+
+int64_t GetFileByteCount(Platform& platform, const std::string& path) {
+    if (!platform.files.FileExists(path)) return 0;
+    int64_t size = 0;
+    if (!platform.files.FileSize(path, size)) {
+        throw IoError("Cannot read the size of " + path + ErrorSuffix(platform));
+    }
+    return size;
+}
+
+}  // namespace mivox

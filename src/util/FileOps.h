@@ -1,0 +1,45 @@
+// File-level operations with the installer's rules: a newer file on the
+// target is not replaced without asking, a file in use is replaced at the
+// next restart, and every failure the user must know about is shown at once
+// in a box without owner window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace mivox {
+
+// Copies source onto dest (destination first). With checkNewer, a dest more
+// than four seconds newer than source is replaced only after the user says
+// Yes. A dest in use is replaced at the next restart. True when dest now
+// holds the source's content or will at restart.
+bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
+                 bool checkNewer);
+
+// Makes the directory part of path exist, creating one level at most; the
+// parent must exist. True when the directory exists afterwards.
+bool MakeFileDir(Platform& platform, const std::string& path);
+
+// Clears the hidden, system and read-only attributes of a file or folder.
+void ClearFileAttrs(Platform& platform, const std::string& path);
+
+// Deletes a file whatever its attributes; a missing file is reported.
+void DeleteOneFile(Platform& platform, const std::string& path);
+
+// Removes every file and folder below a drive root given as "A:", files of
+// the deepest folders first, then the folders; the root itself stays. A
+// folder that cannot be removed raises IoError.
+void EmptyDrive(Platform& platform, const std::string& root);
+
+// The size of a file in bytes, 0 when it does not exist. A file that exists
+// but cannot be opened for reading raises IoError.
+int64_t GetFileByteCount(Platform& platform, const std::string& path);
+
+// Everything before the last "\" or ":" of path; the final "\" is kept only
+// after a ":" or another "\", so "C:\Dir\Sub\" gives "C:\Dir\Sub" and "C:\"
+// stays "C:\".
+std::string DirectoryPart(const std::string& path);
+
+}  // namespace mivox

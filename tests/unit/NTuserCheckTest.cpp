@@ -1,0 +1,79 @@
+#include "registry/NTuserCheck.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakePlatform.h"
+
+namespace mivox {
+namespace {
+
+using testing::FakePlatform;
+using testing::FakeSecurity;
+
+TEST(IsAdministratorTest, AGroupListOfExactly8KbIsReadAndOneByteMoreIsRefused) {
+    FakePlatform fake;
+    fake.security.processToken.groupsSize = 8192;
+    EXPECT_TRUE(IsAdministrator(fake.platform));
+    EXPECT_TRUE(fake.boxes.shown.empty());
+
+    fake.security.processToken.groupsSize = 8193;
+    EXPECT_FALSE(IsAdministrator(fake.platform));
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].text, "Security Token Group Error");
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Array greater than 8KB");
+    EXPECT_EQ(fake.boxes.shown[0].style, kMbOk);
+}
+
+TEST(IsAdministratorTest, MembershipCountsWhateverTheGroupsAttributes) {
+    FakePlatform fake;
+    fake.security.processToken.groups = {{kEveryoneSid, kSeGroupEnabled},
+                                         {"", kSeGroupEnabled},
+                                         {kAdministratorsSid, kSeGroupUseForDenyOnly}};
+    EXPECT_TRUE(IsAdministrator(fake.platform));
+    fake.security.processToken.groups = {{kEveryoneSid, kSeGroupEnabled},
+                                         {"S-1-5-32-545", kSeGroupEnabled},
+                                         {"S-1-5-32-5440", kSeGroupEnabled}};
+    EXPECT_FALSE(IsAdministrator(fake.platform));
+}
+
+TEST(IsAdministratorTest, AnImpersonatingThreadAnswersForItsClient) {
+    FakePlatform fake;
+    FakeSecurity::Token client;
+    client.groups = {{"S-1-5-32-545", kSeGroupEnabled}};
+    fake.security.threadToken = client;
+    EXPECT_FALSE(IsAdministrator(fake.platform));
+    ASSERT_EQ(fake.security.tokenOpens.size(), 1u);
+    EXPECT_EQ(fake.security.tokenOpens[0], std::make_pair(uint32_t{kTokenQuery}, true));
+
+    fake.security.threadToken.reset();
+    EXPECT_TRUE(IsAdministrator(fake.platform));
+    EXPECT_EQ(fake.security.tokenOpens.back(), std::make_pair(uint32_t{kTokenQuery}, false));
+}
+
+TEST(IsAdministratorTest, EveryFailureIsANoWithoutABox) {
+    {
+        FakePlatform fake;
+        fake.security.threadOpenError = 5;
+        EXPECT_FALSE(IsAdministrator(fake.platform));
+        EXPECT_EQ(fake.security.tokenOpens.size(), 1u) << "only a missing thread token falls back";
+    }
+    {
+        FakePlatform fake;
+        fake.security.processOpenError = 5;
+        EXPECT_FALSE(IsAdministrator(fake.platform));
+    }
+    {
+        FakePlatform fake;
+        fake.security.processToken.sizeError = 0;  // a size query that needs no buffer
+        EXPECT_FALSE(IsAdministrator(fake.platform));
+    }
+    {
+        FakePlatform fake;
+        fake.security.processToken.readError = 6;
+        EXPECT_FALSE(IsAdministrator(fake.platform));
+        EXPECT_TRUE(fake.boxes.shown.empty());
+    }
+}
+
+}  // namespace
+}  // namespace mivox

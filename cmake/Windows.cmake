@@ -31,5 +31,12 @@ target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
     PROPERTIES FIXTURES_REQUIRED wine)
 
+# Helper programs of the system-operation tests: one holds a file open as a
+# running program does, the other runs an operation in a session of its own.
+add_executable(holdopen ${CMAKE_SOURCE_DIR}/tests/win32/helpers/HoldOpen.cpp)
+add_executable(sysops ${CMAKE_SOURCE_DIR}/tests/win32/helpers/SysOps.cpp)
+target_link_libraries(sysops PRIVATE mivox_win32)
+add_dependencies(win32_tests holdopen)
+
 include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)

@@ -1,0 +1,422 @@
+// The installer's file, registry, shell and token operations against the
+// real system: a file held open by another process, key security read back
+// in the same session, shell links loaded back through IShellLinkA.
+#include <windows.h>
+#include <objbase.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "TempDir.h"
+#include "install/InstallLog.h"
+#include "platform/win32/Win32Platform.h"
+#include "registry/NTuserCheck.h"
+#include "registry/RegistryEx.h"
+#include "util/Errors.h"
+#include "util/FileOps.h"
+#include "util/Shortcuts.h"
+#include "util/Shutdown.h"
+
+namespace mivox {
+namespace {
+
+using testing::TempDir;
+
+// The real system with message boxes recorded and answered from a list.
+class RecordedBoxes : public MessageBoxes {
+public:
+    int Show(const std::string& text, const std::string& caption, unsigned) override {
+        shown.push_back(caption + " | " + text);
+        if (answers.empty()) return kIdOk;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    void Beep(unsigned) override {}
+    std::vector<std::string> shown;
+    std::vector<int> answers;
+};
+
+struct RealSystem {
+    win32::Win32Platform real;
+    RecordedBoxes boxes;
+    Platform platform{real.files,    real.clock,    real.system, real.locale,
+                      real.versions, real.memory,   boxes,       real.registry,
+                      real.shell,    real.security, real.loop};
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void SetLocalWriteTime(const std::string& path, WORD hour, WORD minute, WORD second) {
+    SYSTEMTIME local{2001, 3, 0, 9, hour, minute, second, 0};
+    FILETIME localTime;
+    FILETIME utc;
+    ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
+    ASSERT_TRUE(LocalFileTimeToFileTime(&localTime, &utc));
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, nullptr, nullptr, &utc);
+    CloseHandle(file);
+}
+
+// Another process holding a file open without sharing, as a running
+// program holds its own executable.
+class FileHolder {
+public:
+    explicit FileHolder(const std::string& path) : path_(path) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        const std::string helper = DirectoryPart(self) + "\\holdopen.exe";
+        const std::string ready = path + ".ready";
+        std::string command = "\"" + helper + "\" \"" + path + "\" \"" + ready + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process_)) {
+            return;
+        }
+        for (int waited = 0; waited < 10000; waited += 10) {
+            if (GetFileAttributesA(ready.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                holding_ = true;
+                break;
+            }
+            Sleep(10);
+        }
+        DeleteFileA(ready.c_str());
+    }
+    ~FileHolder() {
+        if (!process_.hProcess) return;
+        HANDLE release = CreateFileA((path_ + ".release").c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (release != INVALID_HANDLE_VALUE) CloseHandle(release);
+        if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.hProcess, 1);
+        }
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+    FileHolder(const FileHolder&) = delete;
+    FileHolder& operator=(const FileHolder&) = delete;
+    bool Holding() const { return holding_; }
+
+private:
+    std::string path_;
+    PROCESS_INFORMATION process_{};
+    bool holding_ = false;
+};
+
+// The session's pending restart renames, put back as they were afterwards
+// so that the shared session carries none of this test's out.
+class PendingRenames {
+public:
+    PendingRenames() { had_ = Read(saved_); }
+    ~PendingRenames() {
+        HKEY key = Open();
+        if (!key) return;
+        if (had_) {
+            RegSetValueExA(key, kValue, 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(saved_.data()),
+                           static_cast<DWORD>(saved_.size()));
+        } else {
+            RegDeleteValueA(key, kValue);
+        }
+        RegCloseKey(key);
+    }
+    PendingRenames(const PendingRenames&) = delete;
+    PendingRenames& operator=(const PendingRenames&) = delete;
+
+    // The entries added since construction, NULs as "|".
+    std::string Added() const {
+        std::string now;
+        Read(now);
+        std::string added = now.substr(had_ ? saved_.size() - 1 : 0);
+        for (char& c : added) {
+            if (c == '\0') c = '|';
+        }
+        return added;
+    }
+
+private:
+    static constexpr char kValue[] = "PendingFileRenameOperations";
+    static HKEY Open() {
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_ALL_ACCESS, &key);
+        return key;
+    }
+    static bool Read(std::string& data) {
+        HKEY key = Open();
+        if (!key) return false;
+        DWORD size = 0;
+        bool found = RegQueryValueExA(key, kValue, nullptr, nullptr, nullptr, &size) == 0;
+        data.assign(size, '\0');
+        if (found) {
+            found = RegQueryValueExA(key, kValue, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(data.data()), &size) == 0;
+        }
+        RegCloseKey(key);
+        return found;
+    }
+    bool had_ = false;
+    std::string saved_;
+};
+
+TEST(CopyOneFileOnWindows, AFileInUseIsReplacedAtTheNextRestart) {
+    TempDir dir;
+    const std::string dest = dir.WriteFile("MIVOX.EXE", "old program");
+    const std::string source = dir.WriteFile("new.exe", "new program");
+    RealSystem system;
+    PendingRenames renames;
+    {
+        FileHolder holder(dest);
+        ASSERT_TRUE(holder.Holding());
+        EXPECT_FALSE(CopyFileA(source.c_str(), dest.c_str(), FALSE));
+        EXPECT_EQ(GetLastError(), 32u) << "the copy meets a sharing violation";
+        EXPECT_TRUE(CopyOneFile(system.platform, dest, source, true));
+    }
+    EXPECT_TRUE(system.boxes.shown.empty());
+    EXPECT_EQ(ReadFile(dir.Path() + "\\MIVOX.EX_"), "new program");
+    EXPECT_EQ(ReadFile(dest), "old program");
+    const std::string temporary = dir.Path() + "\\MIVOX.EX_";
+    EXPECT_EQ(renames.Added(), "\\??\\" + dest + "||\\??\\" + temporary + "|\\??\\" + dest + "||");
+}
+
+TEST(CopyOneFileOnWindows, NewerTargetsAskAndCopiesComeOutWritable) {
+    TempDir dir;
+    const std::string source = dir.WriteFile("source.txt", "new");
+    const std::string dest = dir.WriteFile("dest.txt", "old");
+    SetLocalWriteTime(source, 10, 0, 0);
+    SetLocalWriteTime(dest, 10, 0, 4);
+    RealSystem system;
+    EXPECT_TRUE(CopyOneFile(system.platform, dest, source, true)) << "four seconds are tolerated";
+    EXPECT_TRUE(system.boxes.shown.empty());
+
+    SetLocalWriteTime(dest, 10, 0, 6);
+    system.boxes.answers = {kIdNo};
+    EXPECT_FALSE(CopyOneFile(system.platform, dest, source, true));
+    ASSERT_EQ(system.boxes.shown.size(), 1u);
+    EXPECT_EQ(system.boxes.shown[0],
+              dest + " already exists and is newer | Do you wish to overwrite this file?");
+
+    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(CopyOneFile(system.platform, dest, source, false));
+    EXPECT_EQ(GetFileAttributesA(dest.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadFile(dest), "new");
+    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(FileOpsOnWindows, DirectoriesOneLevelAtATimeAndSizesOfFilesThatCanBeRead) {
+    TempDir dir;
+    RealSystem system;
+    EXPECT_TRUE(MakeFileDir(system.platform, dir.Path() + "\\App\\"));
+    EXPECT_FALSE(MakeFileDir(system.platform, dir.Path() + "\\Zem\\Mivox\\App\\"));
+    ASSERT_EQ(system.boxes.shown.size(), 1u);
+    EXPECT_EQ(system.boxes.shown[0],
+              "Error Creating Directory | " + dir.Path() + "\\Zem\\Mivox\\App");
+
+    const std::string file = dir.WriteFile("App\\part.001", std::string(1400, 'p'));
+    EXPECT_EQ(GetFileByteCount(system.platform, file), 1400);
+    EXPECT_EQ(GetFileByteCount(system.platform, dir.Path() + "\\none.001"), 0);
+    FileHolder holder(file);
+    ASSERT_TRUE(holder.Holding());
+    EXPECT_THROW(GetFileByteCount(system.platform, file), IoError);
+}
+
+TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
+    TempDir dir;
+    const std::string root = dir.Path();
+    const std::string deep = root + "\\A folder with a rather long name\\and another one below it";
+    ASSERT_TRUE(CreateDirectoryA((root + "\\A folder with a rather long name").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((deep + "\\L3").c_str(), nullptr));
+    dir.WriteFile("A folder with a rather long name\\and another one below it\\L3\\d.mdf", "d");
+    ASSERT_TRUE(CreateDirectoryA((root + "\\Many").c_str(), nullptr));
+    for (int i = 0; i < 110; ++i) {
+        ASSERT_TRUE(CreateDirectoryA((root + "\\Many\\" + std::to_string(i)).c_str(), nullptr));
+    }
+    const std::string hidden = dir.WriteFile("Many\\7\\hidden.txt", "h");
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    const std::string readOnly = dir.WriteFile("MIVOX.001", "part");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    RealSystem system;
+    EmptyDrive(system.platform, root);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((root + "\\*").c_str(), &data);
+    int left = 0;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") ++left;
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    EXPECT_EQ(left, 0);
+    EXPECT_NE(GetFileAttributesA(root.c_str()), INVALID_FILE_ATTRIBUTES) << "the root stays";
+    EXPECT_TRUE(system.boxes.shown.empty());
+
+    ASSERT_TRUE(CreateDirectoryA((root + "\\Busy").c_str(), nullptr));
+    const std::string busy = dir.WriteFile("Busy\\open.dat", "b");
+    FileHolder holder(busy);
+    ASSERT_TRUE(holder.Holding());
+    EXPECT_THROW(EmptyDrive(system.platform, root), IoError);
+}
+
+TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
+    TempDir dir;
+    RealSystem system;
+    {
+        InstallLog log(system.platform, dir.Path() + "\\");
+        log.WriteRegistryKeys();
+        log.Close();
+    }
+    const std::string text = ReadFile(dir.Path() + "\\Install.Log");
+    EXPECT_EQ(text.rfind("*** Installation Started: ", 0), 0u);
+    EXPECT_NE(text.find(" ***\r\nTitle: Mivox\r\nFile Tree: " + dir.Path() +
+                        "\\*.*\r\n"
+                        "RegDB Root: 0\r\n"),
+              std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 15), "RegDB Root: 2\r\n");
+    EXPECT_THROW(InstallLog(system.platform, dir.Path() + "\\Gone\\"), IoError);
+}
+
+class RegistryOnWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reg.SetRootKey(kHkeyCurrentUser);
+        ASSERT_TRUE(reg.OpenKey(path, true));
+    }
+    void TearDown() override {
+        reg.CloseKey();
+        RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+    }
+    std::string Raw(const std::string& name) {
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key);
+        char data[64] = {};
+        DWORD size = sizeof(data);
+        const LONG status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                             reinterpret_cast<BYTE*>(data), &size);
+        RegCloseKey(key);
+        return status == 0 ? std::string(data, size) : "<none>";
+    }
+    // The key's DACL in the system's own text form.
+    std::string Sddl() {
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL, &key);
+        DWORD size = 0;
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+        std::vector<BYTE> descriptor(size);
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
+        RegCloseKey(key);
+        char* text = nullptr;
+        if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+            return "<none>";
+        }
+        std::string sddl = text;
+        LocalFree(text);
+        return sddl;
+    }
+    void SetSddl(const std::string& sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr));
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key);
+        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), 0);
+        RegCloseKey(key);
+        LocalFree(descriptor);
+    }
+
+    const std::string path = "Software\\MivoxRegistryTest" + std::to_string(GetCurrentProcessId());
+    RealSystem system;
+    TRegistryEx reg{system.platform};
+};
+
+TEST_F(RegistryOnWindows, MultiStringsKeepTheirBytes) {
+    reg.WriteMultiString("VDD", {"vdd.dll"});
+    reg.AddToMultiString("VDD", "Mivox_VM.DLL");
+    reg.AddToMultiString("VDD", "MIVOX_vm.dll");
+    EXPECT_EQ(Raw("VDD"), std::string("vdd.dll\0Mivox_VM.DLL\0\0", 22));
+    std::vector<std::string> list;
+    reg.ReadMultiString("Fresh", list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(Raw("Fresh"), std::string(2, '\0'));
+    reg.WriteString("Empty", "");
+    EXPECT_EQ(Raw("Empty"), std::string(1, '\0'));
+}
+
+TEST_F(RegistryOnWindows, EveryoneGetsFullAccessInPlaceOfWhatItHad) {
+    SetSddl("D:(A;;KR;;;WD)(A;;KA;;;BA)(D;;KW;;;BG)(A;CIIO;KR;;;WD)");
+    reg.GrantEveryoneAccess();
+    EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
+    reg.GrantEveryoneAccess();
+    EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
+}
+
+TEST(ShortcutsOnWindows, LinksLoadBackThroughTheShellLinkObject) {
+    TempDir dir;
+    const std::string target = dir.WriteFile("UNWISE.EXE", "MZ");
+    RealSystem system;
+    MakeShortcut(system.platform, target, "C:\\ZEM\\MIVOX\\INSTALL.LOG", "Mivox Uninstall",
+                 dir.Path());
+    const std::string link = dir.Path() + "\\Mivox Uninstall.lnk";
+    ASSERT_NE(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    {
+        IShellLinkA* shellLink = nullptr;
+        ASSERT_TRUE(
+            SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IShellLinkA, reinterpret_cast<void**>(&shellLink))));
+        IPersistFile* file = nullptr;
+        shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        std::wstring wide(link.begin(), link.end());
+        EXPECT_TRUE(SUCCEEDED(file->Load(wide.c_str(), STGM_READ)));
+        char text[MAX_PATH] = {};
+        shellLink->GetPath(text, MAX_PATH, nullptr, 0);
+        EXPECT_STRCASEEQ(text, target.c_str());
+        shellLink->GetArguments(text, MAX_PATH);
+        EXPECT_STREQ(text, "C:\\ZEM\\MIVOX\\INSTALL.LOG");
+        shellLink->GetWorkingDirectory(text, MAX_PATH);
+        EXPECT_STREQ(text, dir.Path().c_str());
+        file->Release();
+        shellLink->Release();
+    }
+    CoUninitialize();
+}
+
+TEST(ShortcutsOnWindows, ShellFoldersOfTheUserAndOfAllUsers) {
+    RealSystem system;
+    const std::string mine = GetProgramsFolder(system.platform, false);
+    const std::string common = GetProgramsFolder(system.platform, true);
+    char expected[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, expected)));
+    EXPECT_STRCASEEQ(mine.c_str(), expected);
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, expected)));
+    EXPECT_STRCASEEQ(common.c_str(), expected);
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, expected)));
+    EXPECT_STRCASEEQ(GetDesktopFolder(system.platform, false).c_str(), expected);
+}
+
+TEST(TokensOnWindows, TheInstallerRunsAsAnAdministratorWhoMayShutDown) {
+    RealSystem system;
+    EXPECT_TRUE(IsAdministrator(system.platform));
+    EXPECT_TRUE(system.boxes.shown.empty());
+    EXPECT_TRUE(SetPrivilege(system.platform, "SeShutdownPrivilege", true));
+    EXPECT_TRUE(SetPrivilege(system.platform, "SeShutdownPrivilege", false));
+    EXPECT_FALSE(SetPrivilege(system.platform, "SeNoSuchPrivilege", true));
+}
+
+}  // namespace
+}  // namespace mivox

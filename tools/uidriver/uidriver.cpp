@@ -8,6 +8,14 @@
 //   uidriver [--timeout MS] set WINDOW CONTROL TEXT
 //   uidriver [--timeout MS] click WINDOW CONTROL   press a button
 //   uidriver [--timeout MS] enabled WINDOW CONTROL print 1 or 0
+//   uidriver [--timeout MS] wait-text WINDOW CONTROL TEXT
+//                                                  wait until CONTROL shows TEXT;
+//                                                  print what it shows last
+//   uidriver [--timeout MS] items WINDOW CONTROL   print a list's or combo's entries
+//   uidriver [--timeout MS] select WINDOW CONTROL ITEM
+//                                                  pick ITEM in a combo box
+//   uidriver [--timeout MS] open WINDOW CONTROL ITEM
+//                                                  double-click ITEM in a list box
 //   uidriver list                                  print the shown windows
 //
 // WINDOW is a top-level window's exact caption (a message box's caption too).
@@ -94,17 +102,41 @@ HWND WaitFor(DWORD timeoutMs, Find find) {
     }
 }
 
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+// The entries of a list box or combo box. Read as wide text: across
+// processes the system hands the entries over in that form.
+std::vector<std::string> ItemsOf(HWND control, bool isCombo) {
+    const UINT count = isCombo ? CB_GETCOUNT : LB_GETCOUNT;
+    const UINT length = isCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+    const UINT text = isCombo ? CB_GETLBTEXT : LB_GETTEXT;
+    std::vector<std::string> items;
+    const LRESULT n = SendMessageW(control, count, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        const LRESULT size = SendMessageW(control, length, i, 0);
+        std::vector<wchar_t> wide(size > 0 ? size + 1 : 1, L'\0');
+        SendMessageW(control, text, i, reinterpret_cast<LPARAM>(wide.data()));
+        char narrow[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, narrow, sizeof(narrow), nullptr, nullptr);
+        items.emplace_back(narrow);
+    }
+    return items;
+}
+
 BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
     if (!IsWindowVisible(window)) return TRUE;
-    char className[256] = {};
-    GetClassNameA(window, className, sizeof(className));
-    std::printf("%s\t%s\n", className, TextOf(window).c_str());
+    std::printf("%s\t%s\n", ClassOf(window).c_str(), TextOf(window).c_str());
     return TRUE;
 }
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: uidriver [--timeout MS] wait|gone|text|set|click|enabled|list ...\n");
+                 "usage: uidriver [--timeout MS] "
+                 "wait|gone|text|set|click|enabled|wait-text|items|select|open|list ...\n");
     return 2;
 }
 
@@ -157,8 +189,35 @@ int main(int argc, char** argv) {
                      caption.c_str());
         return 1;
     }
+    const bool isCombo = ClassOf(control) == "ComboBox";
     if (command == "text") {
         std::printf("%s\n", TextOf(control).c_str());
+    } else if (command == "wait-text" && args.size() == 4) {
+        const DWORD start = GetTickCount();
+        std::string shown = TextOf(control);
+        while (shown != args[3] && GetTickCount() - start < timeoutMs) {
+            Sleep(50);
+            shown = TextOf(control);
+        }
+        std::printf("%s\n", shown.c_str());
+        std::fflush(stdout);
+        return shown == args[3] ? 0 : 1;
+    } else if (command == "items") {
+        for (const std::string& item : ItemsOf(control, isCombo)) std::printf("%s\n", item.c_str());
+    } else if ((command == "select" || command == "open") && args.size() == 4) {
+        // The entry is picked as the user's click would, then the dialog is
+        // told as the control tells it.
+        const std::vector<std::string> items = ItemsOf(control, isCombo);
+        size_t index = 0;
+        while (index < items.size() && items[index] != args[3]) ++index;
+        if (index == items.size()) {
+            std::fprintf(stderr, "uidriver: no entry \"%s\"\n", args[3].c_str());
+            return 1;
+        }
+        SendMessageA(control, isCombo ? CB_SETCURSEL : LB_SETCURSEL, index, 0);
+        const WORD code = command == "select" ? CBN_SELCHANGE : LBN_DBLCLK;
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                     reinterpret_cast<LPARAM>(control));
     } else if (command == "enabled") {
         std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
     } else if (command == "click") {

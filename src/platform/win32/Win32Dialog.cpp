@@ -192,16 +192,15 @@ char Win32DriveBox::Drive() const {
 
 bool Win32DirList::SetDirectory(const std::string& path) {
     const std::string directory = WithoutTrailingSlash(path);
-    std::string spec = directory;
-    if (spec.back() != '\\') spec += '\\';
-    spec += "*.*";
-    if (spec.size() > MAX_PATH) return false;
-    char buffer[MAX_PATH + 1] = {};
-    spec.copy(buffer, MAX_PATH);
     KeepCurrentDirectory keep;
     // A drive without a disk must fail quietly rather than ask the user.
     const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    const int listed = DlgDirListA(dialog_, buffer, controlId_, 0, DDL_DIRECTORY | DDL_EXCLUSIVE);
+    // Listed from inside, so that a drive letter is never taken for that
+    // drive's own current directory.
+    char spec[MAX_PATH + 1] = "*.*";
+    const bool listed =
+        SetCurrentDirectoryA(directory.c_str()) &&
+        DlgDirListA(dialog_, spec, controlId_, 0, DDL_DIRECTORY | DDL_EXCLUSIVE) != 0;
     char current[MAX_PATH + 1] = {};
     if (listed) GetCurrentDirectoryA(sizeof(current), current);
     SetErrorMode(errorMode);

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Started from a CD-ROM drive, the installer disables "&Disks". Typing D: as
+# a CD-ROM needs a restart of the Wine session, so this test has a session of
+# its own and ends it.
+source "$(dirname "$0")/lib.sh"
+
+session="$MIVOX_E2E_OUT/wine-cdrom"
+trap 'end_program; "$MIVOX_WINE_SESSION" "$session" stop' EXIT
+eval "$("$MIVOX_WINE_SESSION" "$session" env)"
+ln -sfn "$MIVOX_MEDIUM" "$WINEPREFIX/dosdevices/d:"
+wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null
+"$MIVOX_WINE_SESSION" "$session" stop
+eval "$("$MIVOX_WINE_SESSION" "$session" env)"
+
+main="Mivox Installation"
+start_program 'D:\Setup.exe'
+drive --timeout 30000 wait "$main" >/dev/null
+expect_eq "version read from the CD" "4.10.0.10" "$(drive text "$main" 102)"
+expect_eq "Disks is disabled" "0" "$(drive enabled "$main" Disks)"
+expect_eq "Install stays enabled" "1" "$(drive enabled "$main" Install)"
+drive click "$main" "Exit"
+expect_eq "exit code after Exit" "0" "$(wait_exit 20)"
+finish

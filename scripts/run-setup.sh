@@ -6,9 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target medium uidriver
-build=build/win64
+# MIVOX_BUILD names another build folder of the win64 preset.
+build=${MIVOX_BUILD:-build/win64}
+cmake --preset win64 -B "$build" >/dev/null
+cmake --build "$build" --target medium uidriver
 session=tests/wine/wine-session.sh
 dir=$build/wine-run
 

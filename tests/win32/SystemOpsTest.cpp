@@ -46,7 +46,8 @@ struct RealSystem {
     RecordedBoxes boxes;
     Platform platform{real.files,    real.clock,    real.system, real.locale,
                       real.versions, real.memory,   boxes,       real.registry,
-                      real.shell,    real.security, real.loop};
+                      real.shell,    real.security, real.loop,   real.processes,
+                      real.commonDialogs};
 };
 
 std::string ReadFile(const std::string& path) {

@@ -6,7 +6,7 @@
 //   sysops emptydrive ROOT
 //   sysops records PROGRAMDIR VERSION UNINSTALLCOMMAND
 //   sysops dacl PATH             (below HKEY_LOCAL_MACHINE, as SDDL)
-//   sysops platform | isadmin
+//   sysops platform | isadmin | reboot
 #include <windows.h>
 #include <sddl.h>
 
@@ -19,6 +19,7 @@
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
 #include "util/FileOps.h"
+#include "util/Shutdown.h"
 #include "util/WinVersion.h"
 
 namespace {
@@ -64,9 +65,10 @@ int Run(std::vector<std::string> args) {
         boxes.answer = args[1] == "no" ? kIdNo : kIdYes;
         args.erase(args.begin(), args.begin() + 2);
     }
-    Platform platform{system.files,    system.clock,    system.system, system.locale,
-                      system.versions, system.memory,   boxes,         system.registry,
-                      system.shell,    system.security, system.loop};
+    Platform platform{system.files,        system.clock,    system.system, system.locale,
+                      system.versions,     system.memory,   boxes,         system.registry,
+                      system.shell,        system.security, system.loop,   system.processes,
+                      system.commonDialogs};
     const std::string command = args.empty() ? "" : args[0];
     if (command == "copy" && args.size() >= 3) {
         const bool copied = CopyOneFile(platform, args[1], args[2], args.size() > 3);
@@ -93,11 +95,17 @@ int Run(std::vector<std::string> args) {
         std::printf("%s\n", IsWinNT(system.system) ? "nt" : "9x");
         return 0;
     }
+    if (command == "reboot") {
+        const bool accepted = ShutdownWindows(platform, kEwxReboot);
+        std::printf("accepted: %d\n", accepted ? 1 : 0);
+        return accepted ? 0 : 1;
+    }
     if (command == "isadmin") {
         std::printf("%d\n", IsAdministrator(platform) ? 1 : 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: sysops copy|emptydrive|records|dacl|platform|isadmin ...\n");
+    std::fprintf(stderr,
+                 "usage: sysops copy|emptydrive|records|dacl|platform|isadmin|reboot ...\n");
     return 2;
 }
 

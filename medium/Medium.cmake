@@ -20,9 +20,12 @@ add_custom_target(medium ALL
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Setup> ${MIVOX_MEDIUM_DIR}/Setup.exe
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Mivox> ${MIVOX_MEDIUM_DIR}/APP/Mivox.EXE
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:InstallExe> ${MIVOX_MEDIUM_DIR}/Misc/Install.Exe
+    COMMAND ${CMAKE_COMMAND} -DOUT=${MIVOX_MEDIUM_DIR}/APP/Samples/LONGRUN.MDF
+            -P ${CMAKE_CURRENT_LIST_DIR}/LongRecording.cmake
     # The serial port driver on the medium carries its release date.
     COMMAND touch -d "1998-05-11 12:00:00" ${MIVOX_MEDIUM_DIR}/Misc/comm.drv
     DEPENDS Setup Mivox InstallExe ${MIVOX_MEDIUM_CONTENT}
+            ${CMAKE_CURRENT_LIST_DIR}/LongRecording.cmake
     COMMENT "Writing the sample medium to ${MIVOX_MEDIUM_DIR}"
     VERBATIM)
 

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/CommonDialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageLoop.h"
+#include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
 #include "platform/Shell.h"
@@ -27,6 +29,8 @@ struct Platform {
     Shell& shell;
     Security& security;
     MessageLoop& loop;
+    Processes& processes;
+    CommonDialogs& commonDialogs;
 };
 
 }  // namespace mivox

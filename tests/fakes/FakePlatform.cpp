@@ -58,6 +58,7 @@ bool FakeVirtualMemory::Release(void* address) {
 
 int FakeMessageBoxes::Show(const std::string& text, const std::string& caption, unsigned style) {
     shown.push_back({text, caption, style});
+    if (whileShown) whileShown(shown.back());
     if (answers.empty()) return kIdOk;
     const int answer = answers.front();
     answers.pop_front();

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/FakeMessageLoop.h"
+#include "fakes/FakeProcesses.h"
 #include "fakes/FakeSecurity.h"
 #include "fakes/FakeShell.h"
 #include "fakes/MemoryRegistry.h"
@@ -109,6 +111,8 @@ public:
     std::vector<Box> shown;
     std::deque<int> answers;
     std::vector<unsigned> beeps;
+    // Acts as the user while a box is open (say, changes the disk in A:).
+    std::function<void(const Box&)> whileShown;
 };
 
 struct FakePlatform {
@@ -123,8 +127,10 @@ struct FakePlatform {
     FakeShell shell;
     FakeSecurity security;
     FakeMessageLoop loop;
-    Platform platform{files, clock,    system, locale,   versions, memory,
-                      boxes, registry, shell,  security, loop};
+    FakeProcesses processes;
+    FakeCommonDialogs commonDialogs;
+    Platform platform{files,    clock, system,   locale, versions,  memory,       boxes,
+                      registry, shell, security, loop,   processes, commonDialogs};
 
     FakePlatform() {
         files.SetLastErrorTarget(&system.lastError);

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32MessageLoop.h"
+#include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Security.h"
 #include "platform/win32/Win32Shell.h"
 
@@ -99,8 +101,10 @@ struct Win32Platform {
     Win32Shell shell;
     Win32Security security;
     Win32MessageLoop loop;
-    Platform platform{files, clock,    system, locale,   versions, memory,
-                      boxes, registry, shell,  security, loop};
+    Win32Processes processes;
+    Win32CommonDialogs commonDialogs;
+    Platform platform{files, clock,    system, locale,   versions,  memory,       boxes,
+                      registry, shell, security, loop, processes, commonDialogs};
 };
 
 }  // namespace mivox::win32

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The whole floppy chain on a real drive A: mapped to a folder: the archive
+# program runs Setup, Setup finds the archive among the running programs and
+# cuts it onto two disks with Install.Exe and Install.Ini; Install.Exe joins
+# the disks again, checks them and starts the archive program.
+source "$(dirname "$0")/lib.sh"
+
+# A session of this test's own: drive A: is mapped in its prefix.
+session_dir="$MIVOX_E2E_OUT/wine-floppy"
+trap '"$MIVOX_WINE_SESSION" "$session_dir" stop' EXIT
+eval "$("$MIVOX_WINE_SESSION" "$session_dir" env)"
+work="$MIVOX_E2E_OUT/floppy"
+rm -rf "$work"
+mkdir -p "$work/a" "$work/disk1" "$work/disk2"
+ln -sfn "$work/a" "$WINEPREFIX/dosdevices/a:"
+archive="$(dirname "$MIVOX_MEDIUM")/Mivox10.EXE"
+
+# wait_box CAPTION TEXT-PART: waits until the box's text holds TEXT-PART.
+wait_box() {
+    for _ in $(seq 200); do
+        if drive --timeout 100 text "$1" 65535 2>/dev/null | grep -qF -- "$2"; then return 0; fi
+        sleep 0.1
+    done
+    echo "FAIL: no box \"$1\" saying \"$2\""
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    drive list
+    return 1
+}
+
+start_program "$archive"
+drive wait "Mivox 4.10 Archive" >/dev/null
+drive click "Mivox 4.10 Archive" "Yes"
+main="Mivox Installation"
+drive --timeout 30000 wait "$main" >/dev/null
+drive click "$main" "Disks"
+
+wait_box "Create Floppy Disk Set ?" "2 disks will be required for Drive A:"
+drive click "Create Floppy Disk Set ?" "Yes"
+wait_box "Insert Disk into Drive A:" "Creating Disk 1 of 2"
+# An old disk: its files and folders must go, whatever their attributes.
+mkdir -p "$work/a/OLD/Deeper and longer named folder"
+echo old >"$work/a/OLD/Deeper and longer named folder/old.txt"
+echo old >"$work/a/README.OLD"
+drive click "Insert Disk into Drive A:" "OK"
+wait_box "Insert Disk into Drive A:" "Creating Disk 2 of 2"
+mv "$work/a/"* "$work/disk1/"
+drive click "Insert Disk into Drive A:" "OK"
+wait_box "Floppy Disk Set Completed" "Remove the last disk from Drive A:"
+screenshot completed
+mv "$work/a/"* "$work/disk2/"
+drive click "Floppy Disk Set Completed" "OK"
+
+expect_eq "disk 1" "Install.Exe Install.Ini Mivox10.001" "$(cd "$work/disk1" && echo *)"
+expect_eq "disk 2" "Mivox10.002" "$(cd "$work/disk2" && echo *)"
+expect_eq "part 1 is a full part" "1400000" "$(stat -c %s "$work/disk1/Mivox10.001")"
+expect_eq "the parts make the archive" "same" \
+    "$(cat "$work/disk1/Mivox10.001" "$work/disk2/Mivox10.002" | cmp -s - "$archive" && echo same)"
+expect_eq "Install.Exe is the medium's" "same" \
+    "$(cmp -s "$work/disk1/Install.Exe" "$MIVOX_MEDIUM/Misc/Install.Exe" && echo same)"
+crc=$(gzip -c "$archive" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' ' | tr a-f A-F)
+program_date=$(LC_ALL=C date -r "$MIVOX_MEDIUM/APP/Mivox.EXE" +%b/%d/%Y)
+program_time=$(LC_ALL=C date -r "$MIVOX_MEDIUM/APP/Mivox.EXE" +%I:%M:%S%P)
+expected_ini="Configuration file for Install.Exe
+Copyright (C) 2001 Vexlor. Written by Setup.exe; do not edit.
+[Data]
+FileExeName=Mivox10.EXE
+FileVersion=4.10.0.10
+FileVerDate=$program_date
+FileVerTime=$program_time
+FileByteCnt=$(stat -c %s "$archive")
+FilePartCnt=2
+FileCodeCRC=$crc"
+expect_eq "Install.Ini" "$expected_ini" "$(tr -d '\r' <"$work/disk1/Install.Ini")"
+expect_eq "Install.Ini lines end with CR LF" "10" "$(grep -c $'\r$' "$work/disk1/Install.Ini")"
+
+drive click "$main" "Exit"
+expect_eq "the archive program ends with Setup" "0" "$(wait_exit 20)"
+
+# Joining: disk 1 in the drive, then disk 1 again by mistake, then disk 2.
+cp "$work/disk1/"* "$work/a/"
+start_program 'A:\Install.Exe'
+wait_box "Mivox Disk Set" "will be put together in the folder"
+drive click "Mivox Disk Set" "Yes"
+wait_box "Mivox Disk Set" "Insert disk 1 of 2"
+drive click "Mivox Disk Set" "OK"
+wait_box "Mivox Disk Set" "Insert disk 2 of 2"
+drive click "Mivox Disk Set" "OK"
+wait_box "Mivox Disk Set" 'does not hold A:\Mivox10.002'
+rm -f "$work/a/"*
+cp "$work/disk2/"* "$work/a/"
+drive click "Mivox Disk Set" "OK"
+wait_box "Mivox Disk Set" "is complete and checked"
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')" 2>/dev/null)
+expect_eq "the joined archive" "same" "$(cmp -s "$temp/Mivox10.EXE" "$archive" && echo same)"
+drive click "Mivox Disk Set" "OK"
+# The joined archive program starts and offers to unpack.
+drive --timeout 20000 wait "Mivox 4.10 Archive" >/dev/null
+expect_eq "Install.Exe ends after starting the archive" "0" "$(wait_exit 20)"
+drive click "Mivox 4.10 Archive" "Cancel"
+finish

@@ -4,6 +4,7 @@
 #include "app/AppException.h"
 #include "app/Forms.h"
 #include "app/ProductInfo.h"
+#include "floppy/FloppyDiskSet.h"
 #include "registry/RegStuff.h"
 #include "util/DateTimeText.h"
 #include "util/Messages.h"
@@ -113,6 +114,9 @@ void TMainDlg::Command(int controlId, int code) {
         case IDB_MAIN_EXIT:
             if (code == kButtonClicked) BtnExitClick();
             break;
+        case IDB_MAIN_FLOPPY:
+            if (code == kButtonClicked) BtnFloppyClick();
+            break;
         default:
             break;
     }
@@ -207,6 +211,10 @@ void TMainDlg::EditDirChange() {
 
 void TMainDlg::BtnExitClick() {
     dialog_.Close(kIdCancel);
+}
+
+void TMainDlg::BtnFloppyClick() {
+    RunFloppyDiskSet(platform_, {SetupFolder(), TextProduct.Text(), TextVerNum.Text()});
 }
 
 void TMainDlg::ShowGroupCaption() {

@@ -59,6 +59,7 @@ private:
     void BtnPathClick();
     void EditDirChange();
     void BtnExitClick();
+    void BtnFloppyClick();
     void ShowGroupCaption();
 
     DialogPeer& dialog_;

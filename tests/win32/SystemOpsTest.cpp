@@ -13,6 +13,7 @@
 
 #include "TempDir.h"
 #include "install/InstallLog.h"
+#include "helpers/PlatformWithBoxes.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegistryEx.h"
@@ -44,10 +45,7 @@ public:
 struct RealSystem {
     win32::Win32Platform real;
     RecordedBoxes boxes;
-    Platform platform{real.files,    real.clock,    real.system, real.locale,
-                      real.versions, real.memory,   boxes,       real.registry,
-                      real.shell,    real.security, real.loop,   real.processes,
-                      real.commonDialogs};
+    Platform platform = win32::PlatformWithBoxes(real, boxes);
 };
 
 std::string ReadFile(const std::string& path) {

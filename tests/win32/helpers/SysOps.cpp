@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "PlatformWithBoxes.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
@@ -65,10 +66,7 @@ int Run(std::vector<std::string> args) {
         boxes.answer = args[1] == "no" ? kIdNo : kIdYes;
         args.erase(args.begin(), args.begin() + 2);
     }
-    Platform platform{system.files,        system.clock,    system.system, system.locale,
-                      system.versions,     system.memory,   boxes,         system.registry,
-                      system.shell,        system.security, system.loop,   system.processes,
-                      system.commonDialogs};
+    Platform platform = win32::PlatformWithBoxes(system, boxes);
     const std::string command = args.empty() ? "" : args[0];
     if (command == "copy" && args.size() >= 3) {
         const bool copied = CopyOneFile(platform, args[1], args[2], args.size() > 3);

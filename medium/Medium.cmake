@@ -8,9 +8,13 @@ add_executable(Mivox WIN32 ${CMAKE_CURRENT_LIST_DIR}/mivox/Mivox.cpp
 set_target_properties(Mivox PROPERTIES OUTPUT_NAME Mivox SUFFIX .EXE)
 
 # Install.Exe, the joining program of the floppy disk set, lives in Misc\.
+add_library(medium_simple_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/common/SimpleUi.cpp)
+target_include_directories(medium_simple_ui PUBLIC ${CMAKE_CURRENT_LIST_DIR}/common)
+target_link_libraries(medium_simple_ui PUBLIC shell32 ole32 user32)
+
 add_executable(InstallExe WIN32 ${CMAKE_CURRENT_LIST_DIR}/install/Install.cpp
                                 ${CMAKE_CURRENT_LIST_DIR}/install/Install.rc)
-target_link_libraries(InstallExe PRIVATE mivox_win32)
+target_link_libraries(InstallExe PRIVATE mivox_win32 medium_simple_ui)
 set_target_properties(InstallExe PROPERTIES OUTPUT_NAME Install SUFFIX .Exe)
 
 file(GLOB_RECURSE MIVOX_MEDIUM_CONTENT CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/content/*)
@@ -35,7 +39,7 @@ add_executable(ArchiveExtractor WIN32 ${CMAKE_CURRENT_LIST_DIR}/archive/Extracto
                                       ${CMAKE_CURRENT_LIST_DIR}/archive/ArchiveFormat.cpp
                                       ${CMAKE_CURRENT_LIST_DIR}/archive/Extractor.rc)
 target_include_directories(ArchiveExtractor PRIVATE ${CMAKE_CURRENT_LIST_DIR}/archive)
-target_link_libraries(ArchiveExtractor PRIVATE mivox_win32)
+target_link_libraries(ArchiveExtractor PRIVATE mivox_win32 medium_simple_ui)
 
 find_program(MIVOX_HOST_CXX NAMES g++ c++ REQUIRED)
 set(MIVOX_MKARCHIVE ${CMAKE_BINARY_DIR}/host/mkarchive)

@@ -3,9 +3,9 @@
 // Setup has finished (so Setup can find this program running when it cuts it
 // onto floppy disks).
 #include <windows.h>
-#include <shlobj.h>
-
+#include <objbase.h>
 #include "ArchiveFormat.h"
+#include "SimpleUi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -14,41 +14,15 @@ namespace {
 constexpr char kCaption[] = "Mivox 4.10 Archive";
 
 int Say(const std::string& text, UINT style) {
-    return MessageBoxA(nullptr, text.c_str(), kCaption, style | MB_TASKMODAL);
-}
-
-std::string SystemErrorText(DWORD code) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                   text, sizeof(text) - 1, nullptr);
-    return text;
-}
-
-// The folder to unpack into: the proposal, or one the user picks instead;
-// empty when the user cancels.
-std::string ChooseFolder(const std::string& proposal) {
-    const int answer = Say("The Mivox installation files will be unpacked into\n\n" + proposal +
-                               "\n\nand Setup will be started.\n\nYes: unpack there.\nNo: "
-                               "choose another folder.",
-                           MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDYES) return proposal;
-    if (answer != IDNO) return {};
-    char path[MAX_PATH] = {};
-    BROWSEINFOA browse{};
-    browse.lpszTitle = "Unpack the Mivox installation files into:";
-    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE picked = SHBrowseForFolderA(&browse);
-    if (!picked) return {};
-    const BOOL ok = SHGetPathFromIDListA(picked, path);
-    CoTaskMemFree(picked);
-    return ok ? path : std::string();
+    return mivox::simple_ui::Say(kCaption, text, style);
 }
 
 int Run() {
     mivox::win32::Win32Platform system;
     std::string program;
     if (!system.files.ReadAll(system.system.ModuleFileName(), program)) {
-        Say("This archive program cannot read itself: " + SystemErrorText(GetLastError()),
+        Say("This archive program cannot read itself: " +
+                mivox::simple_ui::SystemErrorText(GetLastError()),
             MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -62,10 +36,13 @@ int Run() {
     std::string name = system.system.ModuleFileName();
     name = name.substr(name.find_last_of('\\') + 1);
     name = name.substr(0, name.rfind('.'));
-    const std::string folder = ChooseFolder(system.files.TempPath() + name);
+    const std::string folder = mivox::simple_ui::ChooseFolder(
+        kCaption, "The Mivox installation files will be unpacked, and Setup started, in the folder",
+        system.files.TempPath() + name, "Unpack the Mivox installation files into:");
     if (folder.empty()) return 1;
     if (!system.files.DirectoryExists(folder) && !CreateDirectoryA(folder.c_str(), nullptr)) {
-        Say("The folder " + folder + " cannot be created: " + SystemErrorText(GetLastError()),
+        Say("The folder " + folder +
+                " cannot be created: " + mivox::simple_ui::SystemErrorText(GetLastError()),
             MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -78,7 +55,8 @@ int Run() {
         return 1;
     }
     if (result.status == mivox::archive::UnpackResult::kWriteFailed) {
-        Say(result.failedPath + " cannot be written: " + SystemErrorText(GetLastError()),
+        Say(result.failedPath +
+                " cannot be written: " + mivox::simple_ui::SystemErrorText(GetLastError()),
             MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -90,7 +68,8 @@ int Run() {
     std::string commandLine = "\"" + setup + "\"";
     if (!CreateProcessA(setup.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process)) {
-        Say("Setup cannot be started from " + folder + ": " + SystemErrorText(GetLastError()),
+        Say("Setup cannot be started from " + folder + ": " +
+                mivox::simple_ui::SystemErrorText(GetLastError()),
             MB_OK | MB_ICONERROR);
         return 1;
     }

@@ -3,8 +3,10 @@
 // program back together in a folder the user confirms, checks it against the
 // size and CRC-32 of Install.Ini, and starts it.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
-#include <shlobj.h>
+
+#include "SimpleUi.h"
 
 #include "floppy/DiskSetJoiner.h"
 #include "floppy/InstallIni.h"
@@ -16,14 +18,7 @@ constexpr char kCaption[] = "Mivox Disk Set";
 constexpr char kIniPath[] = "A:\\Install.Ini";
 
 int Say(const std::string& text, UINT style) {
-    return MessageBoxA(nullptr, text.c_str(), kCaption, style | MB_TASKMODAL);
-}
-
-std::string SystemErrorText(DWORD code) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                   text, sizeof(text) - 1, nullptr);
-    return text;
+    return mivox::simple_ui::Say(kCaption, text, style);
 }
 
 class DiskPrompts : public mivox::JoinPrompts {
@@ -36,23 +31,6 @@ public:
     }
 };
 
-std::string ChooseFolder(const std::string& archive, const std::string& proposal) {
-    const int answer = Say(archive + " will be put together in the folder\n\n" + proposal +
-                               "\n\nYes: use this folder.\nNo: choose another folder.",
-                           MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDYES) return proposal;
-    if (answer != IDNO) return {};
-    char path[MAX_PATH] = {};
-    BROWSEINFOA browse{};
-    browse.lpszTitle = "Put the archive program together in:";
-    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE picked = SHBrowseForFolderA(&browse);
-    if (!picked) return {};
-    const BOOL ok = SHGetPathFromIDListA(picked, path);
-    CoTaskMemFree(picked);
-    return ok ? path : std::string();
-}
-
 int Run() {
     mivox::win32::Win32Platform system;
     // A drive without a disk must answer "not ready" rather than ask itself.
@@ -61,7 +39,8 @@ int Run() {
     std::string text;
     while (!system.files.ReadAll(kIniPath, text)) {
         if (Say("Insert disk 1 of the Mivox disk set into drive A:, then press OK.\n\n(" +
-                    std::string(kIniPath) + ": " + SystemErrorText(GetLastError()) + ")",
+                    std::string(kIniPath) + ": " +
+                    mivox::simple_ui::SystemErrorText(GetLastError()) + ")",
                 MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) {
             return 1;
         }
@@ -75,7 +54,9 @@ int Run() {
 
     std::string folder = system.files.TempPath();
     if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    folder = ChooseFolder(ini->fileExeName, folder);
+    folder = mivox::simple_ui::ChooseFolder(
+        kCaption, ini->fileExeName + " will be put together in the folder", folder,
+        "Put the archive program together in:");
     if (folder.empty()) return 1;
 
     DiskPrompts prompts;
@@ -88,7 +69,8 @@ int Run() {
                 if (reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", result.path.c_str(),
                                                             nullptr, folder.c_str(),
                                                             SW_SHOWNORMAL)) <= 32) {
-                    Say(result.path + " cannot be started: " + SystemErrorText(GetLastError()),
+                    Say(result.path + " cannot be started: " +
+                            mivox::simple_ui::SystemErrorText(GetLastError()),
                         MB_OK | MB_ICONERROR);
                     return 1;
                 }
@@ -96,7 +78,8 @@ int Run() {
             case mivox::JoinResult::kCancelled:
                 return 1;
             case mivox::JoinResult::kWriteFailed:
-                Say(result.path + " cannot be written: " + SystemErrorText(GetLastError()),
+                Say(result.path +
+                        " cannot be written: " + mivox::simple_ui::SystemErrorText(GetLastError()),
                     MB_OK | MB_ICONERROR);
                 return 1;
             case mivox::JoinResult::kCorrupt:

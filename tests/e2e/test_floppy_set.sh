@@ -59,7 +59,9 @@ expect_eq "Install.Exe is the medium's" "same" \
     "$(cmp -s "$work/disk1/Install.Exe" "$MIVOX_MEDIUM/Misc/Install.Exe" && echo same)"
 crc=$(gzip -c "$archive" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' ' | tr a-f A-F)
 program_date=$(LC_ALL=C date -r "$MIVOX_MEDIUM/APP/Mivox.EXE" +%b/%d/%Y)
-program_time=$(LC_ALL=C date -r "$MIVOX_MEDIUM/APP/Mivox.EXE" +%I:%M:%S%P)
+# File times are kept to two seconds, rounded down.
+mtime=$(stat -c %Y "$MIVOX_MEDIUM/APP/Mivox.EXE")
+program_time=$(LC_ALL=C date -d "@$((mtime - mtime % 2))" +%I:%M:%S%P)
 expected_ini="Configuration file for Install.Exe
 Copyright (C) 2001 Vexlor. Written by Setup.exe; do not edit.
 [Data]

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "CopyMeterDlgRes.h"
@@ -252,19 +253,19 @@ TEST_F(TDirPickDlgTest, PickingAFolderOnAnotherDriveGivesItWithABackslash) {
 }
 
 TEST_F(TDirPickDlgTest, CancelAndTheCloseBoxLeaveThePathUnchanged) {
+    const std::function<void(FakeDialog&)> leave[] = {
+        [](FakeDialog& w) { w.Click(IDB_DIRPICK_CANCEL); },
+        [](FakeDialog& w) { w.CloseBox(); },
+    };
     picker.dlg.PickedPath = "C:\\";
-    window.whileModal = [](FakeDialog& w) {
-        w.OpenDirectory(IDL_DIRPICK_DIRS, "C:\\Program Files");
-        w.Click(IDB_DIRPICK_CANCEL);
-    };
-    EXPECT_EQ(picker.dlg.ShowModal(), kIdCancel);
-    EXPECT_EQ(picker.dlg.PickedPath, "C:\\");
-    window.whileModal = [](FakeDialog& w) {
-        w.OpenDirectory(IDL_DIRPICK_DIRS, "C:\\Program Files");
-        w.CloseBox();
-    };
-    EXPECT_EQ(picker.dlg.ShowModal(), kIdCancel);
-    EXPECT_EQ(picker.dlg.PickedPath, "C:\\");
+    for (const auto& leaving : leave) {
+        window.whileModal = [&](FakeDialog& w) {
+            w.OpenDirectory(IDL_DIRPICK_DIRS, "C:\\Program Files");
+            leaving(w);
+        };
+        EXPECT_EQ(picker.dlg.ShowModal(), kIdCancel);
+        EXPECT_EQ(picker.dlg.PickedPath, "C:\\");
+    }
 }
 
 TEST_F(TDirPickDlgTest, ADriveWithoutADiskKeepsTheListWhereItWas) {

@@ -1,6 +1,8 @@
 // The installer's file, registry, shell and token operations against the
 // real system: a file held open by another process, key security read back
-// in the same session, shell links loaded back through IShellLinkA.
+// in the same session, shell links loaded back through IShellLinkA. The
+// replacement of a file in use at restart is tested end to end, in a Wine
+// session of its own (tests/e2e/test_sys_restart_replace.sh).
 #include <windows.h>
 #include <objbase.h>
 #include <sddl.h>
@@ -113,82 +115,6 @@ private:
     PROCESS_INFORMATION process_{};
     bool holding_ = false;
 };
-
-// The session's pending restart renames, put back as they were afterwards
-// so that the shared session carries none of this test's out.
-class PendingRenames {
-public:
-    PendingRenames() { had_ = Read(saved_); }
-    ~PendingRenames() {
-        HKEY key = Open();
-        if (!key) return;
-        if (had_) {
-            RegSetValueExA(key, kValue, 0, REG_MULTI_SZ,
-                           reinterpret_cast<const BYTE*>(saved_.data()),
-                           static_cast<DWORD>(saved_.size()));
-        } else {
-            RegDeleteValueA(key, kValue);
-        }
-        RegCloseKey(key);
-    }
-    PendingRenames(const PendingRenames&) = delete;
-    PendingRenames& operator=(const PendingRenames&) = delete;
-
-    // The entries added since construction, NULs as "|".
-    std::string Added() const {
-        std::string now;
-        Read(now);
-        std::string added = now.substr(had_ ? saved_.size() - 1 : 0);
-        for (char& c : added) {
-            if (c == '\0') c = '|';
-        }
-        return added;
-    }
-
-private:
-    static constexpr char kValue[] = "PendingFileRenameOperations";
-    static HKEY Open() {
-        HKEY key = nullptr;
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                      KEY_ALL_ACCESS, &key);
-        return key;
-    }
-    static bool Read(std::string& data) {
-        HKEY key = Open();
-        if (!key) return false;
-        DWORD size = 0;
-        bool found = RegQueryValueExA(key, kValue, nullptr, nullptr, nullptr, &size) == 0;
-        data.assign(size, '\0');
-        if (found) {
-            found = RegQueryValueExA(key, kValue, nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(data.data()), &size) == 0;
-        }
-        RegCloseKey(key);
-        return found;
-    }
-    bool had_ = false;
-    std::string saved_;
-};
-
-TEST(CopyOneFileOnWindows, AFileInUseIsReplacedAtTheNextRestart) {
-    TempDir dir;
-    const std::string dest = dir.WriteFile("MIVOX.EXE", "old program");
-    const std::string source = dir.WriteFile("new.exe", "new program");
-    RealSystem system;
-    PendingRenames renames;
-    {
-        FileHolder holder(dest);
-        ASSERT_TRUE(holder.Holding());
-        EXPECT_FALSE(CopyFileA(source.c_str(), dest.c_str(), FALSE));
-        EXPECT_EQ(GetLastError(), 32u) << "the copy meets a sharing violation";
-        EXPECT_TRUE(CopyOneFile(system.platform, dest, source, true));
-    }
-    EXPECT_TRUE(system.boxes.shown.empty());
-    EXPECT_EQ(ReadFile(dir.Path() + "\\MIVOX.EX_"), "new program");
-    EXPECT_EQ(ReadFile(dest), "old program");
-    const std::string temporary = dir.Path() + "\\MIVOX.EX_";
-    EXPECT_EQ(renames.Added(), "\\??\\" + dest + "||\\??\\" + temporary + "|\\??\\" + dest + "||");
-}
 
 TEST(CopyOneFileOnWindows, NewerTargetsAskAndCopiesComeOutWritable) {
     TempDir dir;

@@ -6,20 +6,10 @@
 
 namespace mivox::win32 {
 
-template <typename Real = Win32Platform>
-Platform PlatformWithBoxes(Real& real, MessageBoxes& boxes) {
-    if constexpr (requires {
-                      real.processes;
-                      real.commonDialogs;
-                  }) {
-        return Platform{real.files,  real.clock,     real.system,       real.locale, real.versions,
-                        real.memory, boxes,          real.registry,     real.shell,  real.security,
-                        real.loop,   real.processes, real.commonDialogs};
-    } else {
-        return Platform{real.files,    real.clock,    real.system, real.locale,
-                        real.versions, real.memory,   boxes,       real.registry,
-                        real.shell,    real.security, real.loop};
-    }
+inline Platform PlatformWithBoxes(Win32Platform& real, MessageBoxes& boxes) {
+    return Platform{real.files,  real.clock,     real.system,       real.locale, real.versions,
+                    real.memory, boxes,          real.registry,     real.shell,  real.security,
+                    real.loop,   real.processes, real.commonDialogs};
 }
 
 }  // namespace mivox::win32

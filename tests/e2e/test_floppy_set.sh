@@ -2,7 +2,8 @@
 # The whole floppy chain on a real drive A: mapped to a folder: the archive
 # program runs Setup, Setup finds the archive among the running programs and
 # cuts it onto two disks with Install.Exe and Install.Ini; Install.Exe joins
-# the disks again, checks them and starts the archive program.
+# the disks again, checks them and starts the archive program. Setup finds
+# the running archive on Windows 98 as well.
 source "$(dirname "$0")/lib.sh"
 
 # A session of this test's own: drive A: is mapped in its prefix.
@@ -13,6 +14,7 @@ work="$MIVOX_E2E_OUT/floppy"
 rm -rf "$work"
 mkdir -p "$work/a" "$work/disk1" "$work/disk2"
 ln -sfn "$work/a" "$WINEPREFIX/dosdevices/a:"
+wine reg delete 'HKCU\Software\Wine\AppDefaults\Setup.exe' /f >/dev/null 2>&1 || true
 archive="$(dirname "$MIVOX_MEDIUM")/Mivox10.EXE"
 
 # wait_box CAPTION TEXT-PART: waits until the box's text holds TEXT-PART.
@@ -99,4 +101,19 @@ drive click "Mivox Disk Set" "OK"
 drive --timeout 20000 wait "Mivox 4.10 Archive" >/dev/null
 expect_eq "Install.Exe ends after starting the archive" "0" "$(wait_exit 20)"
 drive click "Mivox 4.10 Archive" "Cancel"
+wait_exit 20 >/dev/null
+
+# On Windows 95/98 the archive program is found through a process snapshot.
+wine reg add 'HKCU\Software\Wine\AppDefaults\Setup.exe' /v Version /d win98 /f >/dev/null 2>&1
+start_program "$archive"
+drive wait "Mivox 4.10 Archive" >/dev/null
+drive click "Mivox 4.10 Archive" "Yes"
+drive --timeout 30000 wait "$main" >/dev/null
+drive click "$main" "Disks"
+# Found: the count question comes rather than the open dialog.
+expect_eq "Windows 98: the running archive is found" "found" \
+    "$(drive --timeout 20000 wait "Create Floppy Disk Set ?" && echo found)"
+drive click "Create Floppy Disk Set ?" "No"
+drive click "$main" "Exit"
+expect_eq "Windows 98: the archive program ends with Setup" "0" "$(wait_exit 20)"
 finish

@@ -5,6 +5,7 @@
 #include "app/Forms.h"
 #include "app/ProductInfo.h"
 #include "floppy/FloppyDiskSet.h"
+#include "install/InstallSequence.h"
 #include "registry/RegStuff.h"
 #include "util/DateTimeText.h"
 #include "util/Messages.h"
@@ -104,7 +105,13 @@ void TMainDlg::FormShow() {
 }
 
 void TMainDlg::Command(int controlId, int code) {
+    // The installation's progress dialogs hand on messages, so clicks reach
+    // this dialog while it runs; none may start another step under it.
+    if (installing_ && controlId != IDE_MAIN_DIR) return;
     switch (controlId) {
+        case IDB_MAIN_INSTALL:
+            if (code == kButtonClicked) BtnInstallClick();
+            break;
         case IDB_MAIN_PATH:
             if (code == kButtonClicked) BtnPathClick();
             break;
@@ -191,6 +198,20 @@ void TMainDlg::ComputeRequiredSpace() {
         }
     }
     TextNeed.SetIntValue(TotalBytes_ / kMegabyte);
+}
+
+void TMainDlg::BtnInstallClick() {
+    bool completed = false;
+    {
+        // Cleared also when a step raises an error.
+        installing_ = true;
+        struct Running {
+            bool& flag;
+            ~Running() { flag = false; }
+        } running{installing_};
+        completed = InstallSequence(*this, platform_, forms_).Run();
+    }
+    if (completed) dialog_.Close(kIdOk);
 }
 
 void TMainDlg::BtnPathClick() {

@@ -26,7 +26,9 @@ public:
     void FormCreate() override;
     void FormShow() override;
     void Command(int controlId, int code) override;
-    bool FormCloseQuery() override { return true; }
+    // Closing waits while an installation runs: the copy hands on messages,
+    // and the dialog must outlive the loop that copies.
+    bool FormCloseQuery() override { return !installing_; }
 
     // The folder of the running program when it runs as SETUP.EXE (in any
     // letter case); under another name, the program's full path.
@@ -53,9 +55,13 @@ public:
     int64_t FreeMegabytes() const { return TextFree.GetIntValue(); }
 
 private:
+    // The installation sequence is this dialog's Install button.
+    friend class InstallSequence;
+
     // Appends the subdirectories of every entry from scanned on, level by
     // level; false when the lists would pass kMaxDirs.
     bool AddSubdirs(size_t& scanned);
+    void BtnInstallClick();
     void BtnPathClick();
     void EditDirChange();
     void BtnExitClick();
@@ -87,6 +93,8 @@ private:
     // 64-bit, so that files of 2 GiB and more add up right.
     std::vector<int64_t> DirBytes_;
     int64_t TotalBytes_ = 0;
+    // While set, the buttons and closing are held off.
+    bool installing_ = false;
 };
 
 }  // namespace mivox

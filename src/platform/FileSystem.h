@@ -117,6 +117,9 @@ public:
     virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
     // Sets the last-write time from a packed local date and time.
     virtual bool SetFileAge(const std::string& path, PackedDateTime age) = 0;
+    // GetShortPathName: the short (8.3) form of an existing path; empty when
+    // the path does not exist.
+    virtual std::string ShortPathName(const std::string& path) const = 0;
 };
 
 }  // namespace mivox

@@ -139,4 +139,14 @@ TEST_F(FileSystemContract, ProfileStringsReplaceKeysInTheirSection) {
     EXPECT_EQ(Read(ini), "[Rename]\r\nNUL=C:\\A\\Y.DLL\r\nC:\\A\\X.EXE=C:\\A\\X.EX_\r\n");
 }
 
+TEST_F(FileSystemContract, ShortPathNamesAnExistingFileOnly) {
+    ASSERT_TRUE(fs->CreateDir(root + "\\Long Folder Name"));
+    const std::string log = root + "\\Long Folder Name\\Install.Log";
+    ASSERT_TRUE(Write(log, "line\r\n"));
+    const std::string shortPath = fs->ShortPathName(log);
+    ASSERT_FALSE(shortPath.empty());
+    EXPECT_EQ(Read(shortPath), "line\r\n");
+    EXPECT_EQ(fs->ShortPathName(root + "\\Long Folder Name\\Missing.Log"), "");
+}
+
 }  // namespace mivox::contract

@@ -379,6 +379,11 @@ bool MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
     return true;
 }
 
+std::string MemoryFileSystem::ShortPathName(const std::string& path) const {
+    if (!Find(path)) return Fail(kErrorFileNotFound), std::string();
+    return path;
+}
+
 bool MemoryFileSystem::Append(const std::string& key, const void* data, size_t size) {
     if (Failing(Op::Write, key)) return false;
     if (!Fits(DriveOf(key), static_cast<int64_t>(size))) return Fail(kErrorDiskFull);

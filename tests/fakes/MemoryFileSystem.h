@@ -76,6 +76,9 @@ public:
     bool ReadAll(const std::string& path, std::string& contents) const override;
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
     bool SetFileAge(const std::string& path, PackedDateTime age) override;
+    // The path itself for an existing file or directory: the double has no
+    // short names.
+    std::string ShortPathName(const std::string& path) const override;
 
     static PackedDateTime PackDateTime(int year, int month, int day, int hour, int minute,
                                        int second);

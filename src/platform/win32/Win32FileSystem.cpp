@@ -192,4 +192,11 @@ bool Win32FileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
     return file && SetFileTime(file.get(), nullptr, nullptr, &utc);
 }
 
+std::string Win32FileSystem::ShortPathName(const std::string& path) const {
+    char shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameA(path.c_str(), shortPath, sizeof(shortPath) - 1);
+    return length > 0 && length < sizeof(shortPath) - 1 ? std::string(shortPath, length)
+                                                        : std::string();
+}
+
 }  // namespace mivox::win32

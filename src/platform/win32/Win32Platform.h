@@ -32,6 +32,7 @@ public:
     bool ReadAll(const std::string& path, std::string& contents) const override;
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
     bool SetFileAge(const std::string& path, PackedDateTime age) override;
+    std::string ShortPathName(const std::string& path) const override;
 };
 
 class Win32Registry : public Registry {

@@ -1,0 +1,66 @@
+// The installation behind the main dialog's Install button, one pass per
+// click: the account and destination checks, the copy of the medium's trees
+// with the copy meter, Install.Log, the measurement data files from A:, the
+// registry records, the shortcuts, the registration, the release notes, the
+// serial port driver on Windows 95/98 and the restart question.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "install/InstallLog.h"
+#include "platform/Platform.h"
+
+namespace mivox {
+
+class Forms;
+class TMainDlg;
+
+// The date COMM.DRV carries when it is the known good driver: 3 October 1992,
+// in the high half of the packed date-time.
+inline constexpr uint16_t kGoodCommDriverDate = (12 << 9) | (10 << 5) | 3;
+
+// A progress fraction from 0 to 1; nothing to count (a directory or a whole
+// set of empty files) counts as not begun, and sizes that grew since the scan
+// stop at 1.
+long double ProgressFraction(int64_t done, int64_t total);
+
+class InstallSequence {
+public:
+    InstallSequence(TMainDlg& main, Platform& platform, Forms& forms);
+    InstallSequence(const InstallSequence&) = delete;
+    InstallSequence& operator=(const InstallSequence&) = delete;
+
+    // Every step up to the restart question. False when a check refused, the
+    // user said No to the confirmation or cancelled the copy; the main
+    // dialog then stays open for another attempt.
+    bool Run();
+
+    // The medium's trees into the destination and the Windows directory.
+    // True when every directory was processed without a cancel.
+    bool CopyProductFiles();
+
+private:
+    bool CheckAdminRights();
+    bool CheckDestination();
+    void CopyMdfFiles();
+    void WriteRegistryData();
+    void CreateShortcuts();
+    void MakeShortcuts(const std::string& folder);
+    void RunRegistration();
+    void ShowReleaseNotes();
+    void CheckCommDriver();
+    void AskReboot();
+    bool Ask(const std::string& top, const std::string& bottom);
+    std::string LogShortPath() const;
+
+    TMainDlg& main_;
+    Platform& platform_;
+    Forms& forms_;
+    // Ends with a backslash from the destination check on.
+    std::string installDir_;
+    std::unique_ptr<InstallLog> log_;
+};
+
+}  // namespace mivox

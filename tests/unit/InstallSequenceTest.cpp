@@ -1,0 +1,387 @@
+#include "install/InstallSequence.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "CopyMeterDlgRes.h"
+#include "MainDlgRes.h"
+#include "NtRightsDlgRes.h"
+#include "TxtViewerDlgRes.h"
+#include "YesNoDlgRes.h"
+#include "app/Forms.h"
+#include "fakes/FakeDialog.h"
+#include "fakes/FakePlatform.h"
+#include "registry/RegStuff.h"
+#include "util/Shortcuts.h"
+
+namespace mivox {
+namespace {
+
+using testing::FakeDialog;
+using testing::FakeDialogFactory;
+using testing::FakePlatform;
+using testing::MemoryFileSystem;
+
+constexpr int64_t kGiB = int64_t{1} << 30;
+
+class InstallSequenceTest : public ::testing::Test {
+protected:
+    // A medium on D: with files in mixed case, a Windows directory, the
+    // shell's program and desktop folders, and 100 MB free on C:.
+    InstallSequenceTest() {
+        fake.files.AddFile("D:\\APP\\Mivox.EXE", std::string(1500000, 'x'));
+        fake.files.AddFile("D:\\APP\\Mivox.HLP", "help");
+        fake.files.AddFile("D:\\APP\\readme.txt", "read me");
+        fake.files.AddFile("D:\\APP\\Release.txt", "released");
+        fake.files.AddFile("D:\\APP\\Samples\\sine.mdf", "sine");
+        fake.files.AddFile("D:\\WinNT\\System32\\mivoxdrv.sys", "nt driver");
+        fake.files.AddFile("D:\\Win9X\\System\\mivox.vxd", "9x driver");
+        fake.files.AddFile("D:\\Misc\\comm.drv", "good driver",
+                           MemoryFileSystem::PackDateTime(1992, 10, 3, 3, 10, 0));
+        for (const char* dir :
+             {"D:\\APP\\Samples", "D:\\WinNT\\System32", "D:\\Win9X\\System", "C:\\WINDOWS",
+              "C:\\Users\\ann\\Start Menu\\Programs", "C:\\Users\\ann\\Desktop",
+              "C:\\All\\Programs", "C:\\All\\Desktop"}) {
+            fake.files.AddDirectory(dir);
+        }
+        fake.files.driveCapacity['C'] = 100000000;
+        fake.versions.Add("D:\\APP\\Mivox.EXE", 0x0004000A, 0x00000003);
+        Folder(kHkeyCurrentUser, "Programs", "C:\\Users\\ann\\Start Menu\\Programs");
+        Folder(kHkeyCurrentUser, "Desktop", "C:\\Users\\ann\\Desktop");
+        Folder(kHkeyLocalMachine, "Common Programs", "C:\\All\\Programs");
+        Folder(kHkeyLocalMachine, "Common Desktop", "C:\\All\\Desktop");
+    }
+    void Folder(uint32_t root, const char* name, const char* path) {
+        fake.registry.SetString(root, kShellFoldersKey, name, path);
+    }
+
+    // Opens the installer and records what the user meets: each question
+    // (answered from answers, No when they run out), box and modal dialog.
+    void Open() {
+        forms = std::make_unique<Forms>(factory, fake.platform);
+        main = factory.Of(IDD_MAIN);
+        meter = factory.Of(IDD_COPYMETER);
+        factory.Of(IDD_YESNO)->whileModal = [this](FakeDialog& box) {
+            trace.push_back("ask " + box.Control(IDT_YESNO_TOP).Text() + " | " +
+                            box.Control(IDT_YESNO_BOT).Text());
+            const bool yes = !answers.empty() && answers.front();
+            if (!answers.empty()) answers.pop_front();
+            box.Click(yes ? IDB_YESNO_YES : IDB_YESNO_NO);
+        };
+        fake.boxes.whileShown = [this](const auto& box) { trace.push_back("box " + box.caption); };
+        factory.Of(IDD_NTRIGHTS)->whileModal = [this](FakeDialog&) { trace.push_back("rights"); };
+        factory.Of(IDD_TXTVIEWER)->whileModal = [this](FakeDialog&) {
+            trace.push_back("view " + forms->TxtViewerDlg().FileName);
+        };
+        // The registration dialog is the sixth window the program makes.
+        factory.made.at(5).dialog->whileModal = [this](FakeDialog&) {
+            trace.push_back("register " + forms->ProdRegDlg().ProdVersion + " " +
+                            forms->ProdRegDlg().AppDir);
+        };
+        main->Show();
+    }
+    void Install(std::deque<bool> given) {
+        answers = std::move(given);
+        main->Click(IDB_MAIN_INSTALL);
+    }
+    std::string Log() {
+        const auto* log = fake.files.Find("C:\\Mivox\\Install.Log");
+        return log ? log->contents : "(none)";
+    }
+    std::string Value(const std::string& key, const std::string& name) {
+        const auto* value = fake.registry.FindValue(kHkeyLocalMachine, key, name);
+        return value ? value->data : "(none)";
+    }
+    std::string Name(const std::string& path) {
+        const auto* entry = fake.files.Find(path);
+        return entry ? entry->name : "(none)";
+    }
+
+    FakePlatform fake;
+    FakeDialogFactory factory{&fake.loop, &fake.files};
+    std::unique_ptr<Forms> forms;
+    FakeDialog* main = nullptr;
+    FakeDialog* meter = nullptr;
+    std::deque<bool> answers;
+    std::vector<std::string> trace;
+};
+
+const std::string kNtLogStart =
+    "*** Installation Started: Jan  5, 2001  Fri  3:04 pm ***\r\n"
+    "Title: Mivox\r\n"
+    "File Tree: C:\\Mivox\\*.*\r\n"
+    "RegDB Root: 0\r\n"
+    "RegDB TREE: SOFTWARE\\Vexlor\\Mivox\r\n"
+    "RegDB Root: 2\r\n"
+    "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE\r\n"
+    "RegDB Root: 2\r\n"
+    "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox\r\n"
+    "RegDB Root: 2\r\n";
+
+TEST_F(InstallSequenceTest, NtInstallationAsksInOrderAndLeavesFilesKeysLinksAndLog) {
+    Open();
+    Install({true, false, true, true, false});
+    EXPECT_EQ(trace, (std::vector<std::string>{
+                         "ask Ready to begin installation: C:\\Mivox | Continue ?",
+                         "ask Do you have an MDF Mic floppy, place it in Drive A: | "
+                         "Copy MDF from A:\\ to C:\\Mivox\\MDF ?",
+                         "ask Shortcuts for All Users or Current User | Install for All Users ?",
+                         "ask Product Group Shortcut Folder | "
+                         "Do you wish a copy placed on your Desktop ?",
+                         "register 4.10.0.3 C:\\Mivox\\",
+                         "view C:\\Mivox\\RELEASE.TXT",
+                         "view C:\\Mivox\\README.TXT",
+                         "ask The system must Reboot to complete the installation. | "
+                         "Shutdown/Reboot the system now ?",
+                     }));
+    EXPECT_FALSE(main->IsVisible());
+    EXPECT_TRUE(fake.shell.exitRequests.empty());
+
+    EXPECT_EQ(Name("C:\\Mivox\\README.TXT"), "README.TXT");
+    EXPECT_EQ(Name("C:\\Mivox\\Samples"), "Samples");
+    EXPECT_EQ(Name("C:\\Mivox\\Samples\\SINE.MDF"), "SINE.MDF");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents.size(), 1500000u);
+    EXPECT_EQ(Name("C:\\WINDOWS\\System32\\MIVOXDRV.SYS"), "MIVOXDRV.SYS");
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\MIVOX.VXD"), nullptr);
+
+    EXPECT_EQ(Log(), kNtLogStart +
+                         "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+                         "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"
+                         "File Tree: C:\\All\\Desktop\\Mivox\\*.*\r\n");
+    EXPECT_EQ(Value(kProductKey, "ProgramDir"), std::string("C:\\Mivox\0", 9));
+    EXPECT_EQ(Value(kProductKey, "ProgramVersion"), std::string("4.10.0.3\0", 9));
+    EXPECT_EQ(Value(kUninstallKey, "UninstallString"),
+              std::string("C:\\WINDOWS\\UNWISE.EXE C:\\Mivox\\Install.Log\0", 43));
+    EXPECT_EQ(Value(kDriverServiceKey, "Group"), std::string("VEXLOR Drivers\0", 15));
+    EXPECT_EQ(Value(kVddKey, "VDD"), "(none)");  // the key is opened, never created
+
+    ASSERT_EQ(fake.shell.links.size(), 10u);
+    const char* names[] = {"Application", "Help", "Readme", "Release", "Uninstall"};
+    for (size_t i = 0; i < 10; ++i) {
+        const std::string folder =
+            i < 5 ? "C:\\All\\Programs\\Vexlor\\Mivox" : "C:\\All\\Desktop\\Mivox";
+        EXPECT_EQ(fake.shell.links[i].file, folder + "\\Mivox " + names[i % 5] + ".lnk");
+    }
+    EXPECT_EQ(fake.shell.links[0].path, "C:\\Mivox\\Mivox.EXE");
+    EXPECT_EQ(fake.shell.links[0].workingDirectory, "C:\\Mivox");
+    EXPECT_EQ(fake.shell.links[4].path, "C:\\WINDOWS\\UNWISE.EXE");
+    EXPECT_EQ(fake.shell.links[4].arguments, "C:\\Mivox\\Install.Log");
+    EXPECT_EQ(fake.shell.links[4].workingDirectory, "C:\\WINDOWS");
+}
+
+TEST_F(InstallSequenceTest, CurrentUserWithoutDesktopCopyWritesTwelveLines) {
+    std::unique_ptr<RegistryKey> vdd;
+    ASSERT_EQ(fake.registry.CreateKey(kHkeyLocalMachine, kVddKey, kKeyAllAccess, vdd), 0);
+    vdd.reset();
+    Open();
+    Install({true, false, false, false, false});
+    EXPECT_EQ(Log(), kNtLogStart +
+                         "Made Dir: C:\\Users\\ann\\Start Menu\\Programs\\Vexlor\r\n"
+                         "File Tree: C:\\Users\\ann\\Start Menu\\Programs\\Vexlor\\Mivox"
+                         "\\*.*\r\n");
+    EXPECT_EQ(fake.shell.links.size(), 5u);
+    EXPECT_EQ(Value(kVddKey, "VDD"), std::string("Mivox_VM.DLL\0\0", 14));
+    EXPECT_FALSE(main->IsVisible());
+}
+
+TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
+    fake.system.platformId = kPlatformWin32Windows;
+    fake.files.AddFile("C:\\WINDOWS\\System\\Comm.drv", "suspect",
+                       MemoryFileSystem::PackDateTime(1998, 5, 11, 12, 0, 0));
+    fake.boxes.answers = {kIdOk};
+    Open();
+    Install({true, true, false, false, true});
+    EXPECT_EQ(std::vector<std::string>(trace.begin() + 1, trace.end()),
+              (std::vector<std::string>{
+                  "ask Do you have an MDF Mic floppy, place it in Drive A: | "
+                  "Copy MDF from A:\\ to C:\\Mivox\\MDF ?",
+                  "box MDF copy complete, remember to install the MDF file.",
+                  "ask Shortcuts for All Users or Current User | Install for All Users ?",
+                  "ask Product Group Shortcut Folder | Do you wish a copy placed on your Desktop ?",
+                  "register 4.10.0.3 C:\\Mivox\\",
+                  "view C:\\Mivox\\RELEASE.TXT",
+                  "view C:\\Mivox\\README.TXT",
+                  "box Serial port driver COMM.DRV may be defective",
+                  "ask The system must Reboot to complete the installation. | "
+                  "Shutdown/Reboot the system now ?",
+              }));
+    EXPECT_EQ(fake.boxes.shown[0].text,
+              "Use \"Mic Setup\" in the program to install the MDF file.");
+    EXPECT_EQ(fake.boxes.shown[1].style, kMbOkCancel | kMbIconQuestion);
+    EXPECT_EQ(fake.boxes.shown[1].text, "Replace with known good driver ?");
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv")->contents, "good driver");
+    EXPECT_EQ(Name("C:\\WINDOWS\\System\\MIVOX.VXD"), "MIVOX.VXD");
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System32"), nullptr);
+    EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kDriverServiceKey), nullptr);
+    EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kVddKey), nullptr);
+    EXPECT_EQ(Value(kAppPathKey, "Path"), std::string("C:\\Mivox\0", 9));
+    EXPECT_EQ(fake.shell.exitRequests, std::vector<uint32_t>{kEwxReboot});
+    EXPECT_FALSE(main->IsVisible());
+}
+
+TEST_F(InstallSequenceTest, CommDriverOfTheKnownGoodDateIsLeftAlone) {
+    fake.system.platformId = kPlatformWin32Windows;
+    fake.files.AddFile("C:\\WINDOWS\\System\\Comm.drv", "original",
+                       MemoryFileSystem::PackDateTime(1992, 10, 3, 23, 58, 0));
+    Open();
+    Install({true, false, false, false, false});
+    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv")->contents, "original");
+}
+
+TEST_F(InstallSequenceTest, UndatableCommDriverIsOfferedAndCancelKeepsItMissing) {
+    fake.system.platformId = kPlatformWin32Windows;
+    fake.boxes.answers = {kIdCancel};
+    Open();
+    Install({true, false, false, false, false});
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Serial port driver COMM.DRV may be defective");
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv"), nullptr);
+}
+
+TEST_F(InstallSequenceTest, RefusedChecksChangeNothing) {
+    fake.files.driveCapacity['C'] = 13999999;  // 13 MB free
+    Open();
+    for (const char* folder : {"", "\\", "\\Mivox"}) {
+        main->Type(IDE_MAIN_DIR, folder);
+        Install({true});
+    }
+    EXPECT_EQ(trace, (std::vector<std::string>{"box Invalid/Empty Directory",
+                                               "box Invalid/Empty Directory", "box Invalid Path"}));
+    ASSERT_EQ(fake.boxes.shown.size(), 3u);
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Invalid/Empty Directory");
+    EXPECT_EQ(fake.boxes.shown[0].text, "Please enter proper name");
+    EXPECT_EQ(fake.boxes.shown[1].caption, "Invalid/Empty Directory");
+    EXPECT_EQ(fake.boxes.shown[2].caption, "Invalid Path");
+    EXPECT_EQ(fake.boxes.shown[2].text, "Double slash (\\\\) found in path");
+    EXPECT_EQ(fake.boxes.shown[2].style, kMbOk | kMbIconExclamation);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
+    EXPECT_TRUE(main->IsVisible());
+}
+
+TEST_F(InstallSequenceTest, EqualMegabytesDoNotPassTheSpaceCheck) {
+    fake.files.AddFile("D:\\APP\\Big.dat", std::string(10600000, 'b'));  // 12 MB in all
+    fake.files.driveCapacity['C'] = 12999999;
+    Open();
+    ASSERT_EQ(forms->MainDlg().NeedMegabytes(), 12);
+    ASSERT_EQ(forms->MainDlg().FreeMegabytes(), 12);
+    Install({true});
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Not Enough Drive Space !");
+    EXPECT_EQ(fake.boxes.shown[0].text, "C:\\Mivox\\");
+    EXPECT_EQ(answers.size(), 1u);  // no question was asked
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
+}
+
+TEST_F(InstallSequenceTest, ThirteenFreeMegabytesPassForTwelveNeeded) {
+    fake.files.AddFile("D:\\APP\\Big.dat", std::string(10600000, 'b'));
+    fake.files.driveCapacity['C'] = 13000000;
+    Open();
+    Install({false});
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_EQ(trace[0], "ask Ready to begin installation: C:\\Mivox | Continue ?");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);  // No leaves the disk as it was
+}
+
+TEST_F(InstallSequenceTest, NtUserWithoutAdministratorRightsIsShownTheRightsDialog) {
+    fake.security.processToken.groups = {{"S-1-1-0", 0}};
+    Open();
+    Install({true});
+    EXPECT_EQ(trace, std::vector<std::string>{"rights"});
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
+    EXPECT_TRUE(main->IsVisible());
+}
+
+TEST_F(InstallSequenceTest, CancelDuringTheCopyLeavesNoLogNoRecordsAndAllowsAnotherClick) {
+    fake.files.AddFile("C:\\Mivox\\Install.Log", "older log");
+    Open();
+    bool heldOff = false;
+    // The user, between two files, clicks Install and Exit and the close box
+    // of the main dialog, then Cancel of the copy meter.
+    fake.loop.pending.assign(50, [&] {
+        if (!meter->IsVisible() || meter->Result() != kIdOk) return;
+        main->Click(IDB_MAIN_INSTALL);
+        main->Click(IDB_MAIN_EXIT);
+        main->CloseBox();
+        heldOff = main->IsVisible() && main->closeCount == 0;
+        meter->Click(IDB_COPYMETER_CANCEL);
+    });
+    Install({true, true});
+    fake.loop.pending.clear();
+    EXPECT_TRUE(heldOff);
+    EXPECT_EQ(trace.size(), 1u);
+    EXPECT_FALSE(meter->IsVisible());
+    EXPECT_EQ(Log(), "older log");
+    EXPECT_EQ(Value(kProductKey, "ProgramDir"), "(none)");
+    EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kUninstallKey), nullptr);
+    EXPECT_TRUE(fake.shell.links.empty());
+    EXPECT_TRUE(main->IsVisible());
+    // The copy stopped after the file it was on: the rest is not there.
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System32\\MIVOXDRV.SYS"), nullptr);
+
+    Install({true, false, false, false, false});
+    EXPECT_EQ(trace.front(), trace.at(1));  // the confirmation again
+    EXPECT_EQ(Log().substr(0, kNtLogStart.size()), kNtLogStart);
+    EXPECT_FALSE(main->IsVisible());
+}
+
+TEST_F(InstallSequenceTest, LogThatCannotBeWrittenStopsTheSequenceAndFreesTheButton) {
+    fake.files.FailOn(MemoryFileSystem::Op::Write, "C:\\Mivox\\Install.Log", kErrorDiskFull);
+    Open();
+    Install({true, true, true, true, true});
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Setup.exe");
+    EXPECT_EQ(Value(kProductKey, "ProgramDir"), "(none)");
+    EXPECT_TRUE(main->IsVisible());
+    EXPECT_EQ(trace.size(), 2u);  // the confirmation and the error report
+    Install({false});             // the button works again
+    EXPECT_EQ(trace.size(), 3u);
+}
+
+TEST_F(InstallSequenceTest, RefusedRestartIsReportedAndTheInstallerStillCloses) {
+    fake.shell.acceptExit = false;
+    Open();
+    Install({true, false, false, false, true});
+    EXPECT_EQ(fake.shell.exitRequests, std::vector<uint32_t>{kEwxReboot});
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Error Could Not Shutdown Windows");
+    EXPECT_EQ(fake.boxes.shown[0].text, "Please perform manually");
+    EXPECT_FALSE(main->IsVisible());
+}
+
+TEST_F(InstallSequenceTest, BarsStayInRangeForEmptyFilesAndFilesOfSeveralGigabytes) {
+    EXPECT_EQ(ProgressFraction(0, 0), 0.0L);
+    EXPECT_EQ(ProgressFraction(7, 0), 0.0L);
+    EXPECT_EQ(ProgressFraction(3 * kGiB, 4 * kGiB), 0.75L);
+    EXPECT_EQ(ProgressFraction(5 * kGiB, 4 * kGiB), 1.0L);
+
+    // A directory of empty files only, and a file the search reports as 3 GiB.
+    fake.files.AddFile("D:\\APP\\Empty\\a.dat");
+    fake.files.AddFile("D:\\APP\\Empty\\b.dat");
+    fake.files.AddDirectory("D:\\APP\\Empty");
+    fake.files.AddFile("D:\\APP\\Huge\\huge.bin", "stand-in");
+    fake.files.AddDirectory("D:\\APP\\Huge");
+    fake.files.reportedSizes[MemoryFileSystem::Key("D:\\APP\\Huge\\huge.bin")] = 3 * kGiB;
+    fake.files.driveCapacity['C'] = 8 * kGiB;
+    Open();
+    EXPECT_EQ(forms->MainDlg().NeedMegabytes(), (3 * kGiB + 1500032) / 1000000);
+    std::vector<std::pair<int, int>> bars;
+    fake.loop.pending.assign(40, [&] {
+        bars.emplace_back(meter->Progress(IDP_COPYMETER_DIR).Position(),
+                          meter->Progress(IDP_COPYMETER_FILE).Position());
+    });
+    Install({true, false, false, false, false});
+    ASSERT_FALSE(bars.empty());
+    for (const auto& [dir, file] : bars) {
+        EXPECT_GE(dir, 0);
+        EXPECT_LE(dir, 100);
+        EXPECT_GE(file, 0);
+        EXPECT_LE(file, 100);
+    }
+    EXPECT_EQ(Name("C:\\Mivox\\Huge\\HUGE.BIN"), "HUGE.BIN");
+    EXPECT_EQ(Name("C:\\Mivox\\Empty\\B.DAT"), "B.DAT");
+}
+
+}  // namespace
+}  // namespace mivox

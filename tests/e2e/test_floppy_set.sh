@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole floppy chain on a real drive A: mapped to a folder: the archive
 # program runs Setup, Setup finds the archive among the running programs and
-# cuts it onto two disks with Install.Exe and Install.Ini; Install.Exe joins
+# cuts it onto numbered disks with Install.Exe and Install.Ini; Install.Exe joins
 # the disks again, checks them and starts the archive program. Setup finds
 # the running archive on Windows 98 as well.
 source "$(dirname "$0")/lib.sh"
@@ -36,27 +36,38 @@ main="Mivox Installation"
 drive --timeout 30000 wait "$main" >/dev/null
 drive click "$main" "Disks"
 
-wait_box "Create Floppy Disk Set ?" "2 disks will be required for Drive A:"
+size=$(stat -c %s "$archive")
+count=$(((size + 1399999) / 1400000))
+expect_eq "the sample archive spans more than one disk" "yes" "$( ((count > 1)) && echo yes)"
+wait_box "Create Floppy Disk Set ?" "$count disks will be required for Drive A:"
 drive click "Create Floppy Disk Set ?" "Yes"
-wait_box "Insert Disk into Drive A:" "Creating Disk 1 of 2"
 # An old disk: its files and folders must go, whatever their attributes.
 mkdir -p "$work/a/OLD/Deeper and longer named folder"
 echo old >"$work/a/OLD/Deeper and longer named folder/old.txt"
 echo old >"$work/a/README.OLD"
-drive click "Insert Disk into Drive A:" "OK"
-wait_box "Insert Disk into Drive A:" "Creating Disk 2 of 2"
-mv "$work/a/"* "$work/disk1/"
-drive click "Insert Disk into Drive A:" "OK"
+for disk in $(seq "$count"); do
+    wait_box "Insert Disk into Drive A:" "Creating Disk $disk of $count"
+    if ((disk > 1)); then mv "$work/a/"* "$work/disk$((disk - 1))/"; fi
+    mkdir -p "$work/disk$disk"
+    drive click "Insert Disk into Drive A:" "OK"
+done
 wait_box "Floppy Disk Set Completed" "Remove the last disk from Drive A:"
 screenshot completed
-mv "$work/a/"* "$work/disk2/"
+mv "$work/a/"* "$work/disk$count/"
 drive click "Floppy Disk Set Completed" "OK"
 
 expect_eq "disk 1" "Install.Exe Install.Ini Mivox10.001" "$(cd "$work/disk1" && echo *)"
-expect_eq "disk 2" "Mivox10.002" "$(cd "$work/disk2" && echo *)"
-expect_eq "part 1 is a full part" "1400000" "$(stat -c %s "$work/disk1/Mivox10.001")"
+parts=()
+for disk in $(seq "$count"); do
+    part=$(printf 'Mivox10.%03d' "$disk")
+    parts+=("$work/disk$disk/$part")
+    if ((disk > 1)); then expect_eq "disk $disk" "$part" "$(cd "$work/disk$disk" && echo *)"; fi
+    if ((disk < count)); then
+        expect_eq "part $disk is a full part" "1400000" "$(stat -c %s "$work/disk$disk/$part")"
+    fi
+done
 expect_eq "the parts make the archive" "same" \
-    "$(cat "$work/disk1/Mivox10.001" "$work/disk2/Mivox10.002" | cmp -s - "$archive" && echo same)"
+    "$(cat "${parts[@]}" | cmp -s - "$archive" && echo same)"
 expect_eq "Install.Exe is the medium's" "same" \
     "$(cmp -s "$work/disk1/Install.Exe" "$MIVOX_MEDIUM/Misc/Install.Exe" && echo same)"
 crc=$(gzip -c "$archive" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' ' | tr a-f A-F)
@@ -71,8 +82,8 @@ FileExeName=Mivox10.EXE
 FileVersion=4.10.0.10
 FileVerDate=$program_date
 FileVerTime=$program_time
-FileByteCnt=$(stat -c %s "$archive")
-FilePartCnt=2
+FileByteCnt=$size
+FilePartCnt=$count
 FileCodeCRC=$crc"
 expect_eq "Install.Ini" "$expected_ini" "$(tr -d '\r' <"$work/disk1/Install.Ini")"
 expect_eq "Install.Ini lines end with CR LF" "10" "$(grep -c $'\r$' "$work/disk1/Install.Ini")"
@@ -85,14 +96,17 @@ cp "$work/disk1/"* "$work/a/"
 start_program 'A:\Install.Exe'
 wait_box "Mivox Disk Set" "will be put together in the folder"
 drive click "Mivox Disk Set" "Yes"
-wait_box "Mivox Disk Set" "Insert disk 1 of 2"
+wait_box "Mivox Disk Set" "Insert disk 1 of $count"
 drive click "Mivox Disk Set" "OK"
-wait_box "Mivox Disk Set" "Insert disk 2 of 2"
+wait_box "Mivox Disk Set" "Insert disk 2 of $count"
 drive click "Mivox Disk Set" "OK"
 wait_box "Mivox Disk Set" 'does not hold A:\Mivox10.002'
-rm -f "$work/a/"*
-cp "$work/disk2/"* "$work/a/"
-drive click "Mivox Disk Set" "OK"
+for disk in $(seq 2 "$count"); do
+    ((disk > 2)) && wait_box "Mivox Disk Set" "Insert disk $disk of $count"
+    rm -f "$work/a/"*
+    cp "$work/disk$disk/"* "$work/a/"
+    drive click "Mivox Disk Set" "OK"
+done
 wait_box "Mivox Disk Set" "is complete and checked"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')" 2>/dev/null)
 expect_eq "the joined archive" "same" "$(cmp -s "$temp/Mivox10.EXE" "$archive" && echo same)"

@@ -128,8 +128,11 @@ bool InstallSequence::CopyProductFiles() {
 }
 
 void InstallSequence::CopyMdfFiles() {
+    // The medium has no MDF folder, so it is made for the first file found.
+    bool folderMade = false;
     for (const FindData& file : platform_.files.FindEntries("A:\\*.MDF")) {
         if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
+        if (!folderMade) folderMade = MakeFileDir(platform_, installDir_ + "MDF\\");
         CopyOneFile(platform_, installDir_ + "MDF\\" + file.name, "A:\\" + file.name, true);
     }
     ShowWarning(platform_.boxes, "MDF copy complete, remember to install the MDF file.",

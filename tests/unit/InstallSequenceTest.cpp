@@ -189,9 +189,11 @@ TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
     fake.system.platformId = kPlatformWin32Windows;
     fake.files.AddFile("C:\\WINDOWS\\System\\Comm.drv", "suspect",
                        MemoryFileSystem::PackDateTime(1998, 5, 11, 12, 0, 0));
-    fake.boxes.answers = {kIdOk};
+    fake.boxes.answers = {kIdOk, kIdOk};
+    fake.files.AddFile("A:\\mic1.mdf", "mic");
     Open();
     Install({true, true, false, false, true});
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MDF\\mic1.mdf")->contents, "mic");
     EXPECT_EQ(std::vector<std::string>(trace.begin() + 1, trace.end()),
               (std::vector<std::string>{
                   "ask Do you have an MDF Mic floppy, place it in Drive A: | "

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the sample medium and runs its Setup.exe under Wine. With a display
 # ($DISPLAY) the installer opens there for you to use; without one it runs
-# under Xvfb, is driven through its main window, and leaves a screenshot.
+# under Xvfb, is driven through a full installation, leaves a screenshot and
+# prints where the product, its log and its records landed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -29,11 +30,40 @@ setup=$!
 drive --timeout 30000 wait "$main"
 echo "Setup.exe is running on the sample medium ($build/medium):"
 echo "  Version:      $(drive text "$main" 102)"
-echo "  Date:         $(drive text "$main" 103)"
 echo "  Destination:  $(drive text "$main" 105)"
 shot=$build/setup-main-window.png
 import -window root "$shot"
 echo "  Screenshot:   $shot"
-drive click "$main" "Exit"
+
+# A full installation, answered as a user would: Yes throughout, no restart.
+ask="Please Confirm"
+answer() {
+    drive --timeout 60000 wait-text "$ask" 401 "$1" >/dev/null
+    drive click "$ask" "$2" >/dev/null
+    drive --timeout 5000 gone "$ask" >/dev/null || true
+}
+drive click "$main" "Install" >/dev/null
+answer 'Ready to begin installation: C:\Mivox' 403
+answer 'Do you have an MDF Mic floppy, place it in Drive A:' 404
+answer 'Shortcuts for All Users or Current User' 403
+answer 'Product Group Shortcut Folder' 403
+reg="Product Registration"
+if drive --timeout 8000 wait "$reg" >/dev/null 2>&1; then
+    drive set "$reg" 602 "Sample" >/dev/null
+    drive set "$reg" 603 "User" >/dev/null
+    drive click "$reg" 655 >/dev/null
+    drive click "$reg" 1 >/dev/null
+    drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null || true
+    drive --timeout 8000 gone "$reg" >/dev/null || true
+fi
+for _ in 1 2; do
+    drive --timeout 10000 click "Text File Viewer" 1 >/dev/null
+    drive --timeout 5000 gone "Text File Viewer" >/dev/null || true
+done
+answer 'The system must Reboot to complete the installation.' 404
 wait "$setup"
-echo "Setup.exe closed by its Exit button (exit code $?)."
+echo "Setup.exe installed Mivox and closed (exit code $?):"
+echo "  Product:      C:\Mivox = $WINEPREFIX/drive_c/Mivox"
+echo "  Log:          $WINEPREFIX/drive_c/Mivox/Install.Log"
+echo "  Records:      HKLM\SOFTWARE\Vexlor\Mivox, App Paths\Mivox.EXE, Uninstall\Mivox"
+wine reg query 'HKLM\SOFTWARE\Vexlor\Mivox' | tr -d '\r' | sed -n 's/^    /                /p'

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# A full installation of the sample medium, driven through the real windows
+# and answering every question: afterwards the installed tree (file names
+# upper-cased), the files in the Windows directory, Install.Log byte for byte,
+# the registry records as Windows reads them, and the installer's exit. A Wine
+# session of this test's own keeps the installation away from other tests.
+set -euo pipefail
+name=$(basename "$0" .sh)
+session="$MIVOX_E2E_OUT/$name-session"
+mkdir -p "$MIVOX_E2E_OUT"
+"$MIVOX_WINE_SESSION" "$session" start >/dev/null
+MIVOX_WINE_DIR=$session
+source "$(dirname "$0")/lib.sh"
+trap 'end_program; "$MIVOX_WINE_SESSION" "$session" stop >/dev/null 2>&1 || true' EXIT
+
+main="Mivox Installation"
+ask="Please Confirm"
+c="$WINEPREFIX/drive_c"
+
+# answer TOP YES|NO: the question with this top line comes, and is answered.
+answer() {
+    expect_text "question: $1" "$1" "$ask" 401
+    drive click "$ask" "$([[ $2 == yes ]] && echo 403 || echo 404)" >/dev/null
+}
+# The log's date and time texts at this moment.
+stamp() {
+    local days=(Mon Tue Wed Thr Fri Sat Sun)
+    echo "$(LC_ALL=C date +'%b %e, %Y')  ${days[$(($(date +%u) - 1))]} $(LC_ALL=C date +'%l:%M %P')"
+}
+# The shell folder of HKLM or HKCU as Setup.exe reads it.
+shell_folder() {
+    wine reg query "$1\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders" \
+        /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"
+}
+query() {
+    wine reg query "HKLM\\$1" 2>/dev/null | tr -d '\r' | grep '^    ' | sed 's/^ *//; s/    /|/g'
+}
+
+without_product_record
+rm -rf "$c/Mivox"
+start_program "$MIVOX_MEDIUM/Setup.exe"
+drive --timeout 30000 wait "$main" >/dev/null
+drive click "$main" "Install" >/dev/null
+before=$(stamp)
+answer 'Ready to begin installation: C:\Mivox' yes
+answer 'Do you have an MDF Mic floppy, place it in Drive A:' yes
+expect_text "MDF warning" 'Use "Mic Setup" in the program to install the MDF file.' \
+    "MDF copy complete, remember to install the MDF file." 65535
+after=$(stamp)
+drive click "MDF copy complete, remember to install the MDF file." "OK" >/dev/null
+answer 'Shortcuts for All Users or Current User' yes
+answer 'Product Group Shortcut Folder' yes
+
+# The registration dialog, where it is built: delivered as a saved form.
+person=""
+if drive --timeout 8000 wait "Product Registration" >/dev/null 2>&1; then
+    person="Ann Tester"
+    drive set "Product Registration" 602 "Ann" >/dev/null
+    drive set "Product Registration" 603 "Tester" >/dev/null
+    drive click "Product Registration" 655 >/dev/null
+    drive click "Product Registration" 1 >/dev/null
+    drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null || true
+    drive --timeout 8000 gone "Product Registration" >/dev/null || true
+fi
+for notes in RELEASE.TXT README.TXT; do
+    expect_text "release notes $notes shown" "C:\\Mivox\\$notes" "Text File Viewer" 901
+    drive --timeout 10000 click "Text File Viewer" 1 >/dev/null
+done
+answer 'The system must Reboot to complete the installation.' no
+expect_eq "installer exited after the restart question" "0" "$(wait_exit 30)"
+
+# The product tree: directories as on the medium, file names upper-cased.
+expected=$(cd "$MIVOX_MEDIUM/APP" && find . -type f | awk -F/ '{ OFS = "/"; $NF = toupper($NF); print }' | sort)
+actual=$(cd "$c/Mivox" && find . -type f ! -name Install.Log ! -name REGISTER.TXT | sort)
+expect_eq "installed tree" "$expected" "$actual"
+for f in $(cd "$MIVOX_MEDIUM/WinNT" && find . -type f); do
+    up=$(dirname "$f" | tr '[:upper:]' '[:lower:]')/$(basename "$f" | tr '[:lower:]' '[:upper:]')
+    expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$c/windows/$up"; echo $?)"
+done
+expect_eq "no Windows 95/98 files" "" "$(ls "$c/windows/system" 2>/dev/null | grep -i mivox || true)"
+
+# Install.Log, 13 lines with the desktop copy.
+programs=$(shell_folder HKLM "Common Programs")
+[[ -n "$programs" ]] || programs=$(shell_folder HKCU Programs)
+desktop=$(shell_folder HKLM "Common Desktop")
+[[ -n "$desktop" ]] || desktop=$(shell_folder HKCU Desktop)
+log_with() {
+    printf '%s\r\n' "*** Installation Started: $1 ***" "Title: Mivox" 'File Tree: C:\Mivox\*.*' \
+        "RegDB Root: 0" 'RegDB TREE: SOFTWARE\Vexlor\Mivox' "RegDB Root: 2" \
+        'RegDB TREE: SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE' "RegDB Root: 2" \
+        'RegDB TREE: SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Mivox' "RegDB Root: 2" \
+        "Made Dir: $programs\\Vexlor" "File Tree: $programs\\Vexlor\\Mivox\\*.*" \
+        "File Tree: $desktop\\Mivox\\*.*"
+}
+log=$(od -An -c "$c/Mivox/Install.Log")
+if [[ "$log" == "$(log_with "$before" | od -An -c)" || "$log" == "$(log_with "$after" | od -An -c)" ]]; then
+    expect_eq "Install.Log byte for byte" ok ok
+else
+    expect_eq "Install.Log byte for byte" "$(log_with "$before")" "$(cat "$c/Mivox/Install.Log")"
+fi
+
+# The records, as Windows reads them.
+version=$(wine reg query 'HKLM\Software\Vexlor\Mivox' /v ProgramVersion | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+expect_eq "product version recorded" "4.10.0.10" "$version"
+expect_eq "product record" "$(printf '%s\n' 'ProgramDir|REG_SZ|C:\Mivox' \
+    'ProgramPath|REG_SZ|C:\Mivox\Mivox.EXE' 'ProgramVersion|REG_SZ|4.10.0.10' \
+    "RegisterPerson|REG_SZ|$person" 'RegisterCompany|REG_SZ|' 'RegisterSerial|REG_SZ|' | sort)" \
+    "$(query 'SOFTWARE\Vexlor\Mivox' | sed 's/|$/|/' | sort)"
+expect_eq "App Paths" "$(printf '%s\n' '(Default)|REG_SZ|C:\Mivox\Mivox.EXE' 'Path|REG_SZ|C:\Mivox')" \
+    "$(query 'SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE' | sort)"
+uninstall=$(query 'SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Mivox' | grep '^UninstallString' || true)
+expect_eq "uninstall command names the uninstaller and the log's short path" "1" \
+    "$([[ "${uninstall^^}" == 'UNINSTALLSTRING|REG_SZ|C:\WINDOWS\UNWISE.EXE C:\MIVOX\INSTALL.LOG' ]] && echo 1 || echo "$uninstall")"
+expect_eq "driver service" "VEXLOR Drivers" \
+    "$(query 'SYSTEM\CurrentControlSet\Services\Mivox_NT' | sed -n 's/^Group|REG_SZ|//p')"
+for group in "$programs\\Vexlor\\Mivox" "$desktop\\Mivox"; do
+    unix=$(wine winepath -u "$group" 2>/dev/null | tr -d '\r')
+    expect_eq "five links in $group" "Mivox Application.lnk|Mivox Help.lnk|Mivox Readme.lnk|Mivox Release.lnk|Mivox Uninstall.lnk" \
+        "$(ls "$unix" | sort | paste -sd'|')"
+done
+finish

@@ -1,8 +1,6 @@
-// Identifiers of the dialogs of the registration that are not built yet:
+// Identifiers of the dialogs of the registration's senders, not built yet:
 // each gets its own block of 100 and its own template when it is.
 #pragma once
 
-#define IDD_PRODREG 600
 #define IDD_SENDINGEMAIL 700
 #define IDD_SENDINGFAX 800
-#define IDD_HTTPTOOLONG 1000

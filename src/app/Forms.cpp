@@ -5,7 +5,9 @@
 #include "InfoBoxDlgRes.h"
 #include "MainDlgRes.h"
 #include "NtRightsDlgRes.h"
+#include "HttpTooLongDlgRes.h"
 #include "PendingDlgsRes.h"
+#include "ProdRegDlgRes.h"
 #include "TxtViewerDlgRes.h"
 #include "YesNoDlgRes.h"
 
@@ -26,11 +28,11 @@ Forms::Forms(DialogFactory& factory, Platform& platform) {
     copyMeterDlg_ = Create<TCopyMeterDlg>(factory, IDD_COPYMETER, platform.loop);
     yesNoDlg_ = Create<TYesNoDlg>(factory, IDD_YESNO);
     infoBoxDlg_ = Create<TInfoBoxDlg>(factory, IDD_INFOBOX, platform.loop);
-    prodRegDlg_ = Create<TProdRegDlg>(factory, IDD_PRODREG);
+    prodRegDlg_ = Create<TProdRegDlg>(factory, IDD_PRODREG, platform, *this);
     sendingEMailDlg_ = Create<TSendingEMailDlg>(factory, IDD_SENDINGEMAIL);
     sendingFaxDlg_ = Create<TSendingFaxDlg>(factory, IDD_SENDINGFAX);
     txtViewerDlg_ = Create<TTxtViewerDlg>(factory, IDD_TXTVIEWER, platform);
-    httpTooLongDlg_ = Create<THttpTooLongDlg>(factory, IDD_HTTPTOOLONG);
+    httpTooLongDlg_ = Create<THttpTooLongDlg>(factory, IDD_HTTPTOOLONG, platform.boxes);
     ntRightsDlg_ = Create<TNTrightsDlg>(factory, IDD_NTRIGHTS, platform);
 }
 

@@ -16,6 +16,8 @@
 #include "dialogs/YesNoDlg.h"
 #include "platform/DialogPeer.h"
 #include "platform/Platform.h"
+#include "registration/HttpTooLongDlg.h"
+#include "registration/ProdRegDlg.h"
 
 namespace mivox {
 

@@ -1,35 +1,38 @@
-// The registration's dialogs. Not built yet: each is an empty, hidden window
-// that nothing shows, created at start-up in its place among the others so
-// that the order of the program's windows is already the final one. Each
-// moves to a unit of its own when it is built.
+// The registration's senders. Not built yet: each is an empty, hidden window
+// created at start-up in its place among the others. Asked to send, each
+// shows nothing and reports the registration as not sent, so that the user
+// is told to choose another method. Each moves to a unit of its own when it
+// is built.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/DialogPeer.h"
 
 namespace mivox {
 
-class TProdRegDlg final : public DialogEvents {
-public:
-    explicit TProdRegDlg(DialogPeer&) {}
-    void Command(int, int) override {}
-};
-
 class TSendingEMailDlg final : public DialogEvents {
 public:
     explicit TSendingEMailDlg(DialogPeer&) {}
     void Command(int, int) override {}
+    void ShowModal() { MailSent = false; }
+
+    std::string FromAddr;
+    std::string ToAddr;
+    std::string MailSubject;
+    const std::vector<std::string>* MsgLines = nullptr;  // the registration dialog's own
+    bool MailSent = false;
 };
 
 class TSendingFaxDlg final : public DialogEvents {
 public:
     explicit TSendingFaxDlg(DialogPeer&) {}
     void Command(int, int) override {}
-};
+    void ShowModal() { FaxSent = false; }
 
-class THttpTooLongDlg final : public DialogEvents {
-public:
-    explicit THttpTooLongDlg(DialogPeer&) {}
-    void Command(int, int) override {}
+    const std::vector<std::string>* FaxLines = nullptr;  // the registration dialog's own
+    bool FaxSent = false;
 };
 
 }  // namespace mivox

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/CommonDialogs.h"
+#include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
@@ -31,6 +32,9 @@ struct Platform {
     MessageLoop& loop;
     Processes& processes;
     CommonDialogs& commonDialogs;
+    // The user's own programs and the registration's choice controls; the
+    // real and the test platforms set it, helpers that need neither may not.
+    Desktop* desktop = nullptr;
 };
 
 }  // namespace mivox

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/FakeDesktop.h"
 #include "fakes/FakeMessageLoop.h"
 #include "fakes/FakeProcesses.h"
 #include "fakes/FakeSecurity.h"
@@ -129,8 +130,9 @@ struct FakePlatform {
     FakeMessageLoop loop;
     FakeProcesses processes;
     FakeCommonDialogs commonDialogs;
+    BasicFakeDesktop<FakeClock> desktop{clock};
     Platform platform{files,    clock, system,   locale, versions,  memory,       boxes,
-                      registry, shell, security, loop,   processes, commonDialogs};
+                      registry, shell, security, loop,   processes, commonDialogs, &desktop};
 
     FakePlatform() {
         files.SetLastErrorTarget(&system.lastError);

@@ -3,6 +3,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32CommonDialogs.h"
+#include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32MessageLoop.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Security.h"
@@ -104,8 +105,9 @@ struct Win32Platform {
     Win32MessageLoop loop;
     Win32Processes processes;
     Win32CommonDialogs commonDialogs;
+    Win32Desktop desktop;
     Platform platform{files, clock,    system, locale,   versions,  memory,       boxes,
-                      registry, shell, security, loop, processes, commonDialogs};
+                      registry, shell, security, loop, processes, commonDialogs, &desktop};
 };
 
 }  // namespace mivox::win32

@@ -40,7 +40,6 @@ ask="Please Confirm"
 answer() {
     drive --timeout 60000 wait-text "$ask" 401 "$1" >/dev/null
     drive click "$ask" "$2" >/dev/null
-    drive --timeout 5000 gone "$ask" >/dev/null || true
 }
 drive click "$main" "Install" >/dev/null
 answer 'Ready to begin installation: C:\Mivox' 403
@@ -56,9 +55,9 @@ if drive --timeout 8000 wait "$reg" >/dev/null 2>&1; then
     drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null || true
     drive --timeout 8000 gone "$reg" >/dev/null || true
 fi
-for _ in 1 2; do
-    drive --timeout 10000 click "Text File Viewer" 1 >/dev/null
-    drive --timeout 5000 gone "Text File Viewer" >/dev/null || true
+for notes in RELEASE.TXT README.TXT; do
+    drive --timeout 10000 wait-text "Text File Viewer" 901 "C:\\Mivox\\$notes" >/dev/null
+    drive click "Text File Viewer" 1 >/dev/null
 done
 answer 'The system must Reboot to complete the installation.' 404
 wait "$setup"

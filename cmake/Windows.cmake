@@ -40,6 +40,9 @@ add_executable(sysops ${CMAKE_SOURCE_DIR}/tests/win32/helpers/SysOps.cpp)
 add_executable(recordargs ${CMAKE_SOURCE_DIR}/tests/win32/helpers/RecordArgs.cpp)
 target_link_libraries(sysops PRIVATE mivox_win32)
 add_dependencies(win32_tests holdopen)
+# Loads shell links back for the end-to-end installation tests.
+add_executable(readlink ${CMAKE_SOURCE_DIR}/tests/win32/helpers/ReadLink.cpp)
+target_link_libraries(readlink PRIVATE ole32 uuid)
 
 include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)

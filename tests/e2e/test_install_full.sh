@@ -113,9 +113,19 @@ expect_eq "uninstall command names the uninstaller and the log's short path" "1"
     "$([[ "${uninstall^^}" == 'UNINSTALLSTRING|REG_SZ|C:\WINDOWS\UNWISE.EXE C:\MIVOX\INSTALL.LOG' ]] && echo 1 || echo "$uninstall")"
 expect_eq "driver service" "VEXLOR Drivers" \
     "$(query 'SYSTEM\CurrentControlSet\Services\Mivox_NT' | sed -n 's/^Group|REG_SZ|//p')"
+# The five links of each folder, loaded back through the shell.
+logshort=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivox' \
+    /v UninstallString | tr -d '\r' | sed -n 's/.*UNWISE.EXE //p')
 for group in "$programs\\Vexlor\\Mivox" "$desktop\\Mivox"; do
     unix=$(wine winepath -u "$group" 2>/dev/null | tr -d '\r')
     expect_eq "five links in $group" "Mivox Application.lnk|Mivox Help.lnk|Mivox Readme.lnk|Mivox Release.lnk|Mivox Uninstall.lnk" \
         "$(ls "$unix" | sort | paste -sd'|')"
+    links=()
+    for link in Application Help Readme Release Uninstall; do links+=("$group\\Mivox $link.lnk"); done
+    expect_eq "links in $group point at the product and the uninstaller" "$(printf '%s\n' \
+        'C:\Mivox\Mivox.EXE||C:\Mivox' 'C:\Mivox\Mivox.HLP||C:\Mivox' \
+        'C:\Mivox\README.TXT||C:\Mivox' 'C:\Mivox\RELEASE.TXT||C:\Mivox' \
+        "C:\\windows\\UNWISE.EXE|$logshort|C:\\windows" | tr '[:lower:]' '[:upper:]')" \
+        "$(wine "$(dirname "$MIVOX_UIDRIVER")/readlink.exe" "${links[@]}" | tr -d '\r' | tr '[:lower:]' '[:upper:]')"
 done
 finish

@@ -57,7 +57,8 @@ void FakeDialog::Hide() {
 
 void FakeDialog::Close(int result) {
     result_ = result;
-    bool allowed = true;
+    // A close request whose check fails keeps the window open.
+    bool allowed = events_ == nullptr;
     if (events_) Dispatch([&] { allowed = events_->FormCloseQuery(); });
     if (!allowed) return;
     ++closeCount;

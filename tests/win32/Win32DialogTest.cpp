@@ -42,6 +42,7 @@ public:
     }
     bool FormCloseQuery() override {
         log.push_back("closequery");
+        if (throwOnCloseQuery-- > 0) throw std::runtime_error("check failed");
         return refuseCloses-- <= 0;
     }
 
@@ -49,6 +50,7 @@ public:
     std::function<void()> onShow;
     bool throwOnOk = false;
     int refuseCloses = 0;
+    int throwOnCloseQuery = 0;
 
 private:
     Win32Dialog& dialog_;
@@ -93,6 +95,23 @@ TEST(Win32Dialog, AnExceptionAbandonsOnlyItsEvent) {
     };
     EXPECT_EQ(dialog.ShowModal(), kIdCancel) << "the dialog went on after the failed event";
     EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
+    Win32Dialog::SetExceptionHandler(nullptr);
+}
+
+TEST(Win32Dialog, ACloseCheckThatFailsKeepsTheDialogOpen) {
+    Win32Dialog dialog(kTestDialog, false);
+    RecordingEvents events(dialog);
+    dialog.Bind(events);
+    std::vector<std::string> reported;
+    Win32Dialog::SetExceptionHandler(
+        [&](const std::exception& error) { reported.push_back(error.what()); });
+    events.throwOnCloseQuery = 1;
+    events.onShow = [&] {
+        PostMessageA(dialog.Window(), WM_CLOSE, 0, 0);  // the check fails: stays open
+        PostMessageA(dialog.Window(), WM_COMMAND, MAKEWPARAM(kOk, BN_CLICKED), 0);
+    };
+    EXPECT_EQ(dialog.ShowModal(), kIdOk) << "only the second request closed it";
+    EXPECT_EQ(reported, std::vector<std::string>{"check failed"});
     Win32Dialog::SetExceptionHandler(nullptr);
 }
 

@@ -376,7 +376,8 @@ bool Win32Dialog::IsVisible() const {
 
 void Win32Dialog::Close(int result) {
     result_ = result;
-    bool allowed = true;
+    // A close request whose check fails keeps the window open.
+    bool allowed = events_ == nullptr;
     if (events_) Guarded([&] { allowed = events_->FormCloseQuery(); });
     if (!allowed) return;
     if (inModalLoop_) {

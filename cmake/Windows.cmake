@@ -28,8 +28,10 @@ file(GLOB MIVOX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/w
 add_executable(win32_tests ${MIVOX_WIN32_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win32/TestResources.rc)
 target_link_libraries(win32_tests PRIVATE mivox_win32 GTest::gmock_main)
 target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+# They share one display, keyboard focus and disk with the end-to-end tests,
+# so they run one at a time.
 gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
-    PROPERTIES FIXTURES_REQUIRED wine)
+    PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK desktop)
 
 # Helper programs of the system-operation tests: one holds a file open as a
 # running program does, the other runs an operation in a session of its own.

@@ -1,11 +1,24 @@
 # Shared steps of the end-to-end tests: the Wine session, the driver, the
-# installer started in the background, and checks that say what went wrong.
+# installer started in the background, a full installation answering every
+# question, and checks that say what went wrong.
 set -euo pipefail
 
-eval "$("$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" env)"
-mkdir -p "$MIVOX_E2E_OUT"
 E2E_NAME=$(basename "$0" .sh)
 E2E_FAILURES=0
+mkdir -p "$MIVOX_E2E_OUT"
+# A script that sets E2E_OWN_SESSION=1 before sourcing this file runs in a
+# Wine session of its own, ended with the script: what it installs, records
+# or maps stays away from the other tests.
+if [[ ${E2E_OWN_SESSION:-0} == 1 ]]; then
+    MIVOX_WINE_DIR="$MIVOX_E2E_OUT/$E2E_NAME-session"
+    "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" start >/dev/null
+fi
+eval "$("$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" env)"
+
+main="Mivox Installation"
+ask="Please Confirm"
+reg="Product Registration"
+c="$WINEPREFIX/drive_c"
 
 # uidriver ARGS...: drive a window; prints what the driver prints, without CRs.
 drive() {
@@ -86,6 +99,78 @@ screenshot() {
     import -window root "$MIVOX_E2E_OUT/$E2E_NAME-$1.png" 2>/dev/null || true
 }
 
+# sysops ARGS...: the system operations helper, without CRs.
+sysops() {
+    wine ./sysops.exe "$@" | tr -d '\r'
+}
+
+# answer TOP yes|no: the question with this top line comes, and is answered.
+answer() {
+    expect_text "question: $1" "$1" "$ask" 401
+    drive click "$ask" "$([[ $2 == yes ]] && echo 403 || echo 404)" >/dev/null
+}
+
+# reg_value NAME: a value of the product's record as Windows reads it.
+reg_value() {
+    wine reg query 'HKLM\Software\Vexlor\Mivox' /v "$1" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$1 *REG_SZ *//p"
+}
+
+# fresh_system: no earlier installation recorded, no C:\Mivox.
+fresh_system() {
+    without_product_record
+    rm -rf "$c/Mivox"
+}
+
+# install_to_registration MDF ALL_USERS GROUP [MEDIUM]: Setup.exe of the
+# medium (the sample one by default) started, Install pressed and each
+# question answered yes or no, up to the registration dialog. An MDF floppy
+# (A: holds none) ends with the reminder to install the MDF file.
+install_to_registration() {
+    start_program "${4:-$MIVOX_MEDIUM}/Setup.exe"
+    drive --timeout 30000 wait "$main" >/dev/null
+    drive click "$main" "Install" >/dev/null
+    answer 'Ready to begin installation: C:\Mivox' yes
+    answer 'Do you have an MDF Mic floppy, place it in Drive A:' "$1"
+    if [[ $1 == yes ]]; then
+        expect_text "MDF reminder" 'Use "Mic Setup" in the program to install the MDF file.' \
+            "MDF copy complete, remember to install the MDF file." 65535
+        drive click "MDF copy complete, remember to install the MDF file." "OK" >/dev/null
+    fi
+    answer 'Shortcuts for All Users or Current User' "$2"
+    answer 'Product Group Shortcut Folder' "$3"
+    drive --timeout 15000 wait "$reg" >/dev/null
+}
+
+# register_by_file FIRST LAST: the registration dialog delivered as a saved
+# form under this name.
+register_by_file() {
+    drive set "$reg" 602 "$1" >/dev/null
+    drive set "$reg" 603 "$2" >/dev/null
+    drive click "$reg" 655 >/dev/null
+    drive click "$reg" 1 >/dev/null
+    drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null
+}
+
+# close_release_notes: after the registration, the dialog gone and both
+# release notes shown and closed.
+close_release_notes() {
+    expect_eq "registration closed" "" "$(drive --timeout 15000 gone "$reg" >/dev/null 2>&1 || echo open)"
+    local notes
+    for notes in RELEASE.TXT README.TXT; do
+        expect_text "release notes $notes shown" "C:\\Mivox\\$notes" "Text File Viewer" 901
+        drive --timeout 10000 click "Text File Viewer" 1 >/dev/null
+    done
+}
+
+# finish_installation: after the registration, the release notes, no
+# restart, and the installer's exit.
+finish_installation() {
+    close_release_notes
+    answer 'The system must Reboot to complete the installation.' no
+    expect_eq "installer exited" "0" "$(wait_exit 30)"
+}
+
 # Ends what is left of the started program (the Windows program is a child
 # of the background shell that waits for it), so that it never outlives its
 # test, however the test ends.
@@ -95,7 +180,24 @@ end_program() {
         kill "$PROGRAM_PID" 2>/dev/null || true
     fi
 }
-trap end_program EXIT
+
+# on_exit COMMAND: one more clean-up step for the end of the script, however
+# it ends (before its own Wine session is ended).
+E2E_ON_EXIT=()
+on_exit() {
+    E2E_ON_EXIT+=("$1")
+}
+e2e_cleanup() {
+    end_program
+    local step
+    for step in "${E2E_ON_EXIT[@]}"; do
+        eval "$step" || true
+    done
+    if [[ ${E2E_OWN_SESSION:-0} == 1 ]]; then
+        "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" stop >/dev/null 2>&1 || true
+    fi
+}
+trap e2e_cleanup EXIT
 
 # Ends the test: ends what is left of the program and reports.
 finish() {

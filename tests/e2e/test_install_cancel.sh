@@ -5,28 +5,13 @@
 # start. Then a full installation over a file that another process holds
 # open: the replacement waits as a pending rename and lands after
 # wineboot -r. A Wine session of this test's own.
-set -euo pipefail
-name=$(basename "$0" .sh)
-session="$MIVOX_E2E_OUT/$name-session"
-mkdir -p "$MIVOX_E2E_OUT"
-"$MIVOX_WINE_SESSION" "$session" start >/dev/null
-MIVOX_WINE_DIR=$session
+E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 holder=""
-trap 'end_program; [[ -z $holder ]] || kill $holder 2>/dev/null || true;
-      "$MIVOX_WINE_SESSION" "$session" stop >/dev/null 2>&1 || true' EXIT
+on_exit '[[ -z $holder ]] || kill $holder 2>/dev/null'
 
-main="Mivox Installation"
-ask="Please Confirm"
-c="$WINEPREFIX/drive_c"
 newer='C:\Mivox\MIVOX.HLP already exists and is newer'
-answer() {
-    expect_text "question: $1" "$1" "$ask" 401
-    drive click "$ask" "$([[ $2 == yes ]] && echo 403 || echo 404)" >/dev/null
-}
-
-without_product_record
-rm -rf "$c/Mivox"
+fresh_system
 mkdir -p "$c/Mivox"
 printf 'older log\r\n' >"$c/Mivox/Install.Log"
 printf 'help of tomorrow' >"$c/Mivox/MIVOX.HLP"
@@ -66,26 +51,9 @@ touch -d '2000-01-01' "$c/Mivox/MIVOX.INI"
 wine "$(dirname "$MIVOX_UIDRIVER")/holdopen.exe" 'C:\Mivox\MIVOX.INI' 'C:\Mivox\ready' &
 holder=$!
 for _ in $(seq 100); do [[ -f "$c/Mivox/ready" ]] && break; sleep 0.1; done
-start_program "$MIVOX_MEDIUM/Setup.exe"
-drive --timeout 30000 wait "$main" >/dev/null
-drive click "$main" "Install" >/dev/null
-answer 'Ready to begin installation: C:\Mivox' yes
-answer 'Do you have an MDF Mic floppy, place it in Drive A:' no
-answer 'Shortcuts for All Users or Current User' no
-answer 'Product Group Shortcut Folder' no
-if drive --timeout 8000 wait "Product Registration" >/dev/null 2>&1; then
-    drive set "Product Registration" 602 "Ann" >/dev/null
-    drive set "Product Registration" 603 "Tester" >/dev/null
-    drive click "Product Registration" 655 >/dev/null
-    drive click "Product Registration" 1 >/dev/null
-    drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null || true
-fi
-for notes in RELEASE.TXT README.TXT; do
-    expect_text "release notes $notes shown" "C:\\Mivox\\$notes" "Text File Viewer" 901
-    drive --timeout 10000 click "Text File Viewer" 1 >/dev/null
-done
-answer 'The system must Reboot to complete the installation.' no
-expect_eq "installer exited" "0" "$(wait_exit 30)"
+install_to_registration no no no
+register_by_file Ann Tester
+finish_installation
 touch "$c/Mivox/MIVOX.INI.release"
 wait "$holder" || true
 holder=""

@@ -4,24 +4,9 @@
 # upper-cased), the files in the Windows directory, Install.Log byte for byte,
 # the registry records as Windows reads them, and the installer's exit. A Wine
 # session of this test's own keeps the installation away from other tests.
-set -euo pipefail
-name=$(basename "$0" .sh)
-session="$MIVOX_E2E_OUT/$name-session"
-mkdir -p "$MIVOX_E2E_OUT"
-"$MIVOX_WINE_SESSION" "$session" start >/dev/null
-MIVOX_WINE_DIR=$session
+E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
-trap 'end_program; "$MIVOX_WINE_SESSION" "$session" stop >/dev/null 2>&1 || true' EXIT
 
-main="Mivox Installation"
-ask="Please Confirm"
-c="$WINEPREFIX/drive_c"
-
-# answer TOP YES|NO: the question with this top line comes, and is answered.
-answer() {
-    expect_text "question: $1" "$1" "$ask" 401
-    drive click "$ask" "$([[ $2 == yes ]] && echo 403 || echo 404)" >/dev/null
-}
 # The log's date and time texts at this moment.
 stamp() {
     local days=(Mon Tue Wed Thr Fri Sat Sun)
@@ -36,38 +21,13 @@ query() {
     wine reg query "HKLM\\$1" 2>/dev/null | tr -d '\r' | grep '^    ' | sed 's/^ *//; s/    /|/g'
 }
 
-without_product_record
-rm -rf "$c/Mivox"
-start_program "$MIVOX_MEDIUM/Setup.exe"
-drive --timeout 30000 wait "$main" >/dev/null
-drive click "$main" "Install" >/dev/null
+fresh_system
 before=$(stamp)
-answer 'Ready to begin installation: C:\Mivox' yes
-answer 'Do you have an MDF Mic floppy, place it in Drive A:' yes
-expect_text "MDF warning" 'Use "Mic Setup" in the program to install the MDF file.' \
-    "MDF copy complete, remember to install the MDF file." 65535
+install_to_registration yes yes yes
 after=$(stamp)
-drive click "MDF copy complete, remember to install the MDF file." "OK" >/dev/null
-answer 'Shortcuts for All Users or Current User' yes
-answer 'Product Group Shortcut Folder' yes
-
-# The registration dialog, where it is built: delivered as a saved form.
-person=""
-if drive --timeout 8000 wait "Product Registration" >/dev/null 2>&1; then
-    person="Ann Tester"
-    drive set "Product Registration" 602 "Ann" >/dev/null
-    drive set "Product Registration" 603 "Tester" >/dev/null
-    drive click "Product Registration" 655 >/dev/null
-    drive click "Product Registration" 1 >/dev/null
-    drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null || true
-    drive --timeout 8000 gone "Product Registration" >/dev/null || true
-fi
-for notes in RELEASE.TXT README.TXT; do
-    expect_text "release notes $notes shown" "C:\\Mivox\\$notes" "Text File Viewer" 901
-    drive --timeout 10000 click "Text File Viewer" 1 >/dev/null
-done
-answer 'The system must Reboot to complete the installation.' no
-expect_eq "installer exited after the restart question" "0" "$(wait_exit 30)"
+register_by_file Ann Tester
+person="Ann Tester"
+finish_installation
 
 # The product tree: directories as on the medium, file names upper-cased.
 expected=$(cd "$MIVOX_MEDIUM/APP" && find . -type f | awk -F/ '{ OFS = "/"; $NF = toupper($NF); print }' | sort)

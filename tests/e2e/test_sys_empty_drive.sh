@@ -3,26 +3,9 @@
 # this test's own) removes nested, long-named, hidden and read-only content
 # and more than a hundred folders, and keeps the drive's root. A folder that
 # cannot be removed ends the run with an I/O error.
-set -euo pipefail
-
-name=$(basename "$0" .sh)
-session="$MIVOX_E2E_OUT/$name-session"
-floppy="$MIVOX_E2E_OUT/$name-floppy"
-mkdir -p "$MIVOX_E2E_OUT"
-"$MIVOX_WINE_SESSION" "$session" start
-eval "$("$MIVOX_WINE_SESSION" "$session" env)"
-trap '"$MIVOX_WINE_SESSION" "$session" stop >/dev/null 2>&1 || true' EXIT
-
-failures=0
-expect_eq() {
-    if [[ "$2" == "$3" ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    fi
-}
-sysops() { wine ./sysops.exe "$@" | tr -d '\r'; }
+E2E_OWN_SESSION=1
+source "$(dirname "$0")/lib.sh"
+floppy="$MIVOX_E2E_OUT/$E2E_NAME-floppy"
 attributes() { wine cmd /c "attrib $1" | tr -d '\r' | cut -c1-11 | tr -d ' '; }
 
 rm -rf "$floppy"
@@ -62,9 +45,4 @@ expect_eq "what could go is gone" "$floppy/Busy $floppy/Busy/open.dat" \
 touch "$floppy/Busy/open.dat.release"
 wait "$holder" || true
 rm -f "$WINEPREFIX/dosdevices/a:"
-
-if ((failures > 0)); then
-    echo "$name: $failures check(s) failed"
-    exit 1
-fi
-echo "$name: all checks passed"
+finish

@@ -3,25 +3,8 @@
 # (wine reg query), their key security read back in the same session, and
 # the Windows 98 variant without driver, VDD or key security. A Wine session
 # of this test's own keeps the records away from the other tests.
-set -euo pipefail
-
-name=$(basename "$0" .sh)
-session="$MIVOX_E2E_OUT/$name-session"
-mkdir -p "$MIVOX_E2E_OUT"
-"$MIVOX_WINE_SESSION" "$session" start
-eval "$("$MIVOX_WINE_SESSION" "$session" env)"
-trap '"$MIVOX_WINE_SESSION" "$session" stop >/dev/null 2>&1 || true' EXIT
-
-failures=0
-expect_eq() {
-    if [[ "$2" == "$3" ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    fi
-}
-sysops() { wine ./sysops.exe "$@" | tr -d '\r'; }
+E2E_OWN_SESSION=1
+source "$(dirname "$0")/lib.sh"
 # query KEY: the key's values as "name type data" lines.
 query() {
     wine reg query "HKLM\\$1" 2>/dev/null | tr -d '\r' | grep '^    ' | sed 's/^ *//; s/    /|/g'
@@ -100,9 +83,4 @@ expect_eq "98: no driver service" "" "$(query "$service")"
 expect_eq "98: VDD list untouched" 'VDD|REG_MULTI_SZ|vdd.dll' "$(query "$vdd")"
 expect_eq "98: no Everyone entries" "0" "$(sysops dacl "$product" | grep -o ';WD)' | wc -l)"
 wine reg delete 'HKCU\Software\Wine\AppDefaults\sysops.exe' /f >/dev/null 2>&1 || true
-
-if ((failures > 0)); then
-    echo "$name: $failures check(s) failed"
-    exit 1
-fi
-echo "$name: all checks passed"
+finish

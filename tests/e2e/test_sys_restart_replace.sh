@@ -2,25 +2,8 @@
 # A file in use is replaced when Windows restarts: on NT through delayed
 # moves, on Windows 98 through WININIT.INI. The restart is the real one the
 # installer asks for (ShutdownWindows), in a Wine session of this test's own.
-set -euo pipefail
-
-name=$(basename "$0" .sh)
-session="$MIVOX_E2E_OUT/$name-session"
-mkdir -p "$MIVOX_E2E_OUT"
-"$MIVOX_WINE_SESSION" "$session" start
-eval "$("$MIVOX_WINE_SESSION" "$session" env)"
-trap '"$MIVOX_WINE_SESSION" "$session" stop >/dev/null 2>&1 || true' EXIT
-
-failures=0
-expect_eq() {
-    if [[ "$2" == "$3" ]]; then
-        echo "ok: $1"
-    else
-        echo "FAIL: $1: expected [$2], got [$3]"
-        failures=$((failures + 1))
-    fi
-}
-sysops() { wine ./sysops.exe "$@" | tr -d '\r'; }
+E2E_OWN_SESSION=1
+source "$(dirname "$0")/lib.sh"
 pending() {
     wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
         /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | awk '/REG_MULTI_SZ/ { print $3 }'
@@ -29,7 +12,7 @@ windir="$WINEPREFIX/drive_c/windows"
 
 # run PLATFORM: one in-use copy and one restart with Wine set to PLATFORM.
 run() {
-    local platform=$1 work="$MIVOX_E2E_OUT/$name-$1"
+    local platform=$1 work="$MIVOX_E2E_OUT/$E2E_NAME-$1"
     if [[ $platform == win98 ]]; then
         wine reg add 'HKCU\Software\Wine\AppDefaults\sysops.exe' /v Version /d win98 /f >/dev/null
     else
@@ -76,9 +59,4 @@ wine reg delete 'HKLM\System\CurrentControlSet\Control\Session Manager' \
 run nt
 run win98
 wine reg delete 'HKCU\Software\Wine\AppDefaults\sysops.exe' /f >/dev/null 2>&1 || true
-
-if ((failures > 0)); then
-    echo "$name: $failures check(s) failed"
-    exit 1
-fi
-echo "$name: all checks passed"
+finish

@@ -60,7 +60,7 @@ std::vector<std::string> WireLines(const std::string& line) {
         start = end + (line.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     for (auto& piece : pieces)
-        if (!piece.empty() && piece[0] == '.') piece.insert(0, ".");
+        if (!piece.empty() && piece[0] == '.') piece = "." + piece;
     return pieces;
 }
 
@@ -89,6 +89,11 @@ TCustomSmtpClient::~TCustomSmtpClient() {
 void TCustomSmtpClient::ReadyCheck() const {
     if (state_ != smtpReady && state_ != smtpInternalReady)
         throw SmtpException("SMTP component not ready");
+}
+
+void TCustomSmtpClient::CommandCheck() const {
+    ReadyCheck();
+    if (!connected_) throw SmtpException("SMTP component not connected");
 }
 
 void TCustomSmtpClient::Display(const std::string& msg) {
@@ -216,8 +221,7 @@ void TCustomSmtpClient::DataAvailable(int) {
 
 void TCustomSmtpClient::ExecAsync(TSmtpRequest request, const std::string& command,
                                   std::initializer_list<int> okResponses, Continuation doneAsync) {
-    ReadyCheck();
-    if (!connected_) throw SmtpException("SMTP component not connected");
+    CommandCheck();
     requestType_ = request;
     okResponses_.assign(okResponses);
     requestDoneFlag_ = false;
@@ -263,7 +267,7 @@ void TCustomSmtpClient::MailFrom() {
 }
 
 void TCustomSmtpClient::RcptTo() {
-    ReadyCheck();
+    CommandCheck();
     if (RcptName.empty()) throw SmtpException("RcptName list is empty");
     itemCount_ = -1;
     RcptToNext();
@@ -320,6 +324,7 @@ void TCustomSmtpClient::BuildHeaderLines() {
 }
 
 void TCustomSmtpClient::Data() {
+    CommandCheck();  // before the message of a request under way is touched
     lineNum_ = 0;
     moreLines_ = true;
     itemCount_ = -1;

@@ -121,6 +121,7 @@ private:
     void SessionClosed(int error) override;
 
     void ReadyCheck() const;
+    void CommandCheck() const;
     void ExecAsync(TSmtpRequest request, const std::string& command,
                    std::initializer_list<int> okResponses, Continuation doneAsync);
     void HandleLine(const std::string& line);

@@ -45,6 +45,9 @@ class MessageOnlyWindow {
 public:
     using Handler = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
     explicit MessageOnlyWindow(Handler handler);
+    // The window keeps a pointer to its owner, which therefore stays put.
+    MessageOnlyWindow(const MessageOnlyWindow&) = delete;
+    MessageOnlyWindow& operator=(const MessageOnlyWindow&) = delete;
     HWND Window() const { return window_.get(); }
 
 private:

@@ -40,6 +40,8 @@ class Recorder:
         write("rcpt_tos", "\n".join(envelope.rcpt_tos))
         write("content", envelope.original_content)
         # The offset from UTC in force here and now, for the Date header.
+        write("day", "{}, {} {}".format(time.strftime("%a"), time.localtime().tm_mday,
+                                        time.strftime("%b %Y")))
         write("zone", time.strftime("%z"))
         return "250 Message accepted for delivery"
 

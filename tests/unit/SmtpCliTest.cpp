@@ -9,6 +9,7 @@
 
 #include "components/smtp/SmtpProt.h"
 #include "fakes/FakeNetwork.h"
+#include "fakes/MessageBody.h"
 #include "fakes/FakePlatform.h"
 
 namespace mivox {
@@ -39,12 +40,7 @@ public:
         cli.OnSessionClosed = [this](TCustomSmtpClient&, int) { ++sessionsClosed; };
         cli.OnGetData = [this](TCustomSmtpClient&, int lineNum, char* msgLine, int maxLen,
                                bool& more) {
-            if (lineNum > static_cast<int>(body.size())) {
-                more = false;
-                return;
-            }
-            std::strncpy(msgLine, body[static_cast<size_t>(lineNum - 1)].c_str(),
-                         static_cast<size_t>(maxLen));
+            testing::CopyBodyLine(body, lineNum, msgLine, maxLen, more);
         };
         net.onAccept = [this](ScriptedSocket& socket) { socket.ServerSends(greeting); };
         // A server that answers each command from the table, and in DATA
@@ -83,6 +79,29 @@ public:
         if (done.size() != before + 1) return 0xFFFF;
         EXPECT_EQ(done.back().request, expected);
         return done.back().error;
+    }
+
+    // A client of its own on a fresh network, for one case of a table: it
+    // connects and sends HELO, which the server answers with these reads.
+    struct Rig {
+        FakeNetwork network;
+        std::unique_ptr<TSmtpCli> client;
+    };
+    std::unique_ptr<Rig> HeloAnsweredBy(const std::vector<std::string>& reads) {
+        auto rig = std::make_unique<Rig>();
+        rig->network.onAccept = net.onAccept;
+        rig->network.onClientLine = [reads](ScriptedSocket& s, const std::string&) {
+            for (const auto& read : reads) s.ServerSends(read);
+        };
+        rig->client = std::make_unique<TSmtpCli>(SmtpEnvironment{rig->network, clock, zone});
+        rig->client->Host = "mail.example.com";
+        rig->client->OnRequestDone = cli.OnRequestDone;
+        done.clear();
+        rig->client->Connect();
+        rig->network.queue.RunUntilIdle();
+        rig->client->Helo();
+        rig->network.queue.RunUntilIdle();
+        return rig;
     }
 
     void Open() {
@@ -434,17 +453,7 @@ TEST_F(SmtpCliTest, MalformedRepliesNeverCountAsSuccess) {
     };
     for (const auto& [reply, error] : cases) {
         SCOPED_TRACE(reply);
-        done.clear();
-        FakeNetwork network;
-        network.onAccept = net.onAccept;
-        network.onClientLine = [&](ScriptedSocket& s, const std::string&) { s.ServerSends(reply); };
-        TSmtpCli client({network, clock, zone});
-        client.Host = "mail.example.com";
-        client.OnRequestDone = cli.OnRequestDone;
-        client.Connect();
-        network.queue.RunUntilIdle();
-        client.Helo();
-        network.queue.RunUntilIdle();
+        const auto rig = HeloAnsweredBy({reply});
         ASSERT_EQ(done.size(), 2u);
         EXPECT_EQ(done[1], (Done{smtpHelo, error}));
     }
@@ -467,24 +476,12 @@ TEST_F(SmtpCliTest, OverlongReplyLineEndsTheRequestAndCloses) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        done.clear();
-        FakeNetwork network;
-        network.onAccept = net.onAccept;
-        network.onClientLine = [&](ScriptedSocket& s, const std::string&) {
-            for (const auto& read : c.reads) s.ServerSends(read);
-        };
-        TSmtpCli client({network, clock, zone});
-        client.Host = "mail.example.com";
-        client.OnRequestDone = cli.OnRequestDone;
-        client.Connect();
-        network.queue.RunUntilIdle();
-        client.Helo();
-        network.queue.RunUntilIdle();
+        const auto rig = HeloAnsweredBy(c.reads);
         ASSERT_EQ(done.size(), 2u);
         EXPECT_EQ(done[1], (Done{smtpHelo, c.error}));
-        EXPECT_EQ(client.Connected(), c.error == 0);
+        EXPECT_EQ(rig->client->Connected(), c.error == 0);
         if (c.error) {
-            EXPECT_EQ(client.LastResponse(), "500 Reply line longer than 4096 bytes");
+            EXPECT_EQ(rig->client->LastResponse(), "500 Reply line longer than 4096 bytes");
         }
     }
 }
@@ -512,6 +509,35 @@ TEST_F(SmtpCliTest, CallsInTheWrongStateRaiseAndStartNothing) {
     // Only the two requests that started have ended.
     EXPECT_EQ(done, (std::vector<Done>{{smtpConnect, 0}, {smtpHelo, 0}}));
     EXPECT_EQ(Sock().lines, (std::vector<std::string>{"HELO workstation"}));
+}
+
+TEST_F(SmtpCliTest, DestroyedClientHearsNothingMore) {
+    // One with its completion posted, one with a greeting and a close on
+    // the way: neither may hear of them once it is gone.
+    bool heard = false;
+    const auto make = [&] {
+        auto client = std::make_unique<TSmtpCli>(SmtpEnvironment{net, clock, zone});
+        client->Host = "mail.example.com";
+        client->OnRequestDone = [&](TCustomSmtpClient&, TSmtpRequest, uint16_t) { heard = true; };
+        client->OnDisplay = [&](TCustomSmtpClient&, const std::string&) { heard = true; };
+        client->OnSessionClosed = [&](TCustomSmtpClient&, int) { heard = true; };
+        return client;
+    };
+    auto quitter = make();
+    quitter->Quit();
+    quitter.reset();
+
+    net.onAccept = [](ScriptedSocket& s) {
+        s.ServerSends("220 late\r\n", 50);
+        s.ServerCloses(60);
+    };
+    auto connecting = make();
+    connecting->Connect();
+    net.queue.Advance(20);  // connected, the greeting on its way
+    ASSERT_EQ(connecting->State(), smtpWaitingBanner);
+    connecting.reset();
+    net.queue.RunUntilIdle();
+    EXPECT_FALSE(heard);
 }
 
 TEST_F(SmtpCliTest, HeloUsesTheLocalHostNameWithoutSignOn) {

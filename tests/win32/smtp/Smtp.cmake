@@ -10,7 +10,7 @@ set(MIVOX_SMTP_TZ Australia/Sydney)
 add_executable(win32_smtp_tests ${CMAKE_CURRENT_LIST_DIR}/Win32SmtpTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/win32/TempDir.cpp)
 target_link_libraries(win32_smtp_tests PRIVATE mivox_win32 GTest::gtest_main)
-target_include_directories(win32_smtp_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32)
+target_include_directories(win32_smtp_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tests)
 
 add_test(NAME smtp_peers_start COMMAND ${MIVOX_SMTP_PEERS_SCRIPT} ${MIVOX_SMTP_PEERS} start)
 add_test(NAME smtp_peers_stop COMMAND ${MIVOX_SMTP_PEERS_SCRIPT} ${MIVOX_SMTP_PEERS} stop)

@@ -14,6 +14,7 @@
 
 #include "TempDir.h"
 #include "components/smtp/SmtpProt.h"
+#include "fakes/MessageBody.h"
 #include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Socket.h"
@@ -79,12 +80,7 @@ protected:
         };
         client->OnGetData = [this](TCustomSmtpClient&, int lineNum, char* msgLine, int maxLen,
                                    bool& more) {
-            if (lineNum > static_cast<int>(body.size())) {
-                more = false;
-                return;
-            }
-            std::strncpy(msgLine, body[static_cast<size_t>(lineNum - 1)].c_str(),
-                         static_cast<size_t>(maxLen));
+            testing::CopyBodyLine(body, lineNum, msgLine, maxLen, more);
         };
         // As the e-mail sender does: a comment right after the From header.
         client->OnHeaderLine = [](TCustomSmtpClient&, char* msg, int size) {

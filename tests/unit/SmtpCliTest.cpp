@@ -143,6 +143,11 @@ TEST_F(SmtpCliTest, WholeConversationPutsTheExactBytesOnTheWire) {
     body = {"Name: A. Tester", ".", ".hidden", "", "pasted\rtext\nwith\r\nbreaks", "..\n.end"};
     zone.offset = -300;
     net.sendDelayMs = 40;
+    std::vector<std::string> commands;
+    int sessionsConnected = 0, responses = 0;
+    cli.OnCommand = [&](TCustomSmtpClient&, const std::string& c) { commands.push_back(c); };
+    cli.OnResponse = [&](TCustomSmtpClient&, const std::string&) { ++responses; };
+    cli.OnSessionConnected = [&](TCustomSmtpClient&, int) { ++sessionsConnected; };
 
     Open();
     EXPECT_EQ(Run(&TCustomSmtpClient::MailFrom, smtpMailFrom), 0);
@@ -179,6 +184,12 @@ TEST_F(SmtpCliTest, WholeConversationPutsTheExactBytesOnTheWire) {
               "..end\r\n"
               ".\r\n"
               "QUIT\r\n");
+    EXPECT_EQ(commands,
+              (std::vector<std::string>{"HELO Installer", "MAIL FROM:<register@vexlor.example>",
+                                        "RCPT TO:<first@example.com>",
+                                        "RCPT TO:<second@example.com>", "DATA", ".", "QUIT"}));
+    EXPECT_EQ(responses, 8);
+    EXPECT_EQ(sessionsConnected, 1);
     EXPECT_EQ(sessionsClosed, 1);
     EXPECT_FALSE(cli.Connected());
     EXPECT_EQ(cli.ErrorMessage(), "");

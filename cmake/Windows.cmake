@@ -46,5 +46,6 @@ add_dependencies(win32_tests holdopen)
 add_executable(readlink ${CMAKE_SOURCE_DIR}/tests/win32/helpers/ReadLink.cpp)
 target_link_libraries(readlink PRIVATE ole32 uuid)
 
+include(${CMAKE_SOURCE_DIR}/tests/win32/smtp/Smtp.cmake)
 include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)

@@ -1,0 +1,401 @@
+#include "components/smtp/SmtpProt.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "components/wsocket/WSocketErrors.h"
+
+namespace mivox {
+
+namespace {
+
+// Status code given to failures the client detects itself.
+constexpr int kClientFailure = 500;
+// A reply line that does not begin with a number.
+constexpr int kNoCode = INT_MIN;
+
+const char* const kRequestNames[] = {"smtpConnect", "smtpHelo", "smtpMailFrom", "smtpVrfy",
+                                     "smtpRcptTo",  "smtpData", "smtpQuit",     "smtpRset",
+                                     "smtpOpen",    "smtpMail", "smtpCustom"};
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The reply code at the start of a line, and whether the line is followed
+// by more lines of the same reply. A line without digits has no code;
+// codes are kept within the 16 bits a completion carries.
+int ParseReplyCode(const std::string& line, bool& continuation) {
+    size_t i = 0;
+    while (i < line.size() && std::strchr(" \t\r\n", line[i]) && line[i] != '\0') ++i;
+    bool negative = false;
+    if (i < line.size() && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
+    const size_t digits = i;
+    long code = 0;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
+        code = std::min(code * 10 + (line[i] - '0'), 65535L);
+        ++i;
+    }
+    continuation = i < line.size() && line[i] == '-';
+    if (i == digits) return kNoCode;
+    return static_cast<int>(negative ? -code : code);
+}
+
+// A line as it goes on the wire: a bare CR or LF inside it splits it into
+// separate lines, and each line that begins with "." gets one more in front,
+// so that no piece can end the message early.
+std::vector<std::string> WireLines(const std::string& line) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (true) {
+        const size_t end = line.find_first_of("\r\n", start);
+        pieces.push_back(line.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) break;
+        start = end + (line.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    for (auto& piece : pieces)
+        if (!piece.empty() && piece[0] == '.') piece = "." + piece;
+    return pieces;
+}
+
+}  // namespace
+
+const char* SmtpRequestName(TSmtpRequest request) {
+    const auto index = static_cast<size_t>(request);
+    return index < std::size(kRequestNames) ? kRequestNames[index] : "smtpUnknown";
+}
+
+TCustomSmtpClient::TCustomSmtpClient(const SmtpEnvironment& env)
+    : env_(env), socket_(env.network.CreateSocket()) {
+    socket_->SetEvents(this);
+    window_ = env.network.CreateMessageWindow([this](uint32_t message, intptr_t lParam) {
+        if (message != kMsgRequestDone || !OnRequestDone) return;
+        OnRequestDone(*this, requestType_, static_cast<uint16_t>(lParam));
+    });
+}
+
+TCustomSmtpClient::~TCustomSmtpClient() {
+    // The socket goes first, so that no event reaches a half-destroyed client.
+    socket_->SetEvents(nullptr);
+    socket_.reset();
+}
+
+void TCustomSmtpClient::ReadyCheck() const {
+    if (state_ != smtpReady && state_ != smtpInternalReady)
+        throw SmtpException("SMTP component not ready");
+}
+
+void TCustomSmtpClient::CommandCheck() const {
+    ReadyCheck();
+    if (!connected_) throw SmtpException("SMTP component not connected");
+}
+
+void TCustomSmtpClient::Display(const std::string& msg) {
+    if (OnDisplay) OnDisplay(*this, msg);
+}
+
+void TCustomSmtpClient::RecordError() {
+    if (errorMessage_.empty()) errorMessage_ = lastResponse_;
+}
+
+void TCustomSmtpClient::TriggerRequestDone(int code) {
+    if (requestDoneFlag_) return;
+    requestDoneFlag_ = true;
+    state_ = smtpReady;
+    window_->Post(kMsgRequestDone, static_cast<uint16_t>(code));
+}
+
+void TCustomSmtpClient::SocketFailure(int error) {
+    lastResponse_ =
+        "500 " + WSocketErrorDesc(error) + " (Winsock error #" + std::to_string(error) + ")";
+    statusCode_ = kClientFailure;
+    RecordError();
+}
+
+void TCustomSmtpClient::Connect() {
+    ReadyCheck();
+    if (connected_) throw SmtpException("SMTP component already connected");
+    requestType_ = smtpConnect;
+    requestDoneFlag_ = false;
+    rcvLen_ = 0;
+    lastResult_ = 0;
+    state_ = smtpDnsLookup;
+    dataSentAttached_ = false;
+    sendsPending_ = 0;
+    socket_->DnsLookup(Host);
+}
+
+void TCustomSmtpClient::DnsLookupDone(int error) {
+    if (state_ != smtpDnsLookup) return;
+    if (error != 0) {
+        SocketFailure(error);
+        TriggerRequestDone(error);
+        return;
+    }
+    state_ = smtpConnecting;
+    try {
+        socket_->Connect(socket_->DnsResult(), Port);
+    } catch (const std::exception& e) {
+        const bool isSocketError = dynamic_cast<const SocketException*>(&e) != nullptr;
+        lastResponse_ = std::string("500 ") + (isSocketError ? "ESocketException" : "Exception") +
+                        ": " + e.what();
+        statusCode_ = lastResult_ = kClientFailure;
+        RecordError();
+        TriggerRequestDone(kClientFailure);
+    }
+}
+
+void TCustomSmtpClient::SessionConnected(int error) {
+    if (state_ != smtpConnecting) return;
+    if (error != 0) {
+        SocketFailure(error);
+        connected_ = false;
+        TriggerRequestDone(error);
+        socket_->Close();
+        state_ = smtpReady;
+        return;
+    }
+    connected_ = true;
+    state_ = smtpWaitingBanner;
+}
+
+void TCustomSmtpClient::DataAvailable(int) {
+    const int count = socket_->Receive(rcvBuf_ + rcvLen_, kRcvBufSize - rcvLen_);
+    if (count > 0) rcvLen_ += std::min(count, kRcvBufSize - rcvLen_);
+    while (rcvLen_ > 0) {
+        const char* end = rcvBuf_ + rcvLen_;
+        const char* crlf = nullptr;
+        for (const char* p = rcvBuf_; p + 1 < end; ++p) {
+            if (p[0] == '\r' && p[1] == '\n') {
+                crlf = p;
+                break;
+            }
+        }
+        if (!crlf) {
+            if (rcvLen_ < kRcvBufSize) return;
+            // A full buffer without a line end can never become a line: give
+            // up on the reply rather than wait for ever.
+            rcvLen_ = 0;
+            lastResponse_ = "500 Reply line longer than " + std::to_string(kRcvBufSize) + " bytes";
+            statusCode_ = lastResult_ = kClientFailure;
+            RecordError();
+            TriggerRequestDone(kClientFailure);
+            socket_->Close();
+            return;
+        }
+        const std::string line(static_cast<const char*>(rcvBuf_), crlf);
+        const int used = static_cast<int>(line.size()) + 2;
+        std::memmove(rcvBuf_, rcvBuf_ + used, static_cast<size_t>(rcvLen_ - used));
+        rcvLen_ -= used;
+        lastResponse_ = line;
+        if (OnResponse) OnResponse(*this, line);
+        if (state_ == smtpWaitingBanner) {
+            Display("< " + line);
+            bool continuation = false;
+            const int code = ParseReplyCode(line, continuation);
+            if (continuation) continue;
+            statusCode_ = code == kNoCode ? kClientFailure : code;
+            if (code != 220) {
+                RecordError();
+                lastResult_ = code == kNoCode ? kClientFailure : code;
+                rcvLen_ = 0;
+                socket_->Close();
+                return;
+            }
+            state_ = smtpConnected;
+            if (OnSessionConnected) OnSessionConnected(*this, 0);
+            TriggerRequestDone(0);
+        } else if (state_ == smtpWaitingResponse) {
+            EvaluateReply(line);
+        } else {
+            Display("< " + line);
+        }
+    }
+}
+
+void TCustomSmtpClient::ExecAsync(TSmtpRequest request, const std::string& command,
+                                  std::initializer_list<int> okResponses, Continuation doneAsync) {
+    CommandCheck();
+    requestType_ = request;
+    okResponses_.assign(okResponses);
+    requestDoneFlag_ = false;
+    doneAsync_ = doneAsync;
+    state_ = smtpWaitingResponse;
+    if (OnCommand) OnCommand(*this, command);
+    Display("> " + command);
+    if (socket_->IsConnected()) {
+        ++sendsPending_;
+        socket_->SendStr(command + "\r\n");
+    }
+}
+
+void TCustomSmtpClient::EvaluateReply(const std::string& line) {
+    Display("< " + line);
+    bool continuation = false;
+    const int code = ParseReplyCode(line, continuation);
+    if (continuation) return;
+    // A line without a code is no answer at all, and never a success.
+    statusCode_ = code == kNoCode ? kClientFailure : code;
+    if (std::find(okResponses_.begin(), okResponses_.end(), statusCode_) != okResponses_.end()) {
+        lastResult_ = 0;
+    } else {
+        lastResult_ = statusCode_;
+        RecordError();
+    }
+    const Continuation next = std::exchange(doneAsync_, nullptr);
+    if (next && (requestType_ != smtpData || lastResult_ == 0)) {
+        state_ = smtpInternalReady;
+        (this->*next)();
+        return;
+    }
+    TriggerRequestDone(lastResult_);
+}
+
+void TCustomSmtpClient::Helo() {
+    ExecAsync(smtpHelo, "HELO " + (SignOn.empty() ? env_.network.LocalHostName() : SignOn), {250},
+              nullptr);
+}
+
+void TCustomSmtpClient::MailFrom() {
+    ExecAsync(smtpMailFrom, "MAIL FROM:<" + Trim(FromName) + ">", {250}, nullptr);
+}
+
+void TCustomSmtpClient::RcptTo() {
+    CommandCheck();
+    if (RcptName.empty()) throw SmtpException("RcptName list is empty");
+    itemCount_ = -1;
+    RcptToNext();
+}
+
+void TCustomSmtpClient::RcptToNext() {
+    ++itemCount_;
+    const bool last = static_cast<size_t>(itemCount_) + 1 >= RcptName.size();
+    ExecAsync(smtpRcptTo, "RCPT TO:<" + Trim(RcptName[static_cast<size_t>(itemCount_)]) + ">",
+              {250, 251}, last ? nullptr : &TCustomSmtpClient::RcptToNext);
+}
+
+void TCustomSmtpClient::Quit() {
+    ReadyCheck();
+    if (!connected_) {
+        requestType_ = smtpQuit;
+        requestDoneFlag_ = false;
+        TriggerRequestDone(0);
+        return;
+    }
+    ExecAsync(smtpQuit, "QUIT", {221}, nullptr);
+}
+
+std::string TCustomSmtpClient::DateText(const SystemTime& local, const int* minutesEast) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const int offset = minutesEast ? *minutesEast : 0;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %u %s %04u %02u:%02u:%02u %c%02d%02d",
+                  kDays[local.dayOfWeek % 7], static_cast<unsigned>(local.day),
+                  kMonths[(local.month + 11) % 12], static_cast<unsigned>(local.year),
+                  static_cast<unsigned>(local.hour), static_cast<unsigned>(local.minute),
+                  static_cast<unsigned>(local.second), offset < 0 ? '-' : '+',
+                  std::abs(offset) / 60 % 100, std::abs(offset) % 60);
+    return text;
+}
+
+void TCustomSmtpClient::BuildHeaderLines() {
+    hdrLines_.clear();
+    if (!Trim(HdrReplyTo).empty()) hdrLines_.push_back("Reply-To: " + HdrReplyTo);
+    if (!Trim(HdrReturnPath).empty()) hdrLines_.push_back("Return-Path: " + HdrReturnPath);
+    hdrLines_.push_back("From: " + HdrFrom);
+    hdrLines_.push_back("To: " + HdrTo);
+    hdrLines_.push_back("Subject: " + HdrSubject);
+    hdrLines_.push_back("Mime-Version: 1.0");
+    hdrLines_.push_back(std::string("Content-Type: ") +
+                        (ContentType == smtpHTML ? "text/html" : "text/plain") + "; charset=\"" +
+                        CharSet + "\"");
+    int offset = 0;
+    const bool hasZone = env_.zone.CurrentUtcOffset(offset);
+    hdrLines_.push_back("Date: " + DateText(env_.clock.LocalTime(), hasZone ? &offset : nullptr));
+    hdrLines_.push_back("");
+}
+
+void TCustomSmtpClient::Data() {
+    CommandCheck();  // before the message of a request under way is touched
+    lineNum_ = 0;
+    moreLines_ = true;
+    itemCount_ = -1;
+    BuildHeaderLines();
+    ExecAsync(smtpData, "DATA", {354}, &TCustomSmtpClient::DataStart);
+}
+
+void TCustomSmtpClient::SendLine(const std::string& text) {
+    std::string wire;
+    for (const auto& piece : WireLines(text)) wire += piece + "\r\n";
+    ++sendsPending_;
+    socket_->SendStr(wire);
+}
+
+void TCustomSmtpClient::DataStart() {
+    // The reply can overtake the report that DATA itself has been sent; the
+    // message then starts with that report, so that one line is in flight.
+    dataSentAttached_ = true;
+    if (sendsPending_ == 0) DataNext();
+}
+
+void TCustomSmtpClient::DataNext() {
+    if (!connected_) {
+        dataSentAttached_ = false;
+        return;
+    }
+    dataSentAttached_ = true;
+    if (static_cast<size_t>(++itemCount_) < hdrLines_.size()) {
+        char buffer[kLineBufSize] = {};
+        const std::string& header = hdrLines_[static_cast<size_t>(itemCount_)];
+        std::memcpy(buffer, header.data(), std::min(header.size(), sizeof buffer - 1));
+        if (OnHeaderLine) OnHeaderLine(*this, buffer, kLineBufSize);
+        buffer[kLineBufSize - 1] = '\0';
+        SendLine(buffer);
+        return;
+    }
+    if (moreLines_) {
+        ++lineNum_;
+        char buffer[kLineBufSize] = {};
+        try {
+            if (OnGetData)
+                OnGetData(*this, lineNum_, buffer, kLineBufSize - 1, moreLines_);
+            else
+                moreLines_ = false;
+        } catch (...) {
+            moreLines_ = false;
+        }
+        if (moreLines_) {
+            buffer[kLineBufSize - 1] = '\0';
+            for (const auto& piece : WireLines(buffer)) Display("> " + piece);
+            SendLine(buffer);
+            return;
+        }
+    }
+    dataSentAttached_ = false;
+    ExecAsync(smtpData, ".", {250}, nullptr);
+}
+
+void TCustomSmtpClient::DataSent(int) {
+    if (sendsPending_ > 0) --sendsPending_;
+    if (!dataSentAttached_ || sendsPending_ > 0) return;
+    state_ = smtpInternalReady;
+    DataNext();
+}
+
+void TCustomSmtpClient::SessionClosed(int error) {
+    connected_ = false;
+    sendsPending_ = 0;
+    dataSentAttached_ = false;
+    if (OnSessionClosed) OnSessionClosed(*this, error);
+    TriggerRequestDone(kWsaInterrupted);
+}
+
+}  // namespace mivox

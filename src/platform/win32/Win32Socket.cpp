@@ -1,0 +1,301 @@
+#include "platform/win32/Win32Socket.h"
+
+#include <ws2tcpip.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "components/wsocket/WSocketErrors.h"
+#include "platform/win32/Win32Dialog.h"
+
+namespace mivox::win32 {
+
+namespace {
+
+constexpr UINT kMsgLookupDone = WM_USER + 10;
+constexpr UINT kMsgSocket = WM_USER + 11;
+constexpr UINT kMsgClosed = WM_USER + 12;
+constexpr UINT kMsgSent = WM_USER + 13;
+constexpr UINT kMsgLiteral = WM_USER + 14;
+
+constexpr char kWindowClass[] = "MivoxMessageOnly";
+
+void RegisterWindowClass(WNDPROC procedure) {
+    static const bool registered = [procedure] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassA(&windowClass) != 0;
+    }();
+    if (!registered) throw std::runtime_error("Cannot register the socket window class");
+}
+
+class Win32MessageWindow : public MessageWindow {
+public:
+    explicit Win32MessageWindow(Handler handler)
+        : handler_(std::move(handler)),
+          window_([this](UINT message, WPARAM, LPARAM lParam) { handler_(message, lParam); }) {}
+    void Post(uint32_t message, intptr_t lParam) override {
+        PostMessageA(window_.Window(), message, 0, lParam);
+    }
+
+private:
+    Handler handler_;
+    MessageOnlyWindow window_;
+};
+
+}  // namespace
+
+WinsockSession::WinsockSession() {
+    WSADATA data;
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+WinsockSession::~WinsockSession() {
+    if (started_) WSACleanup();
+}
+
+MessageOnlyWindow::MessageOnlyWindow(Handler handler) : handler_(std::move(handler)) {
+    RegisterWindowClass(WindowProc);
+    window_.reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr));
+    if (!window_) throw std::runtime_error("Cannot create the socket window");
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+LRESULT CALLBACK MessageOnlyWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    auto* self = reinterpret_cast<MessageOnlyWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self || message < WM_USER || message > 0x7FFF)
+        return DefWindowProcA(window, message, wParam, lParam);
+    Win32Dialog::Guarded([&] { self->handler_(message, wParam, lParam); });
+    return 0;
+}
+
+TWSocket::TWSocket()
+    : window_([this](UINT message, WPARAM wParam, LPARAM lParam) {
+          Handle(message, wParam, lParam);
+      }) {}
+
+TWSocket::~TWSocket() {
+    events_ = nullptr;
+    lookup_.reset();
+    socket_.reset();
+}
+
+void TWSocket::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+    PostMessageA(window_.Window(), message, wParam, lParam);
+}
+
+void TWSocket::DnsLookup(const std::string& host) {
+    lookup_.reset();
+    literalLookup_ = false;
+    dnsResult_.clear();
+    ++generation_;
+    in_addr literal;
+    if (inet_pton(AF_INET, host.c_str(), &literal) == 1) {
+        // A dotted address needs no lookup, but is still reported later.
+        dnsResult_ = host;
+        literalLookup_ = true;
+        Post(kMsgLiteral, generation_, 0);
+        return;
+    }
+    HANDLE task = host.empty() ? nullptr
+                               : WSAAsyncGetHostByName(window_.Window(), kMsgLookupDone,
+                                                       host.c_str(), hostEntry_, sizeof hostEntry_);
+    if (!task) {
+        literalLookup_ = true;
+        Post(kMsgLiteral, generation_, WSAHOST_NOT_FOUND);
+        return;
+    }
+    lookup_.reset(task);
+}
+
+void TWSocket::LookupDone(WPARAM task, LPARAM reply) {
+    if (reinterpret_cast<HANDLE>(task) != lookup_.get()) return;  // an abandoned lookup
+    lookup_.release();
+    int error = WSAGETASYNCERROR(reply);
+    if (error == 0) {
+        const auto* entry = reinterpret_cast<const hostent*>(hostEntry_);
+        if (entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list ||
+            !entry->h_addr_list[0]) {
+            error = WSANO_DATA;
+        } else {
+            char text[INET_ADDRSTRLEN] = {};
+            inet_ntop(AF_INET, entry->h_addr_list[0], text, sizeof text);
+            dnsResult_ = text;
+        }
+    }
+    if (events_) events_->DnsLookupDone(error);
+}
+
+u_short TWSocket::PortNumber(const std::string& port) {
+    if (!port.empty() && port.size() <= 5 &&
+        port.find_first_not_of("0123456789") == std::string::npos) {
+        const long number = std::stol(port);
+        return number > 0 && number <= 65535 ? static_cast<u_short>(number) : 0;
+    }
+    if (const servent* service = getservbyname(port.c_str(), "tcp")) return ntohs(service->s_port);
+    return _stricmp(port.c_str(), "smtp") == 0 ? 25 : 0;
+}
+
+void TWSocket::Connect(const std::string& address, const std::string& port) {
+    const u_short portNumber = PortNumber(port);
+    if (portNumber == 0) throw SocketException("Cannot convert port '" + port + "'");
+    sockaddr_in peer = {};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(portNumber);
+    if (inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1)
+        throw SocketException("Cannot convert address '" + address + "'");
+
+    Close();
+    ++generation_;
+    UniqueSocket fresh(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!fresh) throw SocketException("socket: " + WSocketErrorDesc(WSAGetLastError()));
+    if (WSAAsyncSelect(fresh.get(), window_.Window(), kMsgSocket,
+                       FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0)
+        throw SocketException("WSAAsyncSelect: " + WSocketErrorDesc(WSAGetLastError()));
+    socket_ = std::move(fresh);
+    if (connect(socket_.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        const int error = WSAGetLastError();
+        // The usual answer of a non-blocking connect; anything else fails now,
+        // and is reported the same way, later.
+        if (error != WSAEWOULDBLOCK)
+            Post(kMsgSocket, socket_.get(), WSAMAKESELECTREPLY(FD_CONNECT, error));
+    }
+}
+
+int TWSocket::Receive(void* buffer, int size) {
+    if (!socket_ || size <= 0) return 0;
+    const int count = recv(socket_.get(), static_cast<char*>(buffer), size, 0);
+    return count > 0 ? count : 0;
+}
+
+void TWSocket::Send(const void* data, int size) {
+    if (!connected_ || size <= 0) return;
+    pending_.append(static_cast<const char*>(data), static_cast<size_t>(size));
+    sendSizes_.push_back(static_cast<size_t>(size));
+    TrySend();
+}
+
+void TWSocket::TrySend() {
+    while (!pending_.empty() && socket_) {
+        const int count =
+            send(socket_.get(), pending_.data(), static_cast<int>(pending_.size()), 0);
+        if (count == SOCKET_ERROR) return;  // FD_WRITE or FD_CLOSE follows
+        pending_.erase(0, static_cast<size_t>(count));
+        // Each Send whose last byte has gone is reported, later.
+        size_t taken = static_cast<size_t>(count);
+        while (!sendSizes_.empty() && taken >= sendSizes_.front()) {
+            taken -= sendSizes_.front();
+            sendSizes_.pop_front();
+            Post(kMsgSent, generation_, 0);
+        }
+        if (!sendSizes_.empty()) sendSizes_.front() -= taken;
+    }
+}
+
+void TWSocket::Close() {
+    lookup_.reset();
+    literalLookup_ = false;
+    const bool wasConnected = connected_;
+    connected_ = false;
+    pending_.clear();
+    sendSizes_.clear();
+    socket_.reset();
+    if (wasConnected) Post(kMsgClosed, generation_, 0);
+}
+
+void TWSocket::SocketEvent(SOCKET socket, LPARAM reply) {
+    if (!socket_ || socket != socket_.get()) return;  // a socket closed since
+    const int error = WSAGETSELECTERROR(reply);
+    switch (WSAGETSELECTEVENT(reply)) {
+        case FD_CONNECT:
+            if (error != 0) socket_.reset();
+            connected_ = error == 0;
+            if (events_) events_->SessionConnected(error);
+            break;
+        case FD_READ:
+            if (events_) events_->DataAvailable(error);
+            break;
+        case FD_WRITE:
+            TrySend();
+            break;
+        case FD_CLOSE: {
+            // Whatever arrived before the close is still handed on, as long as
+            // the reader takes some of it.
+            for (int rounds = 0; rounds < 64 && socket_; ++rounds) {
+                u_long waiting = 0;
+                if (ioctlsocket(socket_.get(), FIONREAD, &waiting) != 0 || waiting == 0) break;
+                if (events_) events_->DataAvailable(0);
+            }
+            const bool wasConnected = connected_;
+            connected_ = false;
+            pending_.clear();
+            sendSizes_.clear();
+            socket_.reset();
+            if (wasConnected && events_) events_->SessionClosed(error);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void TWSocket::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kMsgLookupDone:
+            LookupDone(wParam, lParam);
+            break;
+        case kMsgLiteral:
+            if (wParam != generation_ || !literalLookup_) break;
+            literalLookup_ = false;
+            if (events_) events_->DnsLookupDone(static_cast<int>(lParam));
+            break;
+        case kMsgSocket:
+            SocketEvent(static_cast<SOCKET>(wParam), lParam);
+            break;
+        case kMsgClosed:
+            if (wParam == generation_ && events_) events_->SessionClosed(0);
+            break;
+        case kMsgSent:
+            if (wParam == generation_ && connected_ && events_) events_->DataSent(0);
+            break;
+        default:
+            break;
+    }
+}
+
+std::unique_ptr<Socket> Win32Network::CreateSocket() {
+    return std::make_unique<TWSocket>();
+}
+
+std::unique_ptr<MessageWindow> Win32Network::CreateMessageWindow(MessageWindow::Handler handler) {
+    return std::make_unique<Win32MessageWindow>(std::move(handler));
+}
+
+std::string Win32Network::LocalHostName() const {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return "localhost";
+    return name;
+}
+
+bool Win32TimeZone::CurrentUtcOffset(int& minutesEast) const {
+    TIME_ZONE_INFORMATION zone;
+    switch (GetTimeZoneInformation(&zone)) {
+        case TIME_ZONE_ID_STANDARD:
+            minutesEast = -static_cast<int>(zone.Bias + zone.StandardBias);
+            return true;
+        case TIME_ZONE_ID_DAYLIGHT:
+            minutesEast = -static_cast<int>(zone.Bias + zone.DaylightBias);
+            return true;
+        case TIME_ZONE_ID_UNKNOWN:  // a zone without daylight saving
+            minutesEast = -static_cast<int>(zone.Bias);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace mivox::win32

@@ -1,0 +1,112 @@
+// Windows Sockets behind the Network seam: one non-blocking socket per
+// TWSocket, whose name lookups and socket events arrive as messages to a
+// message-only window of its own, so they run on the thread that made it.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "platform/Socket.h"
+#include "platform/win32/Handles.h"
+
+namespace mivox::win32 {
+
+struct SocketTraits {
+    static SOCKET Invalid() { return INVALID_SOCKET; }
+    static void Close(SOCKET socket) { closesocket(socket); }
+};
+// An asynchronous lookup still running is cancelled with its owner.
+struct LookupTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE task) { WSACancelAsyncRequest(task); }
+};
+using UniqueSocket = UniqueResource<SOCKET, SocketTraits>;
+using LookupTask = UniqueResource<HANDLE, LookupTraits>;
+
+// WSAStartup for as long as it lives.
+class WinsockSession {
+public:
+    WinsockSession();
+    ~WinsockSession();
+    WinsockSession(const WinsockSession&) = delete;
+    WinsockSession& operator=(const WinsockSession&) = delete;
+
+private:
+    bool started_ = false;
+};
+
+// A message-only window that hands its messages to one function; exceptions
+// from it are reported like those of any event.
+class MessageOnlyWindow {
+public:
+    using Handler = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
+    explicit MessageOnlyWindow(Handler handler);
+    // The window keeps a pointer to its owner, which therefore stays put.
+    MessageOnlyWindow(const MessageOnlyWindow&) = delete;
+    MessageOnlyWindow& operator=(const MessageOnlyWindow&) = delete;
+    HWND Window() const { return window_.get(); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    Handler handler_;
+    UniqueWindow window_;
+};
+
+class TWSocket : public Socket {
+public:
+    TWSocket();
+    ~TWSocket() override;
+
+    void SetEvents(SocketEvents* events) override { events_ = events; }
+    void DnsLookup(const std::string& host) override;
+    std::string DnsResult() const override { return dnsResult_; }
+    void Connect(const std::string& address, const std::string& port) override;
+    bool IsConnected() const override { return connected_; }
+    int Receive(void* buffer, int size) override;
+    void Send(const void* data, int size) override;
+    void Close() override;
+
+    // The port number of a service name or number; "smtp" is 25 even where
+    // the services file lacks it. 0 when the text names no port.
+    static u_short PortNumber(const std::string& port);
+
+private:
+    void Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void LookupDone(WPARAM task, LPARAM reply);
+    void SocketEvent(SOCKET socket, LPARAM reply);
+    void TrySend();
+    void Post(UINT message, WPARAM wParam, LPARAM lParam);
+
+    MessageOnlyWindow window_;
+    SocketEvents* events_ = nullptr;
+    UniqueSocket socket_;
+    LookupTask lookup_;
+    bool literalLookup_ = false;
+    char hostEntry_[MAXGETHOSTSTRUCT] = {};
+    std::string dnsResult_;
+    bool connected_ = false;
+    std::string pending_;           // bytes handed to Send and not yet taken by the system
+    std::deque<size_t> sendSizes_;  // bytes of each Send still in pending_
+    WPARAM generation_ = 0;         // tells this connection's own posts from older ones
+};
+
+class Win32Network : public Network {
+public:
+    std::unique_ptr<Socket> CreateSocket() override;
+    std::unique_ptr<MessageWindow> CreateMessageWindow(MessageWindow::Handler handler) override;
+    std::string LocalHostName() const override;
+
+private:
+    WinsockSession session_;
+};
+
+class Win32TimeZone : public TimeZone {
+public:
+    bool CurrentUtcOffset(int& minutesEast) const override;
+};
+
+}  // namespace mivox::win32

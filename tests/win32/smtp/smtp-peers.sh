@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Starts or stops the SMTP peers of the Win32 SMTP tests (smtp_peers.py).
+#   smtp-peers.sh DIR start|stop
+set -euo pipefail
+dir=$(mkdir -p "$1" && cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+
+case $2 in
+start)
+    "$0" "$dir" stop
+    rm -rf "$dir/delivered" "$dir/ready" "$dir/raw.bin" "$dir/scenario"
+    # The distribution's Python, which has aiosmtpd.
+    /usr/bin/python3 "$here/smtp_peers.py" "$dir" >"$dir/peers.log" 2>&1 &
+    echo $! >"$dir/peers.pid"
+    for _ in $(seq 100); do
+        [[ -f "$dir/ready" ]] && exit 0
+        kill -0 "$(cat "$dir/peers.pid")" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "smtp-peers: the SMTP peers did not start:" >&2
+    cat "$dir/peers.log" >&2
+    exit 1
+    ;;
+stop)
+    if [[ -f "$dir/peers.pid" ]]; then
+        pid=$(cat "$dir/peers.pid")
+        kill "$pid" 2>/dev/null || true
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
+        rm -f "$dir/peers.pid"
+    fi
+    ;;
+*)
+    echo "usage: $0 DIR start|stop" >&2
+    exit 2
+    ;;
+esac

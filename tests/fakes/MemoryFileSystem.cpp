@@ -360,6 +360,7 @@ std::unique_ptr<OutputFile> MemoryFileSystem::CreateOutputFile(const std::string
     const std::string key = Key(path);
     if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady), nullptr;
     if (!ParentExists(key)) return Fail(kErrorPathNotFound), nullptr;
+    if (Failing(Op::CreateIn, Parent(key))) return nullptr;
     const Entry* existing = Find(path);
     if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) {
         return Fail(kErrorAccessDenied), nullptr;
@@ -381,6 +382,7 @@ bool MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
 
 std::string MemoryFileSystem::ShortPathName(const std::string& path) const {
     if (!Find(path)) return Fail(kErrorFileNotFound), std::string();
+    if (Failing(Op::ShortName, Key(path))) return {};
     return path;
 }
 

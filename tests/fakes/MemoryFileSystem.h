@@ -25,7 +25,20 @@ public:
         uint32_t attributes = 0;
     };
 
-    enum class Op { Copy, SetAttributes, Delete, CreateDir, RemoveDir, MoveAtRestart, Write, Read };
+    // CreateIn names a folder in which no file can be created (a folder
+    // whose access list refuses it); ShortName a path without a short form.
+    enum class Op {
+        Copy,
+        SetAttributes,
+        Delete,
+        CreateDir,
+        RemoveDir,
+        MoveAtRestart,
+        Write,
+        Read,
+        CreateIn,
+        ShortName
+    };
 
     // Adds a file, and its parent directories.
     void AddFile(const std::string& path, const std::string& contents = {},

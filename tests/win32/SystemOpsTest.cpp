@@ -6,19 +6,24 @@
 #include <windows.h>
 #include <objbase.h>
 #include <sddl.h>
+#include <winioctl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "TempDir.h"
 #include "install/InstallLog.h"
 #include "helpers/PlatformWithBoxes.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/NTuserCheck.h"
+#include "registry/RegStuff.h"
 #include "registry/RegistryEx.h"
+#include "util/DateTimeText.h"
 #include "util/Errors.h"
 #include "util/FileOps.h"
 #include "util/Shortcuts.h"
@@ -196,12 +201,92 @@ TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
     EXPECT_THROW(EmptyDrive(system.platform, root), IoError);
 }
 
+// A junction (a mount point) at link to target, as a user makes one with
+// "mklink /J"; false when the system cannot make one.
+bool MakeJunction(const std::string& link, const std::string& target) {
+    if (!CreateDirectoryA(link.c_str(), nullptr)) return false;
+    HANDLE handle = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const std::wstring substitute = L"\\??\\" + std::wstring(target.begin(), target.end());
+    const std::wstring print(target.begin(), target.end());
+    // The mount point reparse buffer: a header, four offsets and lengths,
+    // then both names each with its NUL.
+    const WORD substituteBytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+    const WORD printBytes = static_cast<WORD>(print.size() * sizeof(wchar_t));
+    std::vector<BYTE> buffer(8 + 8 + substituteBytes + printBytes + 2 * sizeof(wchar_t));
+    const auto put16 = [&](size_t at, WORD value) { memcpy(&buffer[at], &value, 2); };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    memcpy(&buffer[0], &tag, 4);
+    put16(4, static_cast<WORD>(buffer.size() - 8));
+    put16(8, 0);
+    put16(10, substituteBytes);
+    put16(12, static_cast<WORD>(substituteBytes + sizeof(wchar_t)));
+    put16(14, printBytes);
+    memcpy(&buffer[16], substitute.data(), substituteBytes);
+    memcpy(&buffer[16 + substituteBytes + sizeof(wchar_t)], print.data(), printBytes);
+    DWORD returned = 0;
+    const BOOL made =
+        DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                        static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+    CloseHandle(handle);
+    if (!made) RemoveDirectoryA(link.c_str());
+    return made != FALSE;
+}
+
+TEST(FileOpsOnWindows, EmptyingADriveRemovesAJunctionButNotWhatItPointsAt) {
+    TempDir dir;
+    const std::string drive = dir.Path() + "\\Drive";
+    const std::string target = dir.Path() + "\\Elsewhere";
+    ASSERT_TRUE(CreateDirectoryA(drive.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((target + "\\Inner").c_str(), nullptr));
+    dir.WriteFile("Elsewhere\\keep.dat", "kept");
+    dir.WriteFile("Elsewhere\\Inner\\deep.dat", "deep");
+    dir.WriteFile("Drive\\MIVOX.001", "part");
+    const std::string link = drive + "\\Linked";
+    if (!MakeJunction(link, target)) GTEST_SKIP() << "no junction on this system";
+    ASSERT_NE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    ASSERT_EQ(ReadFile(link + "\\keep.dat"), "kept") << "the junction leads to the target";
+
+    RealSystem system;
+    EmptyDrive(system.platform, drive);
+    EXPECT_EQ(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((drive + "\\MIVOX.001").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFile(target + "\\keep.dat"), "kept");
+    EXPECT_EQ(ReadFile(target + "\\Inner\\deep.dat"), "deep");
+    EXPECT_TRUE(system.boxes.shown.empty());
+}
+
+TEST(FileOpsOnWindows, AFileDatedBefore1980ExistsWithTheOldestDate) {
+    TempDir dir;
+    const std::string file = dir.WriteFile("OLD.EXE", "MZ");
+    SYSTEMTIME old{1975, 6, 0, 15, 12, 0, 0, 0};
+    FILETIME utc;
+    ASSERT_TRUE(SystemTimeToFileTime(&old, &utc));
+    HANDLE handle = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &utc));
+    CloseHandle(handle);
+
+    RealSystem system;
+    EXPECT_EQ(system.platform.files.FileAge(file), kOldestFileAge);
+    EXPECT_EQ(system.platform.files.FileAge(dir.Path() + "\\NONE.EXE"), kNoFileAge);
+    EXPECT_NE(FileDateText(system.platform, file), "?");
+    // Copied onto itself under another name, it is not taken for a newer file.
+    const std::string copy = dir.WriteFile("COPY.EXE", "old");
+    CopyFileA(file.c_str(), copy.c_str(), FALSE);
+    EXPECT_TRUE(CopyOneFile(system.platform, copy, file, true));
+    EXPECT_TRUE(system.boxes.shown.empty());
+}
+
 TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
     TempDir dir;
     RealSystem system;
     {
         InstallLog log(system.platform, dir.Path() + "\\");
-        log.WriteRegistryKeys();
+        log.WriteRegistryKeys({kProductKey, kAppPathKey, kUninstallKey});
         log.Close();
     }
     const std::string text = ReadFile(dir.Path() + "\\Install.Log");
@@ -287,6 +372,115 @@ TEST_F(RegistryOnWindows, EveryoneGetsFullAccessInPlaceOfWhatItHad) {
     EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
     reg.GrantEveryoneAccess();
     EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
+}
+
+// A security descriptor owned by SYSTEM holding only Everyone's entries of
+// a key's access list: checked with this process's token (which holds
+// Everyone but not SYSTEM), it grants what any user would be granted.
+class EveryoneView {
+public:
+    explicit EveryoneView(HKEY key) {
+        DWORD size = 0;
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+        std::vector<BYTE> whole(size);
+        if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, whole.data(), &size) != 0) return;
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        PACL dacl = nullptr;
+        GetSecurityDescriptorDacl(whole.data(), &present, &dacl, &defaulted);
+        ConvertStringSidToSidA("S-1-1-0", &everyone_);
+        ConvertStringSidToSidA("S-1-5-18", &system_);
+        InitializeAcl(reinterpret_cast<PACL>(acl_), sizeof(acl_), ACL_REVISION);
+        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+            ACE_HEADER* ace = nullptr;
+            GetAce(dacl, i, reinterpret_cast<void**>(&ace));
+            const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+            if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), everyone_)) {
+                AddAce(reinterpret_cast<PACL>(acl_), ACL_REVISION, MAXDWORD, ace, ace->AceSize);
+                ++entries;
+            }
+        }
+        InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorOwner(&descriptor_, system_, FALSE);
+        SetSecurityDescriptorGroup(&descriptor_, system_, FALSE);
+        SetSecurityDescriptorDacl(&descriptor_, TRUE, reinterpret_cast<PACL>(acl_), FALSE);
+        HANDLE process = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process);
+        DuplicateToken(process, SecurityImpersonation, &token_);
+        CloseHandle(process);
+    }
+    ~EveryoneView() {
+        if (token_) CloseHandle(token_);
+        LocalFree(everyone_);
+        LocalFree(system_);
+    }
+    EveryoneView(const EveryoneView&) = delete;
+    EveryoneView& operator=(const EveryoneView&) = delete;
+
+    // Whether every right of wanted is granted on the key itself, or with
+    // onSubkey on a subkey made below it (its entries inherited as the
+    // system inherits them).
+    bool Grants(DWORD wanted, bool onSubkey = false) {
+        GENERIC_MAPPING mapping{KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
+        PSECURITY_DESCRIPTOR checked = &descriptor_;
+        PSECURITY_DESCRIPTOR child = nullptr;
+        if (onSubkey) {
+            if (!CreatePrivateObjectSecurity(&descriptor_, nullptr, &child, TRUE, token_,
+                                             &mapping)) {
+                return false;
+            }
+            checked = child;
+        }
+        PRIVILEGE_SET privileges{};
+        DWORD privilegesSize = sizeof(privileges);
+        DWORD granted = 0;
+        BOOL status = FALSE;
+        const BOOL checkedOk = AccessCheck(checked, token_, wanted, &mapping, &privileges,
+                                           &privilegesSize, &granted, &status);
+        if (child) DestroyPrivateObjectSecurity(&child);
+        return checkedOk && status && (granted & wanted) == wanted;
+    }
+    bool SystemHeld() {
+        BOOL member = FALSE;
+        CheckTokenMembership(token_, system_, &member);
+        return member != FALSE;
+    }
+    int entries = 0;
+
+private:
+    PSID everyone_ = nullptr;
+    PSID system_ = nullptr;
+    DWORD acl_[256] = {};
+    SECURITY_DESCRIPTOR descriptor_{};
+    HANDLE token_ = nullptr;
+};
+
+TEST(ServiceKeyOnWindows, EveryoneReadsItAndMakesSubkeysButCannotChangeItsValues) {
+    RealSystem system;
+    WriteDriverService(system.platform);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDriverServiceKey, 0, READ_CONTROL, &key), 0);
+    EveryoneView everyone(key);
+    RegCloseKey(key);
+    ASSERT_FALSE(everyone.SystemHeld());
+    EXPECT_EQ(everyone.entries, 2);
+    EXPECT_FALSE(everyone.Grants(KEY_SET_VALUE)) << "ImagePath and the rest stay the system's";
+    EXPECT_FALSE(everyone.Grants(DELETE));
+    EXPECT_FALSE(everyone.Grants(WRITE_DAC));
+    EXPECT_TRUE(everyone.Grants(KEY_READ));
+    EXPECT_TRUE(everyone.Grants(KEY_CREATE_SUB_KEY));
+    EXPECT_TRUE(everyone.Grants(KEY_ALL_ACCESS, true)) << "a subkey is everybody's";
+
+    // The product key keeps full control for everybody.
+    WriteProductRecord(system.platform, "C:\\Mivox", "4.10.0.10");
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, READ_CONTROL, &key), 0);
+    EveryoneView product(key);
+    RegCloseKey(key);
+    EXPECT_TRUE(product.Grants(KEY_ALL_ACCESS));
+    // Other tests of this session start from a machine without the records.
+    for (const char* path : {kProductKey, kAppPathKey, kDriverServiceKey}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+    }
 }
 
 TEST(ShortcutsOnWindows, LinksLoadBackThroughTheShellLinkObject) {

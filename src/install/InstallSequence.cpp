@@ -53,18 +53,18 @@ std::string ErrorSuffix(Platform& platform) {
     return " (error " + std::to_string(code) + (text.empty() ? "" : ": " + text) + ")";
 }
 
-// Hides a progress window when the step that showed it ends, also when the
-// step raises an error: a box left showing would outlive the error report.
-template <typename Window>
-class HiddenOnExit {
+// Runs action() when the scope is left, however it is left: a progress
+// window a step showed must not outlive the step's error report.
+template <typename Action>
+class AtExit {
 public:
-    explicit HiddenOnExit(Window& window) : window_(window) {}
-    ~HiddenOnExit() { window_.Hide(); }
-    HiddenOnExit(const HiddenOnExit&) = delete;
-    HiddenOnExit& operator=(const HiddenOnExit&) = delete;
+    explicit AtExit(Action action) : action_(std::move(action)) {}
+    ~AtExit() { action_(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
 
 private:
-    Window& window_;
+    Action action_;
 };
 
 // Runs record() when the scope is left by an error, so that what the step
@@ -229,10 +229,7 @@ bool InstallSequence::CopyProductFiles() {
     int64_t copiedOverall = 0;
     meter.Show();
     // Closing keeps the run state, so the result below can still be read.
-    struct ClosedOnExit {
-        TCopyMeterDlg& meter;
-        ~ClosedOnExit() { meter.Close(); }
-    } closed{meter};
+    AtExit closed([&meter] { meter.Close(); });
     for (size_t i = 0; i < sources.size() && meter.RunState() == kIdOk; ++i) {
         // The byte totals are those of the last scan; a tree that grew since
         // has directories without one.
@@ -269,7 +266,7 @@ void InstallSequence::WriteRegistryData() {
     const std::string version = main_.TextVerNum.Text();
     TInfoBoxDlg& info = forms_.InfoBoxDlg();
     {
-        HiddenOnExit hidden(info);
+        AtExit hidden([&info] { info.Hide(); });
         // A record that fails part-way leaves keys behind: the uninstaller
         // must still learn of those that exist.
         RecordedOnError recorded(
@@ -294,7 +291,7 @@ void InstallSequence::CreateShortcuts() {
     const bool desktopCopy =
         Ask("Product Group Shortcut Folder", "Do you wish a copy placed on your Desktop ?");
     TInfoBoxDlg& info = forms_.InfoBoxDlg();
-    HiddenOnExit hidden(info);
+    AtExit hidden([&info] { info.Hide(); });
     info.Show();
     info.SetTopText("Processing Windows Group Shortcuts");
     info.SetBottomText("Mivox Shell Links");
@@ -304,7 +301,8 @@ void InstallSequence::CreateShortcuts() {
     // uninstaller: such a folder gets no links and no log lines.
     const std::string programs = GetProgramsFolder(platform_, allUsers);
     if (programs.empty()) {
-        ShowWarning(platform_.boxes, kNoShellFolder, "Programs menu: no program group is made");
+        ShowWarning(platform_.boxes, kNoShellFolder,
+                    "The Windows Programs folder is not known: no program group is made.");
     } else {
         // The group folders may exist from an earlier installation; a folder
         // that cannot be made shows up as missing links, not as a stop.
@@ -325,7 +323,8 @@ void InstallSequence::CreateShortcuts() {
     if (!desktopCopy) return;
     const std::string desktop = GetDesktopFolder(platform_, allUsers);
     if (desktop.empty()) {
-        ShowWarning(platform_.boxes, kNoShellFolder, "Desktop: no Mivox folder is made there");
+        ShowWarning(platform_.boxes, kNoShellFolder,
+                    "The Windows Desktop folder is not known: no desktop copy is made.");
         return;
     }
     const std::string folder = desktop + "\\Mivox";

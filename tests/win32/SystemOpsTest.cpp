@@ -234,6 +234,25 @@ TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
     EXPECT_THROW(InstallLog(system.platform, dir.Path() + "\\Gone\\"), IoError);
 }
 
+// A key's DACL in the system's own text form.
+std::string KeySddl(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL, &key);
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> descriptor(size);
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
+    RegCloseKey(key);
+    char* text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return "<none>";
+    }
+    std::string sddl = text;
+    LocalFree(text);
+    return sddl;
+}
+
 class RegistryOnWindows : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -254,24 +273,7 @@ protected:
         RegCloseKey(key);
         return status == 0 ? std::string(data, size) : "<none>";
     }
-    // The key's DACL in the system's own text form.
-    std::string Sddl() {
-        HKEY key = nullptr;
-        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL, &key);
-        DWORD size = 0;
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-        std::vector<BYTE> descriptor(size);
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
-        RegCloseKey(key);
-        char* text = nullptr;
-        if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
-                descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
-            return "<none>";
-        }
-        std::string sddl = text;
-        LocalFree(text);
-        return sddl;
-    }
+    std::string Sddl() { return KeySddl(HKEY_CURRENT_USER, path); }
     void SetSddl(const std::string& sddl) {
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
@@ -309,36 +311,21 @@ TEST_F(RegistryOnWindows, EveryoneGetsFullAccessInPlaceOfWhatItHad) {
     EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
 }
 
-// A security descriptor owned by SYSTEM holding only Everyone's entries of
-// a key's access list: checked with this process's token (which holds
-// Everyone but not SYSTEM), it grants what any user would be granted.
+// What any user is granted by a key's access list: its Everyone entries,
+// read back, in a descriptor owned by SYSTEM, checked with this process's
+// token (which holds Everyone but not SYSTEM).
 class EveryoneView {
 public:
-    explicit EveryoneView(HKEY key) {
-        DWORD size = 0;
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-        std::vector<BYTE> whole(size);
-        if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, whole.data(), &size) != 0) return;
-        BOOL present = FALSE;
-        BOOL defaulted = FALSE;
-        PACL dacl = nullptr;
-        GetSecurityDescriptorDacl(whole.data(), &present, &dacl, &defaulted);
-        ConvertStringSidToSidA("S-1-1-0", &everyone_);
-        ConvertStringSidToSidA("S-1-5-18", &system_);
-        InitializeAcl(reinterpret_cast<PACL>(acl_), sizeof(acl_), ACL_REVISION);
-        for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-            ACE_HEADER* ace = nullptr;
-            GetAce(dacl, i, reinterpret_cast<void**>(&ace));
-            const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
-            if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), everyone_)) {
-                AddAce(reinterpret_cast<PACL>(acl_), ACL_REVISION, MAXDWORD, ace, ace->AceSize);
-                ++entries;
-            }
+    explicit EveryoneView(const std::string& path) {
+        const std::string dacl = KeySddl(HKEY_LOCAL_MACHINE, path);
+        std::string sddl = "O:SYG:SYD:";
+        for (size_t at = dacl.find('('); at != std::string::npos; at = dacl.find('(', at + 1)) {
+            const std::string entry = dacl.substr(at, dacl.find(')', at) + 1 - at);
+            if (entry.ends_with(";WD)")) sddl += entry;
         }
-        InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorOwner(&descriptor_, system_, FALSE);
-        SetSecurityDescriptorGroup(&descriptor_, system_, FALSE);
-        SetSecurityDescriptorDacl(&descriptor_, TRUE, reinterpret_cast<PACL>(acl_), FALSE);
+        entries = sddl.substr(10);
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                             &descriptor_, nullptr);
         HANDLE process = nullptr;
         OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process);
         DuplicateToken(process, SecurityImpersonation, &token_);
@@ -346,8 +333,7 @@ public:
     }
     ~EveryoneView() {
         if (token_) CloseHandle(token_);
-        LocalFree(everyone_);
-        LocalFree(system_);
+        LocalFree(descriptor_);
     }
     EveryoneView(const EveryoneView&) = delete;
     EveryoneView& operator=(const EveryoneView&) = delete;
@@ -357,10 +343,10 @@ public:
     // system inherits them).
     bool Grants(DWORD wanted, bool onSubkey = false) {
         GENERIC_MAPPING mapping{KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
-        PSECURITY_DESCRIPTOR checked = &descriptor_;
+        PSECURITY_DESCRIPTOR checked = descriptor_;
         PSECURITY_DESCRIPTOR child = nullptr;
         if (onSubkey) {
-            if (!CreatePrivateObjectSecurity(&descriptor_, nullptr, &child, TRUE, token_,
+            if (!CreatePrivateObjectSecurity(descriptor_, nullptr, &child, TRUE, token_,
                                              &mapping)) {
                 return false;
             }
@@ -370,35 +356,32 @@ public:
         DWORD privilegesSize = sizeof(privileges);
         DWORD granted = 0;
         BOOL status = FALSE;
-        const BOOL checkedOk = AccessCheck(checked, token_, wanted, &mapping, &privileges,
-                                           &privilegesSize, &granted, &status);
+        const BOOL done = AccessCheck(checked, token_, wanted, &mapping, &privileges,
+                                      &privilegesSize, &granted, &status);
         if (child) DestroyPrivateObjectSecurity(&child);
-        return checkedOk && status && (granted & wanted) == wanted;
+        return done && status && (granted & wanted) == wanted;
     }
     bool SystemHeld() {
+        PSID system = nullptr;
         BOOL member = FALSE;
-        CheckTokenMembership(token_, system_, &member);
+        ConvertStringSidToSidA("S-1-5-18", &system);
+        CheckTokenMembership(token_, system, &member);
+        LocalFree(system);
         return member != FALSE;
     }
-    int entries = 0;
+    std::string entries;  // Everyone's entries as text
 
 private:
-    PSID everyone_ = nullptr;
-    PSID system_ = nullptr;
-    DWORD acl_[256] = {};
-    SECURITY_DESCRIPTOR descriptor_{};
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
     HANDLE token_ = nullptr;
 };
 
 TEST(ServiceKeyOnWindows, EveryoneReadsItAndMakesSubkeysButCannotChangeItsValues) {
     RealSystem system;
     WriteDriverService(system.platform);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDriverServiceKey, 0, READ_CONTROL, &key), 0);
-    EveryoneView everyone(key);
-    RegCloseKey(key);
+    EveryoneView everyone(kDriverServiceKey);
     ASSERT_FALSE(everyone.SystemHeld());
-    EXPECT_EQ(everyone.entries, 2);
+    EXPECT_EQ(everyone.entries, "(A;;CCLCSWRPRC;;;WD)(A;CIIO;KA;;;WD)");
     EXPECT_FALSE(everyone.Grants(KEY_SET_VALUE)) << "ImagePath and the rest stay the system's";
     EXPECT_FALSE(everyone.Grants(DELETE));
     EXPECT_FALSE(everyone.Grants(WRITE_DAC));
@@ -408,9 +391,7 @@ TEST(ServiceKeyOnWindows, EveryoneReadsItAndMakesSubkeysButCannotChangeItsValues
 
     // The product key keeps full control for everybody.
     WriteProductRecord(system.platform, "C:\\Mivox", "4.10.0.10");
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, READ_CONTROL, &key), 0);
-    EveryoneView product(key);
-    RegCloseKey(key);
+    EveryoneView product(kProductKey);
     EXPECT_TRUE(product.Grants(KEY_ALL_ACCESS));
     // Other tests of this session start from a machine without the records.
     for (const char* path : {kProductKey, kAppPathKey, kDriverServiceKey}) {

@@ -203,12 +203,23 @@ void TMainDlg::ComputeRequiredSpace() {
 void TMainDlg::BtnInstallClick() {
     bool completed = false;
     {
-        // Cleared also when a step raises an error.
+        // Cleared also when a step raises an error. The folder box and the
+        // path button are off meanwhile: the caption must keep naming the
+        // folder being installed into.
         installing_ = true;
+        ControlPeer& btnPath = dialog_.Control(IDB_MAIN_PATH);
+        EditDir.SetEnabled(false);
+        btnPath.SetEnabled(false);
         struct Running {
             bool& flag;
-            ~Running() { flag = false; }
-        } running{installing_};
+            ControlPeer& edit;
+            ControlPeer& button;
+            ~Running() {
+                flag = false;
+                edit.SetEnabled(true);
+                button.SetEnabled(true);
+            }
+        } running{installing_, EditDir, btnPath};
         completed = InstallSequence(*this, platform_, forms_).Run();
     }
     if (completed) dialog_.Close(kIdOk);

@@ -1,8 +1,10 @@
 // TCopyMeterDlg: the modeless progress of the file copy, with a Cancel button.
 // Its run state is its dialog result: Cancel until shown, OK while the copy
 // may go on, Cancel again once the user pressed Cancel (or Enter, or Esc).
-// Every update hands on pending messages: that is how a Cancel press
-// reaches the copy loop.
+// The close box cancels too, deliberately: the window has no close action
+// of its own, and one closed while the copy goes on would hide the only
+// way to stop it. Every update hands on pending messages: that is how a
+// Cancel press reaches the copy loop.
 #pragma once
 
 #include <string>

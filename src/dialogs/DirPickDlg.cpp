@@ -51,7 +51,8 @@ void TDirPickDlg::DrvBoxChange() {
     const char drive = DrvBox.Drive();
     if (!drive) return;
     if (!DirBox.SetDirectory(DriveRoot(drive))) {
-        // A drive that cannot be read (no disk in it): stay where the list is.
+        // A drive that cannot be read (no disk in it): stay where the list
+        // is, deliberately, rather than show an empty list under that drive.
         const std::string listed = DirBox.Directory();
         if (!listed.empty()) DrvBox.SetDrive(listed[0]);
         return;

@@ -42,6 +42,8 @@ void TTxtViewerDlg::FormShow() {
     MemoFile.SetText("");
     std::string contents;
     if (!platform_.files.ReadAll(FileName, contents)) {
+        // An empty viewer would follow the error report: it closes first.
+        BtnOkClick();
         throw std::runtime_error("I/O error " + std::to_string(platform_.system.LastError()) +
                                  " reading " + FileName);
     }

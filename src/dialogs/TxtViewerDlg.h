@@ -16,7 +16,8 @@ public:
     // Shows FileName modally; with no such file it closes at once.
     void ShowModal() { dialog_.ShowModal(); }
 
-    // The lines of a text: each ends at CR LF, LF or CR.
+    // The lines of a text: each ends at CR LF, LF or CR, deliberately, so
+    // that notes saved on any system show their lines.
     static std::vector<std::string> SplitLines(const std::string& text);
 
     void FormCreate() override;

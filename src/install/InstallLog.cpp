@@ -1,6 +1,5 @@
 #include "install/InstallLog.h"
 
-#include "registry/RegStuff.h"
 #include "util/DateTimeText.h"
 #include "util/Errors.h"
 
@@ -18,8 +17,7 @@ InstallLog::InstallLog(Platform& platform, const std::string& installDir)
     : platform_(platform), path_(installDir + kFileName) {
     file_ = platform_.files.CreateOutputFile(path_);
     if (!file_) Fail("create");
-    WriteLine("*** Installation Started: " + DateText(platform_.clock) + "  " +
-              TimeText(platform_.clock) + " ***");
+    WriteLine("*** Installation Started: " + DateTimeText(platform_.clock) + " ***");
     WriteLine("Title: Mivox");
     WriteFileTree(installDir);
 }
@@ -38,9 +36,9 @@ void InstallLog::WriteLine(const std::string& line) {
     if (!file_ || !file_->Write(line + "\r\n")) Fail("write");
 }
 
-void InstallLog::WriteRegistryKeys() {
+void InstallLog::WriteRegistryKeys(const std::vector<std::string>& keys) {
     WriteLine(std::string("RegDB Root: ").append(std::to_string(kRegDbRootNone)));
-    for (const char* key : {kProductKey, kAppPathKey, kUninstallKey}) {
+    for (const std::string& key : keys) {
         WriteLine(std::string("RegDB TREE: ").append(key));
         WriteLine(std::string("RegDB Root: ").append(std::to_string(kRegDbRootLocalMachine)));
     }

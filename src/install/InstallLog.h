@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -22,9 +23,9 @@ public:
     InstallLog(const InstallLog&) = delete;
     InstallLog& operator=(const InstallLog&) = delete;
 
-    // The three keys of the product records under HKEY_LOCAL_MACHINE, as one
-    // block, written once the records exist.
-    void WriteRegistryKeys();
+    // Keys of the product records under HKEY_LOCAL_MACHINE, as one block,
+    // written once the records exist (or once a failed step stopped).
+    void WriteRegistryKeys(const std::vector<std::string>& keys);
     // "Made Dir: " + directory, without trailing backslash.
     void WriteMadeDir(const std::string& directory);
     // "File Tree: " + directory + "\*.*" (one backslash before the pattern).

@@ -1,6 +1,8 @@
 #include "install/InstallSequence.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 #include "app/Forms.h"
 #include "app/MainDlg.h"
@@ -33,8 +35,65 @@ constexpr ShortcutSpec kShortcuts[] = {
 };
 
 constexpr const char kUninstaller[] = "UNWISE.EXE";
+constexpr const char kNoShellFolder[] = "Shortcuts Not Created";
+
+// The longest path Windows takes for a file, and for a folder (which must
+// leave room for an 8.3 name below it), without the terminating NUL.
+constexpr size_t kMaxFilePath = 259;
+constexpr size_t kMaxFolderPath = 247;
+
+// " (error N: system text)" for the calling thread's last error.
+std::string ErrorSuffix(Platform& platform) {
+    const uint32_t code = platform.system.LastError();
+    std::string text = platform.system.ErrorMessageText(code);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                             text.back() == '.')) {
+        text.pop_back();
+    }
+    return " (error " + std::to_string(code) + (text.empty() ? "" : ": " + text) + ")";
+}
+
+// Runs action() when the scope is left, however it is left: a progress
+// window a step showed must not outlive the step's error report.
+template <typename Action>
+class AtExit {
+public:
+    explicit AtExit(Action action) : action_(std::move(action)) {}
+    ~AtExit() { action_(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+
+private:
+    Action action_;
+};
+
+// Runs record() when the scope is left by an error, so that what the step
+// created up to then still reaches the log. A second failure while the
+// first is on its way is dropped: the first one is the one to report.
+template <typename Record>
+class RecordedOnError {
+public:
+    explicit RecordedOnError(Record record) : record_(std::move(record)) {}
+    ~RecordedOnError() {
+        if (std::uncaught_exceptions() <= pending_) return;
+        try {
+            record_();
+        } catch (...) {
+        }
+    }
+    RecordedOnError(const RecordedOnError&) = delete;
+    RecordedOnError& operator=(const RecordedOnError&) = delete;
+
+private:
+    Record record_;
+    int pending_ = std::uncaught_exceptions();
+};
 
 }  // namespace
+
+std::string CommandArgument(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
 
 long double ProgressFraction(int64_t done, int64_t total) {
     if (total <= 0 || done <= 0) return 0.0L;
@@ -49,7 +108,7 @@ bool InstallSequence::Run() {
     if (!Ask("Ready to begin installation: " + WithoutBackslash(installDir_), "Continue ?")) {
         return false;
     }
-    if (!CopyProductFiles()) return false;
+    if (!PrepareDestination() || !CopyProductFiles()) return false;
 
     log_ = std::make_unique<InstallLog>(platform_, installDir_);
     if (Ask("Do you have an MDF Mic floppy, place it in Drive A:",
@@ -94,6 +153,70 @@ bool InstallSequence::CheckDestination() {
     return true;
 }
 
+bool InstallSequence::PrepareDestination() {
+    // The lists the copy will use, built here so that a path too long is
+    // found before anything is made.
+    if (!main_.BuildDirLists()) return false;
+    std::string reason = PathTooLong();
+    if (reason.empty()) reason = MakeDestination();
+    if (reason.empty()) reason = ProbeDestination();
+    if (reason.empty()) return true;
+    ShowWarning(platform_.boxes, "Cannot Use Destination Folder",
+                WithoutBackslash(installDir_) + "\r\n" + reason);
+    return false;
+}
+
+std::string InstallSequence::PathTooLong() const {
+    const std::vector<std::string>& sources = main_.SourceDirs();
+    const std::vector<std::string>& dests = main_.DestDirs();
+    for (size_t i = 0; i < dests.size() && i < sources.size(); ++i) {
+        const std::string folder = WithoutBackslash(dests[i]);
+        if (folder.size() > kMaxFolderPath) {
+            return "The folder " + folder + " would be " + std::to_string(folder.size()) +
+                   " characters long; Windows allows " + std::to_string(kMaxFolderPath) + ".";
+        }
+        for (const FindData& file : platform_.files.FindEntries(sources[i] + "*.*")) {
+            if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
+            const std::string path = dests[i] + file.name;
+            if (path.size() > kMaxFilePath) {
+                return "The file " + path + " would be " + std::to_string(path.size()) +
+                       " characters long; Windows allows " + std::to_string(kMaxFilePath) + ".";
+            }
+        }
+    }
+    return {};
+}
+
+std::string InstallSequence::MakeDestination() {
+    // Every missing folder of the path, from the drive's root down; a new
+    // nested folder is a normal choice. The subfolders of the copy are made
+    // one level at a time later, their parents existing by then.
+    FileSystem& files = platform_.files;
+    for (size_t end = installDir_.find('\\'); end != std::string::npos;
+         end = installDir_.find('\\', end + 1)) {
+        const std::string folder = installDir_.substr(0, end);
+        if (folder.empty() || folder.back() == ':' || files.DirectoryExists(folder)) continue;
+        if (files.FileExists(folder)) return folder + " is a file, not a folder.";
+        if (!files.CreateDir(folder)) {
+            return "The folder " + folder + " cannot be created" + ErrorSuffix(platform_) + ".";
+        }
+    }
+    return {};
+}
+
+std::string InstallSequence::ProbeDestination() {
+    FileSystem& files = platform_.files;
+    std::string probe;
+    for (int n = 0; probe.empty() || files.FileExists(probe); ++n) {
+        probe = installDir_ + "~MVXSET" + std::to_string(n) + ".TMP";
+    }
+    std::unique_ptr<OutputFile> file = files.CreateOutputFile(probe);
+    if (!file) return "No file can be created in it" + ErrorSuffix(platform_) + ".";
+    file->Close();
+    files.Delete(probe);
+    return {};
+}
+
 bool InstallSequence::CopyProductFiles() {
     // Too many directories were reported there; nothing is copied.
     if (!main_.BuildDirLists()) return false;
@@ -105,6 +228,8 @@ bool InstallSequence::CopyProductFiles() {
     TCopyMeterDlg& meter = forms_.CopyMeterDlg();
     int64_t copiedOverall = 0;
     meter.Show();
+    // Closing keeps the run state, so the result below can still be read.
+    AtExit closed([&meter] { meter.Close(); });
     for (size_t i = 0; i < sources.size() && meter.RunState() == kIdOk; ++i) {
         // The byte totals are those of the last scan; a tree that grew since
         // has directories without one.
@@ -122,9 +247,7 @@ bool InstallSequence::CopyProductFiles() {
             if (meter.RunState() != kIdOk) break;
         }
     }
-    const bool completed = meter.RunState() == kIdOk;
-    meter.Close();
-    return completed;
+    return meter.RunState() == kIdOk;
 }
 
 void InstallSequence::CopyMdfFiles() {
@@ -142,19 +265,25 @@ void InstallSequence::CopyMdfFiles() {
 void InstallSequence::WriteRegistryData() {
     const std::string version = main_.TextVerNum.Text();
     TInfoBoxDlg& info = forms_.InfoBoxDlg();
-    info.Show();
-    info.SetTopText("Processing Windows Registration Data");
-    info.SetBottomText("Mivox Product & Uninstall");
-    WriteProductRecord(platform_, WithoutBackslash(installDir_), version);
-    WriteUninstallEntry(platform_, main_.WindowsDir() + kUninstaller + " " + LogShortPath(),
-                        version);
-    info.SetBottomText("Mivox Driver Installation");
-    if (IsWinNT(platform_.system)) {
-        WriteDriverService(platform_);
-        WriteVddEntry(platform_);
+    {
+        AtExit hidden([&info] { info.Hide(); });
+        // A record that fails part-way leaves keys behind: the uninstaller
+        // must still learn of those that exist.
+        RecordedOnError recorded(
+            [this] { log_->WriteRegistryKeys(ExistingProductKeys(platform_)); });
+        info.Show();
+        info.SetTopText("Processing Windows Registration Data");
+        info.SetBottomText("Mivox Product & Uninstall");
+        WriteProductRecord(platform_, WithoutBackslash(installDir_), version);
+        WriteUninstallEntry(platform_,
+                            main_.WindowsDir() + kUninstaller + " " + UninstallArgument(), version);
+        info.SetBottomText("Mivox Driver Installation");
+        if (IsWinNT(platform_.system)) {
+            WriteDriverService(platform_);
+            WriteVddEntry(platform_);
+        }
     }
-    info.Hide();
-    log_->WriteRegistryKeys();
+    log_->WriteRegistryKeys(ExistingProductKeys(platform_));
 }
 
 void InstallSequence::CreateShortcuts() {
@@ -162,27 +291,46 @@ void InstallSequence::CreateShortcuts() {
     const bool desktopCopy =
         Ask("Product Group Shortcut Folder", "Do you wish a copy placed on your Desktop ?");
     TInfoBoxDlg& info = forms_.InfoBoxDlg();
+    AtExit hidden([&info] { info.Hide(); });
     info.Show();
     info.SetTopText("Processing Windows Group Shortcuts");
     info.SetBottomText("Mivox Shell Links");
 
-    // The group folders may exist from an earlier installation; a folder
-    // that cannot be made shows up as missing links, not as a stop.
-    std::string group = GetProgramsFolder(platform_, allUsers) + "\\Vexlor";
-    platform_.files.CreateDir(group);
-    log_->WriteMadeDir(group);
-    group += "\\Mivox";
-    platform_.files.CreateDir(group);
-    MakeShortcuts(group);
-    log_->WriteFileTree(group);
-
-    if (desktopCopy) {
-        const std::string folder = GetDesktopFolder(platform_, allUsers) + "\\Mivox";
-        platform_.files.CreateDir(folder);
-        log_->WriteFileTree(folder);
-        MakeShortcuts(folder);
+    // A shell folder the system does not name would put the group at the
+    // root of the current drive, and the log would hand that tree to the
+    // uninstaller: such a folder gets no links and no log lines.
+    const std::string programs = GetProgramsFolder(platform_, allUsers);
+    if (programs.empty()) {
+        ShowWarning(platform_.boxes, kNoShellFolder,
+                    "The Windows Programs folder is not known: no program group is made.");
+    } else {
+        // The group folders may exist from an earlier installation; a folder
+        // that cannot be made shows up as missing links, not as a stop.
+        std::string group = programs + "\\Vexlor";
+        platform_.files.CreateDir(group);
+        log_->WriteMadeDir(group);
+        group += "\\Mivox";
+        platform_.files.CreateDir(group);
+        bool logged = false;
+        RecordedOnError recorded([&] {
+            if (!logged && platform_.files.DirectoryExists(group)) log_->WriteFileTree(group);
+        });
+        MakeShortcuts(group);
+        logged = true;
+        log_->WriteFileTree(group);
     }
-    info.Hide();
+
+    if (!desktopCopy) return;
+    const std::string desktop = GetDesktopFolder(platform_, allUsers);
+    if (desktop.empty()) {
+        ShowWarning(platform_.boxes, kNoShellFolder,
+                    "The Windows Desktop folder is not known: no desktop copy is made.");
+        return;
+    }
+    const std::string folder = desktop + "\\Mivox";
+    platform_.files.CreateDir(folder);
+    log_->WriteFileTree(folder);
+    MakeShortcuts(folder);
 }
 
 void InstallSequence::MakeShortcuts(const std::string& folder) {
@@ -190,7 +338,7 @@ void InstallSequence::MakeShortcuts(const std::string& folder) {
         if (shortcut.file) {
             MakeShortcut(platform_, installDir_ + shortcut.file, "", shortcut.name, folder);
         } else {
-            MakeShortcut(platform_, main_.WindowsDir() + kUninstaller, LogShortPath(),
+            MakeShortcut(platform_, main_.WindowsDir() + kUninstaller, UninstallArgument(),
                          shortcut.name, folder);
         }
     }
@@ -243,8 +391,12 @@ bool InstallSequence::Ask(const std::string& top, const std::string& bottom) {
     return forms_.YesNoDlg().Ask(top, bottom);
 }
 
-std::string InstallSequence::LogShortPath() const {
-    return platform_.files.ShortPathName(installDir_ + InstallLog::kFileName);
+std::string InstallSequence::UninstallArgument() const {
+    // Where the volume keeps no short names the path keeps its blanks, and
+    // where the short form cannot be had the long one still names the log.
+    const std::string log = installDir_ + InstallLog::kFileName;
+    const std::string shortPath = platform_.files.ShortPathName(log);
+    return CommandArgument(shortPath.empty() ? log : shortPath);
 }
 
 }  // namespace mivox

@@ -26,6 +26,10 @@ inline constexpr uint16_t kGoodCommDriverDate = (12 << 9) | (10 << 5) | 3;
 // stop at 1.
 long double ProgressFraction(int64_t done, int64_t total);
 
+// A path as one argument of a command line: in double quotes when it holds
+// a blank.
+std::string CommandArgument(const std::string& path);
+
 class InstallSequence {
 public:
     InstallSequence(TMainDlg& main, Platform& platform, Forms& forms);
@@ -44,6 +48,13 @@ public:
 private:
     bool CheckAdminRights();
     bool CheckDestination();
+    // Makes the destination folder and checks that it takes files and that
+    // every path of the copy fits; refuses with one warning otherwise.
+    bool PrepareDestination();
+    // Each gives the reason the destination cannot be used, or nothing.
+    std::string PathTooLong() const;
+    std::string MakeDestination();
+    std::string ProbeDestination();
     void CopyMdfFiles();
     void WriteRegistryData();
     void CreateShortcuts();
@@ -53,7 +64,8 @@ private:
     void CheckCommDriver();
     void AskReboot();
     bool Ask(const std::string& top, const std::string& bottom);
-    std::string LogShortPath() const;
+    // The log's path as the uninstaller receives it.
+    std::string UninstallArgument() const;
 
     TMainDlg& main_;
     Platform& platform_;

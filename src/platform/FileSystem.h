@@ -14,6 +14,8 @@ namespace mivox {
 // date in the high 16 bits, time in the low 16 bits); -1 for a missing file.
 using PackedDateTime = int32_t;
 constexpr PackedDateTime kNoFileAge = -1;
+// The first moment the packed form holds: 1 January 1980, 00:00:00.
+constexpr PackedDateTime kOldestFileAge = (1 << 5 | 1) << 16;
 
 // File attributes, with the system's values.
 enum FileAttribute : uint32_t {
@@ -24,6 +26,8 @@ enum FileAttribute : uint32_t {
     kAttrDirectory = 0x10,
     kAttrArchive = 0x20,
     kAttrNormal = 0x80,
+    // A junction or symbolic link: the entry stands for another place.
+    kAttrReparsePoint = 0x400,
 };
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
@@ -76,7 +80,8 @@ public:
     // True when a directory exists at path.
     virtual bool DirectoryExists(const std::string& path) const = 0;
     // Last-write time of the file, converted to local time and packed; -1
-    // when the file does not exist.
+    // when the file does not exist. A file dated before 1980 exists all the
+    // same and gets the oldest packed date.
     virtual PackedDateTime FileAge(const std::string& path) const = 0;
     // Opens the file read-only and takes its size in bytes; false when it
     // cannot be opened.

@@ -31,6 +31,8 @@ enum RegType : uint32_t {
 // Access rights asked for when a key is opened.
 enum RegAccess : uint32_t {
     kKeyRead = 0x20019,
+    kKeySetValue = 0x0002,
+    kKeyCreateSubKey = 0x0004,
     kKeyWrite = 0x20006,
     kKeyAllAccess = 0xF003F,
 };

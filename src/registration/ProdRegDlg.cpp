@@ -184,8 +184,7 @@ void TProdRegDlg::AddFormLine(FormFile& file, const std::string& line) {
 void TProdRegDlg::BuildRegForm() {
     RegFormLines.clear();
     FormFile file(platform_, RegFormPath);
-    const std::string created =
-        "Created: " + DateText(platform_.clock) + "  " + TimeText(platform_.clock);
+    const std::string created = "Created: " + DateTimeText(platform_.clock);
     const std::string lines[] = {
         kEquals,
         "***  Product Registration Form  ***",

@@ -11,14 +11,15 @@ bool IsAdministrator(Platform& platform) {
     if (status == kErrorNoToken) status = security.OpenProcessToken(kTokenQuery, token);
     if (status != 0 || !token) return false;
 
-    uint32_t size = 0;
-    if (token->GroupsSize(size) != kErrorInsufficientBuffer) return false;
-    if (size > kTokenGroupBufferBytes) {
-        platform.boxes.Show("Security Token Group Error", "Array greater than 8KB", kMbOk);
-        return false;
-    }
+    // The list may grow between asking its size and reading it.
     std::vector<TokenGroup> groups;
-    if (token->ReadGroups(kTokenGroupBufferBytes, groups) != 0) return false;
+    uint32_t read = kErrorInsufficientBuffer;
+    for (int attempt = 0; attempt < 3 && read == kErrorInsufficientBuffer; ++attempt) {
+        uint32_t size = 0;
+        if (token->GroupsSize(size) != kErrorInsufficientBuffer || size == 0) return false;
+        read = token->ReadGroups(size, groups);
+    }
+    if (read != 0) return false;
     for (const TokenGroup& group : groups) {
         // Deny-only and disabled groups count too: membership is the question.
         if (!group.sid.empty() && group.sid == kAdministratorsSid) return true;

@@ -20,6 +20,17 @@ std::string ReadProductString(Platform& platform, const std::string& name) {
 
 }  // namespace
 
+std::vector<std::string> ExistingProductKeys(Platform& platform) {
+    std::vector<std::string> keys;
+    for (const char* path : {kProductKey, kAppPathKey, kUninstallKey}) {
+        std::unique_ptr<RegistryKey> key;
+        if (platform.registry.OpenKey(kHkeyLocalMachine, path, kKeyRead, key) == kRegSuccess) {
+            keys.emplace_back(path);
+        }
+    }
+    return keys;
+}
+
 std::string ReadProgramDir(Platform& platform) {
     return ReadProductString(platform, "ProgramDir");
 }
@@ -61,7 +72,7 @@ void WriteDriverService(Platform& platform) {
     TRegistryEx reg(platform);
     reg.SetRootKey(kHkeyLocalMachine);
     if (!reg.OpenKey(kDriverServiceKey, true)) return;
-    if (IsWinNT(platform.system)) reg.GrantEveryoneAccess();
+    if (IsWinNT(platform.system)) reg.GrantEveryoneAccess(kServiceKeyEveryoneAccess);
     reg.WriteString("Group", "VEXLOR Drivers");
     reg.WriteInteger("ErrorControl", 1);  // normal
     reg.WriteInteger("Start", 2);         // automatic

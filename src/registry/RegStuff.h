@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -33,7 +34,15 @@ void WriteProductRecord(Platform& platform, const std::string& programDir,
 // The shell's Uninstall entry: "Mivox <version> Uninstall" and the command.
 void WriteUninstallEntry(Platform& platform, const std::string& uninstallCommand,
                          const std::string& version);
-// The kernel driver's service key (opened to Everyone on NT). NT only.
+// Of the product, App Paths and Uninstall keys, those that exist, in that
+// order: the keys an uninstaller is to remove.
+std::vector<std::string> ExistingProductKeys(Platform& platform);
+// What Everyone may do on the service key itself: read it and make subkeys.
+inline constexpr uint32_t kServiceKeyEveryoneAccess = kKeyRead | kKeyCreateSubKey;
+
+// The kernel driver's service key. On NT Everyone may read it and make and
+// change subkeys below it, but not change its own values: those say which
+// program the system starts with its own rights. NT only.
 void WriteDriverService(Platform& platform);
 // "Mivox_VM.DLL" in the NT virtual device driver list, once. NT only.
 void WriteVddEntry(Platform& platform);

@@ -193,7 +193,7 @@ void TRegistryEx::RemoveFromMultiString(const std::string& name, const std::stri
     WriteMultiString(name, list);
 }
 
-void TRegistryEx::GrantEveryoneAccess() {
+void TRegistryEx::GrantEveryoneAccess(uint32_t ownAccess) {
     if (!key_) throw SecurityError("No registry key is open");
     TNTRegSecurity security(platform_, root_, path_);
     const std::string everyone = security.TrusteeName(kEveryoneSid);
@@ -205,7 +205,7 @@ void TRegistryEx::GrantEveryoneAccess() {
             ++index;
         }
     }
-    security.AddEntry(kEveryoneSid, kFullControl, kAccessAllowedAce, 0);
+    security.AddEntry(kEveryoneSid, ownAccess, kAccessAllowedAce, 0);
     security.AddEntry(kEveryoneSid, kFullControl, kAccessAllowedAce,
                       kContainerInheritAce | kInheritOnlyAce);
 }

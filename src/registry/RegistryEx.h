@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "registry/KeySecurity.h"
 
 namespace mivox {
 
@@ -68,9 +69,10 @@ public:
     void AddToMultiString(const std::string& name, const std::string& text);
     // Drops every entry that contains text, and writes the rest back.
     void RemoveFromMultiString(const std::string& name, const std::string& text);
-    // Gives Everyone full access to the open key and to every subkey made
-    // later below it, in place of any entries Everyone had. Windows NT only.
-    void GrantEveryoneAccess();
+    // Gives Everyone ownAccess to the open key and full access to every
+    // subkey made later below it, in place of any entries Everyone had.
+    // Windows NT only.
+    void GrantEveryoneAccess(uint32_t ownAccess = kFullControl);
 
 private:
     [[noreturn]] void FailSet(const std::string& name) const;

@@ -49,6 +49,11 @@ std::string TimeText(const Clock& clock) {
     return TimeText(clock.LocalTime());
 }
 
+std::string DateTimeText(const Clock& clock) {
+    const SystemTime now = clock.LocalTime();
+    return DateText(now) + "  " + TimeText(now);
+}
+
 SystemTime UnpackDateTime(PackedDateTime packed) {
     const auto bits = static_cast<uint32_t>(packed);
     const uint32_t date = bits >> 16;

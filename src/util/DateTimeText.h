@@ -14,6 +14,9 @@ namespace mivox {
 std::string DateText(const Clock& clock);
 // "Thr 12:30 am": weekday, hour of the 12-hour clock in two places, minutes.
 std::string TimeText(const Clock& clock);
+// Both, two blanks apart, from one reading of the clock: read twice, the
+// date and the weekday could belong to different days around midnight.
+std::string DateTimeText(const Clock& clock);
 
 // The texts of one time record, for callers that hold the time already.
 std::string DateText(const SystemTime& time);

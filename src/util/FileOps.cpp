@@ -111,25 +111,32 @@ void DeleteOneFile(Platform& platform, const std::string& path) {
 void EmptyDrive(Platform& platform, const std::string& root) {
     FileSystem& files = platform.files;
     // Every folder of the drive, breadth first, so that each folder comes
-    // after its parent; the root is the first.
+    // after its parent; the root is the first. A junction or a link to a
+    // folder is removed as the link it is: what it points at may lie on
+    // another drive and is never entered, and its attributes stay.
     std::vector<std::string> dirs{root};
+    std::vector<bool> links{false};
     for (size_t k = 0; k < dirs.size(); ++k) {
+        if (links[k]) continue;
         for (const FindData& entry : files.FindEntries(dirs[k] + "\\*.*")) {
             if ((entry.attributes & kAttrDirectory) && !IsDotEntry(entry.name)) {
                 dirs.push_back(dirs[k] + "\\" + entry.name);
+                links.push_back((entry.attributes & kAttrReparsePoint) != 0);
             }
         }
     }
     for (size_t k = dirs.size(); k-- > 0;) {
+        if (links[k]) continue;
         for (const FindData& entry : files.FindEntries(dirs[k] + "\\*.*")) {
             if (entry.attributes & kAttrDirectory) continue;
+            // A link to a file goes as a file: deleting it leaves its target.
             const std::string file = dirs[k] + "\\" + entry.name;
-            ClearFileAttrs(platform, file);
+            if (!(entry.attributes & kAttrReparsePoint)) ClearFileAttrs(platform, file);
             DeleteOneFile(platform, file);
         }
     }
     for (size_t k = dirs.size(); k-- > 1;) {
-        ClearFileAttrs(platform, dirs[k]);
+        if (!links[k]) ClearFileAttrs(platform, dirs[k]);
         if (!files.RemoveDir(dirs[k])) {
             throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(platform));
         }

@@ -30,6 +30,7 @@ void DeleteOneFile(Platform& platform, const std::string& path);
 
 // Removes every file and folder below a drive root given as "A:", files of
 // the deepest folders first, then the folders; the root itself stays. A
+// junction or symbolic link is removed itself, never what it points at. A
 // folder that cannot be removed raises IoError.
 void EmptyDrive(Platform& platform, const std::string& root);
 

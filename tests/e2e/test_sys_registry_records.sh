@@ -51,11 +51,15 @@ expect_eq "driver service" "$(printf '%s\n' \
 expect_eq "VDD list" 'VDD|REG_MULTI_SZ|vdd.dll\0Mivox_VM.DLL' "$(query "$vdd")"
 
 # Key security, read back while the session lives: the key's own entries,
-# then Everyone on the key and Everyone on every subkey made later.
-for key in "$product" "$service"; do
+# then Everyone on the key and Everyone on every subkey made later. On the
+# service key Everyone reads and makes subkeys (query, enumerate, notify,
+# create subkey, read control) but sets no value of the key itself.
+for entries in "$product|(A;;KA;;;WD)(A;CIIO;KA;;;WD)" \
+    "$service|(A;;CCLCSWRPRC;;;WD)(A;CIIO;KA;;;WD)"; do
+    key=${entries%%|*}
+    expected=${entries#*|}
     dacl=$(sysops dacl "$key")
-    expect_eq "$key: Everyone's two entries come last" "(A;;KA;;;WD)(A;CIIO;KA;;;WD)" \
-        "${dacl: -28}"
+    expect_eq "$key: Everyone's two entries come last" "$expected" "${dacl: -${#expected}}"
     expect_eq "$key: the administrators keep theirs" "yes" \
         "$([[ $dacl == *'(A;;KA;;;BA)'* ]] && echo yes || echo no)"
 done

@@ -73,6 +73,8 @@ void FakeDialog::Click(int controlId) {
 }
 
 void FakeDialog::Type(int controlId, const std::string& text) {
+    // A user cannot type into a disabled box, as a click misses a disabled button.
+    if (!Control(controlId).IsEnabled()) return;
     Control(controlId).SetText(text);
     if (events_) Dispatch([&] { events_->Command(controlId, kEditChanged); });
 }

@@ -21,6 +21,7 @@ public:
 
     bool SaveShellLink(const std::string& linkFile, const std::string& path,
                        const std::string& arguments, const std::string& workingDirectory) override {
+        if (onSave) onSave();
         if (failLinks) return false;
         links.push_back({linkFile, path, arguments, workingDirectory});
         return true;
@@ -33,6 +34,7 @@ public:
 
     std::vector<Link> links;
     bool failLinks = false;
+    std::function<void()> onSave;  // runs before each link is saved
     std::vector<uint32_t> exitRequests;
     bool acceptExit = true;
     std::function<void()> onExit;  // runs inside each exit request

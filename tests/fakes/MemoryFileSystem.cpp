@@ -103,13 +103,29 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
     entries_[key] = Entry{false, LastComponent(path), contents, age, attributes};
 }
 
+void MemoryFileSystem::AddLink(const std::string& link, const std::string& target) {
+    AddDirectory(link, kAttrReparsePoint);
+    links_[Key(link)] = Key(target);
+}
+
+std::string MemoryFileSystem::Resolved(const std::string& path) const {
+    const std::string key = Key(path);
+    for (const auto& [link, target] : links_) {
+        if (key.size() > link.size() && key.compare(0, link.size(), link) == 0 &&
+            key[link.size()] == '\\') {
+            return Resolved(target + key.substr(link.size()));
+        }
+    }
+    return key;
+}
+
 const MemoryFileSystem::Entry* MemoryFileSystem::Find(const std::string& path) const {
-    const auto it = entries_.find(Key(path));
+    const auto it = entries_.find(Resolved(path));
     return it == entries_.end() ? nullptr : &it->second;
 }
 
 MemoryFileSystem::Entry* MemoryFileSystem::Find(const std::string& path) {
-    const auto it = entries_.find(Key(path));
+    const auto it = entries_.find(Resolved(path));
     return it == entries_.end() ? nullptr : &it->second;
 }
 
@@ -184,7 +200,7 @@ bool MemoryFileSystem::FileSize(const std::string& path, int64_t& size) const {
 
 std::vector<FindData> MemoryFileSystem::FindEntries(const std::string& pattern) const {
     std::vector<FindData> found;
-    const std::string key = Key(pattern);
+    const std::string key = Resolved(pattern);
     const std::string directory = Parent(key);
     if (notReadyDrives.count(DriveOf(key)) || !DirectoryExists(directory)) return found;
     const std::string mask = LastComponent(pattern);
@@ -248,7 +264,7 @@ bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attribute
 }
 
 bool MemoryFileSystem::Delete(const std::string& path) {
-    const std::string key = Key(path);
+    const std::string key = Resolved(path);
     if (Failing(Op::Delete, key)) return false;
     const auto it = entries_.find(key);
     if (it == entries_.end() || it->second.directory) return Fail(kErrorFileNotFound);
@@ -273,6 +289,10 @@ bool MemoryFileSystem::RemoveDir(const std::string& path) {
     if (Failing(Op::RemoveDir, key)) return false;
     const auto it = entries_.find(key);
     if (it == entries_.end() || !it->second.directory) return Fail(kErrorFileNotFound);
+    if (links_.erase(key)) {
+        entries_.erase(it);
+        return true;
+    }
     for (const auto& [entryKey, entry] : entries_) {
         if (Parent(entryKey) == key && entryKey != key) return Fail(kErrorDirNotEmpty);
     }
@@ -360,6 +380,7 @@ std::unique_ptr<OutputFile> MemoryFileSystem::CreateOutputFile(const std::string
     const std::string key = Key(path);
     if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady), nullptr;
     if (!ParentExists(key)) return Fail(kErrorPathNotFound), nullptr;
+    if (Failing(Op::CreateIn, Parent(key))) return nullptr;
     const Entry* existing = Find(path);
     if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) {
         return Fail(kErrorAccessDenied), nullptr;
@@ -381,6 +402,7 @@ bool MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
 
 std::string MemoryFileSystem::ShortPathName(const std::string& path) const {
     if (!Find(path)) return Fail(kErrorFileNotFound), std::string();
+    if (Failing(Op::ShortName, Key(path))) return {};
     return path;
 }
 

@@ -25,13 +25,29 @@ public:
         uint32_t attributes = 0;
     };
 
-    enum class Op { Copy, SetAttributes, Delete, CreateDir, RemoveDir, MoveAtRestart, Write, Read };
+    // CreateIn names a folder in which no file can be created (a folder
+    // whose access list refuses it); ShortName a path without a short form.
+    enum class Op {
+        Copy,
+        SetAttributes,
+        Delete,
+        CreateDir,
+        RemoveDir,
+        MoveAtRestart,
+        Write,
+        Read,
+        CreateIn,
+        ShortName
+    };
 
     // Adds a file, and its parent directories.
     void AddFile(const std::string& path, const std::string& contents = {},
                  PackedDateTime age = PackDateTime(2001, 1, 5, 15, 4, 6),
                  uint32_t attributes = kAttrArchive);
     void AddDirectory(const std::string& path, uint32_t attributes = kAttrDirectory);
+    // A junction at link to the directory target: paths below the link
+    // reach the target's entries; removing the link leaves the target.
+    void AddLink(const std::string& link, const std::string& target);
     const Entry* Find(const std::string& path) const;
     Entry* Find(const std::string& path);
     // The full paths of every file and directory, in sorted order.
@@ -90,12 +106,15 @@ public:
 
 private:
     bool Fail(uint32_t error) const;
+    // Key(path) with a link at its start replaced by the link's target.
+    std::string Resolved(const std::string& path) const;
     bool Failing(Op op, const std::string& key) const;
     bool ParentExists(const std::string& key) const;
     int64_t UsedBytes(char drive) const;
     bool Fits(char drive, int64_t extra) const;
 
     std::map<std::string, Entry> entries_;
+    std::map<std::string, std::string> links_;  // link key -> target key
     std::map<std::pair<Op, std::string>, uint32_t> failures_;
     uint32_t* lastError_ = nullptr;
     uint32_t ownLastError_ = 0;

@@ -46,6 +46,21 @@ TEST(DateText, ReadsTheClock) {
     EXPECT_EQ(TimeText(fake.clock), "Tue  4:35 am");
 }
 
+TEST(DateTimeText, TakesOneReadingAcrossMidnight) {
+    // A clock that moves on to the next day as soon as it has been read.
+    class MidnightClock : public Clock {
+    public:
+        SystemTime LocalTime() const override {
+            return reads++ ? SystemTime{2007, 1, 1, 1, 0, 0, 0, 0}
+                           : SystemTime{2006, 12, 0, 31, 23, 59, 59, 999};
+        }
+        uint32_t TickCount() const override { return 0; }
+        mutable int reads = 0;
+    } clock;
+    EXPECT_EQ(DateTimeText(clock), "Dec 31, 2006  Sun 11:59 pm");
+    EXPECT_EQ(clock.reads, 1);
+}
+
 TEST(FileDateText, FollowsTheLocale) {
     FakePlatform fake;
     fake.files.AddFile("C:\\a.exe", "", MemoryFileSystem::PackDateTime(2001, 1, 5, 15, 4, 6));

@@ -206,6 +206,22 @@ TEST(EmptyDriveTest, RemovesDeepLongNamedAndManyFoldersButKeepsTheRoot) {
     EXPECT_TRUE(fake.boxes.shown.empty());
 }
 
+TEST(EmptyDriveTest, AJunctionIsRemovedAndWhatItPointsAtStays) {
+    FakePlatform fake;
+    fake.files.AddFile("C:\\DATA\\KEEP.MDF", "k", 0, kAttrReadOnly | kAttrHidden);
+    fake.files.AddFile("C:\\DATA\\SUB\\DEEP.MDF", "d");
+    fake.files.AddFile("A:\\MIVOX.001", "part");
+    fake.files.AddLink("A:\\LINKED", "C:\\DATA");
+    ASSERT_TRUE(fake.files.FileExists("A:\\LINKED\\SUB\\DEEP.MDF")) << "the link leads there";
+
+    EmptyDrive(fake.platform, "A:");
+    EXPECT_EQ(fake.files.List(),
+              (std::vector<std::string>{"A:\\", "C:\\", "C:\\DATA", "C:\\DATA\\KEEP.MDF",
+                                        "C:\\DATA\\SUB", "C:\\DATA\\SUB\\DEEP.MDF"}));
+    EXPECT_EQ(fake.files.Find("C:\\DATA\\KEEP.MDF")->attributes, kAttrReadOnly | kAttrHidden);
+    EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
 TEST(EmptyDriveTest, AFolderThatCannotBeRemovedRaisesAnIoError) {
     FakePlatform fake;
     fake.files.AddFile("A:\\KEEP\\F.TXT", "f");

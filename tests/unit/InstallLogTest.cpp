@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
+#include "registry/RegStuff.h"
 #include "util/Errors.h"
 
 namespace mivox {
@@ -10,6 +11,8 @@ namespace {
 
 using testing::FakePlatform;
 using Op = testing::MemoryFileSystem::Op;
+
+const std::vector<std::string> kAllKeys{kProductKey, kAppPathKey, kUninstallKey};
 
 class InstallLogTest : public ::testing::Test {
 protected:
@@ -37,7 +40,7 @@ TEST_F(InstallLogTest, StartLineOnTheFirstOfTheMonth) {
 TEST_F(InstallLogTest, WholeLogWithADesktopCopy) {
     fake.files.AddDirectory("D:\\Apps\\Mivox");
     InstallLog log(fake.platform, "D:\\Apps\\Mivox\\");
-    log.WriteRegistryKeys();
+    log.WriteRegistryKeys(kAllKeys);
     log.WriteMadeDir("C:\\WINDOWS\\Start Menu\\Programs\\Vexlor");
     log.WriteFileTree("C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox");
     log.WriteFileTree("C:\\WINDOWS\\Desktop\\Mivox");
@@ -61,7 +64,7 @@ TEST_F(InstallLogTest, WholeLogWithADesktopCopy) {
 TEST_F(InstallLogTest, AFailedWriteIsAnIoErrorAndKeepsWhatWasWritten) {
     InstallLog log(fake.platform, "C:\\Mivox\\");
     fake.files.FailOn(Op::Write, "C:\\Mivox\\Install.Log", kErrorDiskFull);
-    EXPECT_THROW(log.WriteRegistryKeys(), IoError);
+    EXPECT_THROW(log.WriteRegistryKeys(kAllKeys), IoError);
     EXPECT_EQ(Log().substr(Log().rfind("File Tree")), "File Tree: C:\\Mivox\\*.*\r\n");
 }
 

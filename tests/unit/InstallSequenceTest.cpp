@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
+#include <stdexcept>
 
 #include "CopyMeterDlgRes.h"
+#include "InfoBoxDlgRes.h"
 #include "MainDlgRes.h"
 #include "NtRightsDlgRes.h"
 #include "TxtViewerDlgRes.h"
@@ -12,6 +15,7 @@
 #include "app/Forms.h"
 #include "fakes/FakeDialog.h"
 #include "fakes/FakePlatform.h"
+#include "install/InstallLog.h"
 #include "registry/RegStuff.h"
 #include "util/Shortcuts.h"
 
@@ -25,11 +29,11 @@ using testing::MemoryFileSystem;
 
 constexpr int64_t kGiB = int64_t{1} << 30;
 
-class InstallSequenceTest : public ::testing::Test {
-protected:
+// One installer on its own fake machine; table-driven tests make several.
+struct Installer {
     // A medium on D: with files in mixed case, a Windows directory, the
     // shell's program and desktop folders, and 100 MB free on C:.
-    InstallSequenceTest() {
+    Installer() {
         fake.files.AddFile("D:\\APP\\Mivox.EXE", std::string(1500000, 'x'));
         fake.files.AddFile("D:\\APP\\Mivox.HLP", "help");
         fake.files.AddFile("D:\\APP\\readme.txt", "read me");
@@ -106,6 +110,8 @@ protected:
     std::deque<bool> answers;
     std::vector<std::string> trace;
 };
+
+class InstallSequenceTest : public ::testing::Test, protected Installer {};
 
 const std::string kNtLogStart =
     "*** Installation Started: Jan  5, 2001  Fri  3:04 pm ***\r\n"
@@ -383,6 +389,192 @@ TEST_F(InstallSequenceTest, BarsStayInRangeForEmptyFilesAndFilesOfSeveralGigabyt
     }
     EXPECT_EQ(Name("C:\\Mivox\\Huge\\HUGE.BIN"), "HUGE.BIN");
     EXPECT_EQ(Name("C:\\Mivox\\Empty\\B.DAT"), "B.DAT");
+}
+
+// The log's registry block naming the first count of the three keys.
+std::string RegistryBlock(size_t count) {
+    const char* keys[] = {kProductKey, kAppPathKey, kUninstallKey};
+    std::string block = "RegDB Root: 0\r\n";
+    for (size_t i = 0; i < count; ++i) {
+        block += std::string("RegDB TREE: ") + keys[i] + "\r\nRegDB Root: 2\r\n";
+    }
+    return block;
+}
+
+const std::string kLogHead = kNtLogStart.substr(0, kNtLogStart.find("RegDB"));
+const std::string kGroupLines =
+    "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+    "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n";
+
+TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoWindowShownAndALogOfWhatExists) {
+    using Fault = std::function<void(Installer&)>;
+    const auto failingWrites = [](const char* key) {
+        return [key](Installer& t) {
+            t.fake.registry.failingWrites[{kHkeyLocalMachine, key}] = kErrorAccessDenied;
+        };
+    };
+    const auto wrongType = [](uint32_t root, const char* name) {
+        return [root, name](Installer& t) {
+            std::unique_ptr<RegistryKey> key;
+            t.fake.registry.OpenKey(root, kShellFoldersKey, kKeyAllAccess, key);
+            key->SetValue(name, kRegDword, std::string(4, '\0'));
+        };
+    };
+    const struct {
+        const char* name;
+        Fault fault;
+        std::string logAfterHead;
+    } cases[] = {
+        {"product value", failingWrites(kProductKey), RegistryBlock(1)},
+        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock(2)},
+        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock(3)},
+        {"service value", failingWrites(kDriverServiceKey), RegistryBlock(3)},
+        {"VDD list over 4096 bytes",
+         [](Installer& t) {
+             std::unique_ptr<RegistryKey> key;
+             t.fake.registry.CreateKey(kHkeyLocalMachine, kVddKey, kKeyAllAccess, key);
+             key->SetValue("VDD", kRegMultiSz, std::string(4090, 'v') + std::string(2, '\0'));
+         },
+         RegistryBlock(3)},
+        {"programs folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Programs"),
+         RegistryBlock(3)},
+        {"desktop folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Desktop"),
+         RegistryBlock(3) + kGroupLines},
+        {"link that raises an error",
+         [](Installer& t) { t.fake.shell.onSave = [] { throw std::runtime_error("link"); }; },
+         RegistryBlock(3) + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+                            "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"},
+    };
+    for (const auto& c : cases) {
+        Installer t;
+        c.fault(t);
+        t.Open();
+        FakeDialog* info = t.factory.Of(IDD_INFOBOX);
+        t.Install({true, false, true, true});
+        ASSERT_FALSE(t.fake.boxes.shown.empty()) << c.name;
+        EXPECT_EQ(t.fake.boxes.shown.back().caption, "Setup.exe") << c.name;
+        EXPECT_FALSE(info->IsVisible()) << c.name;
+        EXPECT_FALSE(t.meter->IsVisible()) << c.name;
+        EXPECT_TRUE(t.main->IsVisible()) << c.name;
+        EXPECT_EQ(t.Log(), kLogHead + c.logAfterHead) << c.name;
+    }
+}
+
+TEST_F(InstallSequenceTest, FolderBoxAndPathButtonAreOffWhileAnInstallationRuns) {
+    Open();
+    std::vector<bool> enabled;
+    fake.loop.pending.assign(3, [&] {
+        enabled.push_back(main->Control(IDE_MAIN_DIR).IsEnabled());
+        enabled.push_back(main->Control(IDB_MAIN_PATH).IsEnabled());
+        main->Type(IDE_MAIN_DIR, "Elsewhere");
+    });
+    Install({true, false});
+    ASSERT_FALSE(enabled.empty());
+    EXPECT_EQ(enabled, std::vector<bool>(enabled.size(), false));
+    EXPECT_TRUE(main->Control(IDE_MAIN_DIR).IsEnabled()) << "on again for another attempt";
+    EXPECT_TRUE(main->Control(IDB_MAIN_PATH).IsEnabled());
+    EXPECT_EQ(main->Control(IDG_MAIN_PATH).Text(), "Installation: C:\\Mivox");
+}
+
+TEST_F(InstallSequenceTest, AShellFolderTheSystemDoesNotNameGetsNoLinksAndNoLogLines) {
+    std::unique_ptr<RegistryKey> key;
+    fake.registry.OpenKey(kHkeyLocalMachine, kShellFoldersKey, kKeyAllAccess, key);
+    key->DeleteValue("Common Programs");
+    fake.registry.OpenKey(kHkeyCurrentUser, kShellFoldersKey, kKeyAllAccess, key);
+    key->DeleteValue("Programs");
+    key.reset();
+    Open();
+    Install({true, false, true, true, false});
+    EXPECT_EQ(Log(), kNtLogStart + "File Tree: C:\\All\\Desktop\\Mivox\\*.*\r\n");
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(fake.boxes.shown[0].caption, "Shortcuts Not Created");
+    ASSERT_EQ(fake.shell.links.size(), 5u);
+    EXPECT_EQ(fake.shell.links[0].file, "C:\\All\\Desktop\\Mivox\\Mivox Application.lnk");
+    EXPECT_EQ(fake.files.Find("\\Vexlor"), nullptr);
+    EXPECT_FALSE(main->IsVisible()) << "the installation goes on";
+}
+
+TEST_F(InstallSequenceTest, UninstallArgumentIsQuotedWithABlankAndLongWithoutAShortForm) {
+    const struct {
+        const char* folder;
+        bool shortForm;
+        const char* argument;
+    } cases[] = {
+        {"My Mivox", true, "\"C:\\My Mivox\\Install.Log\""},
+        {"Mivox", false, "C:\\Mivox\\Install.Log"},
+        {"My Mivox", false, "\"C:\\My Mivox\\Install.Log\""},
+    };
+    for (const auto& c : cases) {
+        Installer t;
+        const std::string log = std::string("C:\\") + c.folder + "\\Install.Log";
+        if (!c.shortForm) t.fake.files.FailOn(MemoryFileSystem::Op::ShortName, log, 1);
+        t.Open();
+        t.main->Type(IDE_MAIN_DIR, c.folder);
+        t.Install({true, false, false, false, false});
+        EXPECT_EQ(t.Value(kUninstallKey, "UninstallString"),
+                  std::string("C:\\WINDOWS\\UNWISE.EXE ") + c.argument + '\0')
+            << c.folder;
+        ASSERT_EQ(t.fake.shell.links.size(), 5u) << c.folder;
+        EXPECT_EQ(t.fake.shell.links[4].arguments, c.argument) << c.folder;
+    }
+    EXPECT_EQ(CommandArgument(""), "");
+}
+
+TEST_F(InstallSequenceTest, ADestinationThatCannotBeUsedIsRefusedOnceWithNothingCopied) {
+    const std::string longName(240, 'L');
+    const struct {
+        const char* name;
+        std::string folder;
+        std::function<void(MemoryFileSystem&)> setUp;
+        std::string reasonStart;
+    } cases[] = {
+        {"a file in the way", "Vexlor\\Mivox",
+         [](MemoryFileSystem& files) { files.AddFile("C:\\Vexlor", "not a folder"); },
+         "C:\\Vexlor is a file"},
+        {"a folder that cannot be made", "Mivox",
+         [](MemoryFileSystem& files) {
+             files.FailOn(MemoryFileSystem::Op::CreateDir, "C:\\Mivox", kErrorAccessDenied);
+         },
+         "The folder C:\\Mivox cannot be created (error 5"},
+        {"a folder that takes no files", "Mivox",
+         [](MemoryFileSystem& files) {
+             files.AddDirectory("C:\\Mivox");
+             files.FailOn(MemoryFileSystem::Op::CreateIn, "C:\\Mivox", kErrorAccessDenied);
+         },
+         "No file can be created in it (error 5"},
+        {"a folder path too long", longName, [](MemoryFileSystem&) {},
+         "The folder C:\\" + longName + "\\Samples would be 251 characters long"},
+        {"a file path too long", longName.substr(0, 200),
+         [](MemoryFileSystem& files) {
+             files.AddFile("D:\\APP\\" + std::string(56, 'f') + ".dat");
+         },
+         "The file C:\\" + longName.substr(0, 200) + "\\" + std::string(56, 'f') +
+             ".dat would be 264 characters long"},
+    };
+    for (const auto& c : cases) {
+        Installer t;
+        c.setUp(t.fake.files);
+        t.Open();
+        t.main->Type(IDE_MAIN_DIR, c.folder);
+        t.Install({true, true, true, true, true});
+        ASSERT_EQ(t.fake.boxes.shown.size(), 1u) << c.name;
+        EXPECT_EQ(t.fake.boxes.shown[0].caption, "Cannot Use Destination Folder") << c.name;
+        const std::string text = t.fake.boxes.shown[0].text;
+        EXPECT_EQ(text.substr(0, text.find('\r')), "C:\\" + c.folder) << c.name;
+        EXPECT_EQ(text.substr(text.find('\n') + 1, c.reasonStart.size()), c.reasonStart) << c.name;
+        EXPECT_EQ(t.fake.files.Find("C:\\WINDOWS\\System32"), nullptr) << c.name;
+        EXPECT_EQ(t.Value(kProductKey, "ProgramDir"), "(none)") << c.name;
+        EXPECT_TRUE(t.main->IsVisible()) << c.name;
+    }
+    // A new nested folder is made with its parent, and the probe leaves nothing.
+    Open();
+    main->Type(IDE_MAIN_DIR, "Vexlor\\Mivox");
+    Install({true, false, false, false, false});
+    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(Name("C:\\Vexlor\\Mivox\\MIVOX.EXE"), "MIVOX.EXE");
+    for (const std::string& path : fake.files.List()) {
+        EXPECT_EQ(path.find(".TMP"), std::string::npos) << path;
+    }
 }
 
 }  // namespace

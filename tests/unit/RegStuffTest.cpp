@@ -34,11 +34,19 @@ protected:
         const auto* value = fake.registry.FindValue(kHkeyLocalMachine, path, name);
         return value ? value->data : "<none>";
     }
+    // Everyone's full control of the key itself, not of subkeys only.
     bool EveryoneMayWrite(const std::string& path) {
-        for (const AccessEntry& entry : fake.security.Dacl(kHkeyLocalMachine, path)) {
-            if (entry.sid == kEveryoneSid && entry.mask == kKeyAllAccess) return true;
+        for (const AccessEntry& entry : EveryoneEntries(path)) {
+            if (entry.mask == kKeyAllAccess && !(entry.flags & kInheritOnlyAce)) return true;
         }
         return false;
+    }
+    std::vector<AccessEntry> EveryoneEntries(const std::string& path) {
+        std::vector<AccessEntry> entries;
+        for (const AccessEntry& entry : fake.security.Dacl(kHkeyLocalMachine, path)) {
+            if (entry.sid == kEveryoneSid) entries.push_back(entry);
+        }
+        return entries;
     }
 
     FakePlatform fake;
@@ -107,7 +115,14 @@ TEST_F(RegStuffTest, DriverServiceHasItsSixValuesOnly) {
     EXPECT_EQ(Data(key, "Type"), Dword(1));
     EXPECT_EQ(Data(key, "BaseAddress"), Dword(0));
     EXPECT_EQ(Values(key)[1].type, kRegDword);
-    EXPECT_TRUE(EveryoneMayWrite(key));
+    // Everyone reads the key and makes subkeys, where it has full control,
+    // but cannot change the values that say which program the system runs.
+    EXPECT_EQ(
+        EveryoneEntries(key),
+        (std::vector<AccessEntry>{{kEveryoneSid, kAccessAllowedAce, 0, kKeyRead | kKeyCreateSubKey},
+                                  {kEveryoneSid, kAccessAllowedAce,
+                                   kContainerInheritAce | kInheritOnlyAce, kKeyAllAccess}}));
+    EXPECT_FALSE(EveryoneMayWrite(key));
 }
 
 TEST_F(RegStuffTest, VddEntryIsAddedOnceAndOnlyToAnExistingList) {

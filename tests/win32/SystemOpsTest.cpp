@@ -12,13 +12,16 @@
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "TempDir.h"
 #include "install/InstallLog.h"
 #include "helpers/PlatformWithBoxes.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/NTuserCheck.h"
+#include "registry/RegStuff.h"
 #include "registry/RegistryEx.h"
+#include "util/DateTimeText.h"
 #include "util/Errors.h"
 #include "util/FileOps.h"
 #include "util/Shortcuts.h"
@@ -57,8 +60,9 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-void SetLocalWriteTime(const std::string& path, WORD hour, WORD minute, WORD second) {
-    SYSTEMTIME local{2001, 3, 0, 9, hour, minute, second, 0};
+void SetLocalWriteTime(const std::string& path, WORD hour, WORD minute, WORD second,
+                       WORD year = 2001) {
+    SYSTEMTIME local{year, 3, 0, 9, hour, minute, second, 0};
     FILETIME localTime;
     FILETIME utc;
     ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
@@ -196,12 +200,28 @@ TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
     EXPECT_THROW(EmptyDrive(system.platform, root), IoError);
 }
 
+TEST(FileOpsOnWindows, AFileDatedBefore1980ExistsWithTheOldestDate) {
+    TempDir dir;
+    const std::string file = dir.WriteFile("OLD.EXE", "MZ");
+    SetLocalWriteTime(file, 12, 0, 0, 1975);
+
+    RealSystem system;
+    EXPECT_EQ(system.platform.files.FileAge(file), kOldestFileAge);
+    EXPECT_EQ(system.platform.files.FileAge(dir.Path() + "\\NONE.EXE"), kNoFileAge);
+    EXPECT_NE(FileDateText(system.platform, file), "?");
+    // Copied onto itself under another name, it is not taken for a newer file.
+    const std::string copy = dir.WriteFile("COPY.EXE", "old");
+    CopyFileA(file.c_str(), copy.c_str(), FALSE);
+    EXPECT_TRUE(CopyOneFile(system.platform, copy, file, true));
+    EXPECT_TRUE(system.boxes.shown.empty());
+}
+
 TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
     TempDir dir;
     RealSystem system;
     {
         InstallLog log(system.platform, dir.Path() + "\\");
-        log.WriteRegistryKeys();
+        log.WriteRegistryKeys({kProductKey, kAppPathKey, kUninstallKey});
         log.Close();
     }
     const std::string text = ReadFile(dir.Path() + "\\Install.Log");
@@ -212,6 +232,25 @@ TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
               std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 15), "RegDB Root: 2\r\n");
     EXPECT_THROW(InstallLog(system.platform, dir.Path() + "\\Gone\\"), IoError);
+}
+
+// A key's DACL in the system's own text form.
+std::string KeySddl(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL, &key);
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> descriptor(size);
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
+    RegCloseKey(key);
+    char* text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return "<none>";
+    }
+    std::string sddl = text;
+    LocalFree(text);
+    return sddl;
 }
 
 class RegistryOnWindows : public ::testing::Test {
@@ -234,24 +273,7 @@ protected:
         RegCloseKey(key);
         return status == 0 ? std::string(data, size) : "<none>";
     }
-    // The key's DACL in the system's own text form.
-    std::string Sddl() {
-        HKEY key = nullptr;
-        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL, &key);
-        DWORD size = 0;
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-        std::vector<BYTE> descriptor(size);
-        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size);
-        RegCloseKey(key);
-        char* text = nullptr;
-        if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
-                descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
-            return "<none>";
-        }
-        std::string sddl = text;
-        LocalFree(text);
-        return sddl;
-    }
+    std::string Sddl() { return KeySddl(HKEY_CURRENT_USER, path); }
     void SetSddl(const std::string& sddl) {
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
@@ -287,6 +309,94 @@ TEST_F(RegistryOnWindows, EveryoneGetsFullAccessInPlaceOfWhatItHad) {
     EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
     reg.GrantEveryoneAccess();
     EXPECT_EQ(Sddl(), "D:(D;;KW;;;BG)(A;;KA;;;BA)(A;;KA;;;WD)(A;CIIO;KA;;;WD)");
+}
+
+// What any user is granted by a key's access list: its Everyone entries,
+// read back, in a descriptor owned by SYSTEM, checked with this process's
+// token (which holds Everyone but not SYSTEM).
+class EveryoneView {
+public:
+    explicit EveryoneView(const std::string& path) {
+        const std::string dacl = KeySddl(HKEY_LOCAL_MACHINE, path);
+        std::string sddl = "O:SYG:SYD:";
+        for (size_t at = dacl.find('('); at != std::string::npos; at = dacl.find('(', at + 1)) {
+            const std::string entry = dacl.substr(at, dacl.find(')', at) + 1 - at);
+            if (entry.ends_with(";WD)")) sddl += entry;
+        }
+        entries = sddl.substr(10);
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                             &descriptor_, nullptr);
+        HANDLE process = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process);
+        DuplicateToken(process, SecurityImpersonation, &token_);
+        CloseHandle(process);
+    }
+    ~EveryoneView() {
+        if (token_) CloseHandle(token_);
+        LocalFree(descriptor_);
+    }
+    EveryoneView(const EveryoneView&) = delete;
+    EveryoneView& operator=(const EveryoneView&) = delete;
+
+    // Whether every right of wanted is granted on the key itself, or with
+    // onSubkey on a subkey made below it (its entries inherited as the
+    // system inherits them).
+    bool Grants(DWORD wanted, bool onSubkey = false) {
+        GENERIC_MAPPING mapping{KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
+        PSECURITY_DESCRIPTOR checked = descriptor_;
+        PSECURITY_DESCRIPTOR child = nullptr;
+        if (onSubkey) {
+            if (!CreatePrivateObjectSecurity(descriptor_, nullptr, &child, TRUE, token_,
+                                             &mapping)) {
+                return false;
+            }
+            checked = child;
+        }
+        PRIVILEGE_SET privileges{};
+        DWORD privilegesSize = sizeof(privileges);
+        DWORD granted = 0;
+        BOOL status = FALSE;
+        const BOOL done = AccessCheck(checked, token_, wanted, &mapping, &privileges,
+                                      &privilegesSize, &granted, &status);
+        if (child) DestroyPrivateObjectSecurity(&child);
+        return done && status && (granted & wanted) == wanted;
+    }
+    bool SystemHeld() {
+        PSID system = nullptr;
+        BOOL member = FALSE;
+        ConvertStringSidToSidA("S-1-5-18", &system);
+        CheckTokenMembership(token_, system, &member);
+        LocalFree(system);
+        return member != FALSE;
+    }
+    std::string entries;  // Everyone's entries as text
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    HANDLE token_ = nullptr;
+};
+
+TEST(ServiceKeyOnWindows, EveryoneReadsItAndMakesSubkeysButCannotChangeItsValues) {
+    RealSystem system;
+    WriteDriverService(system.platform);
+    EveryoneView everyone(kDriverServiceKey);
+    ASSERT_FALSE(everyone.SystemHeld());
+    EXPECT_EQ(everyone.entries, "(A;;CCLCSWRPRC;;;WD)(A;CIIO;KA;;;WD)");
+    EXPECT_FALSE(everyone.Grants(KEY_SET_VALUE)) << "ImagePath and the rest stay the system's";
+    EXPECT_FALSE(everyone.Grants(DELETE));
+    EXPECT_FALSE(everyone.Grants(WRITE_DAC));
+    EXPECT_TRUE(everyone.Grants(KEY_READ));
+    EXPECT_TRUE(everyone.Grants(KEY_CREATE_SUB_KEY));
+    EXPECT_TRUE(everyone.Grants(KEY_ALL_ACCESS, true)) << "a subkey is everybody's";
+
+    // The product key keeps full control for everybody.
+    WriteProductRecord(system.platform, "C:\\Mivox", "4.10.0.10");
+    EveryoneView product(kProductKey);
+    EXPECT_TRUE(product.Grants(KEY_ALL_ACCESS));
+    // Other tests of this session start from a machine without the records.
+    for (const char* path : {kProductKey, kAppPathKey, kDriverServiceKey}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+    }
 }
 
 TEST(ShortcutsOnWindows, LinksLoadBackThroughTheShellLinkObject) {

@@ -43,7 +43,8 @@ BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM param) {
 }
 
 // DlgDirList and DlgDirListComboBox change the process's current directory
-// to the one they list; the installer's own idea of it must not move.
+// to the one they list; the installer's own idea of it must not move (a
+// deliberate change: later steps read "Setup.exe" from the current folder).
 class KeepCurrentDirectory {
 public:
     KeepCurrentDirectory() { GetCurrentDirectoryA(sizeof(saved_), saved_); }

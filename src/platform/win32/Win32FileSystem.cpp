@@ -13,7 +13,12 @@ PackedDateTime PackLocal(const FILETIME& utc) {
     FILETIME local;
     WORD date = 0;
     WORD time = 0;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
+    if (!FileTimeToLocalFileTime(&utc, &local)) return kNoFileAge;
+    if (!FileTimeToDosDateTime(&local, &date, &time)) {
+        // Before the years the packed form holds; the file is there all the
+        // same. Later than it is a date no real file carries.
+        SYSTEMTIME parts;
+        if (FileTimeToSystemTime(&local, &parts) && parts.wYear < 1980) return kOldestFileAge;
         return kNoFileAge;
     }
     return static_cast<PackedDateTime>((static_cast<uint32_t>(date) << 16) | time);
@@ -183,7 +188,8 @@ bool Win32FileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
     FILETIME local;
     FILETIME utc;
     const auto packed = static_cast<uint32_t>(age);
-    if (!DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed), &local) ||
+    if (!DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed),
+                               &local) ||
         !LocalFileTimeToFileTime(&local, &utc)) {
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "floppy/Crc32.h"
+#include "floppy/DiskSetJoiner.h"
 #include "floppy/InstallIni.h"
 #include "util/Errors.h"
 
@@ -80,19 +81,20 @@ TEST_F(FloppyDiskSetTest, CutsTheArchiveOntoNumberedDisks) {
     EXPECT_EQ(disks[0]["A:\\INSTALL.EXE"], "MZ joiner");
     EXPECT_EQ(disks[1], (std::map<std::string, std::string>{
                             {"A:\\MIVOX10.002", archive.substr(1400000, 1400000)}}));
-    EXPECT_EQ(disks[2], (std::map<std::string, std::string>{
-                            {"A:\\MIVOX10.003", archive.substr(2800000)}}))
+    EXPECT_EQ(disks[2],
+              (std::map<std::string, std::string>{{"A:\\MIVOX10.003", archive.substr(2800000)}}))
         << "the last disk holds the one byte left";
 
-    const auto ini = ParseInstallIni(disks[0]["A:\\INSTALL.INI"]);
-    ASSERT_TRUE(ini);
-    EXPECT_EQ(ini->fileExeName, "Mivox10.EXE");
-    EXPECT_EQ(ini->fileVersion, "4.10.0.10");
-    EXPECT_EQ(ini->fileVerDate, "Jan/05/2001");
-    EXPECT_EQ(ini->fileVerTime, "03:04:06pm");
-    EXPECT_EQ(ini->fileByteCnt, 2800001);
-    EXPECT_EQ(ini->filePartCnt, 3);
-    EXPECT_EQ(ini->fileCodeCrc, StreamCrc32(archive));
+    const std::string& text = disks[0]["A:\\INSTALL.INI"];
+    EXPECT_NE(text.find("FileVersion=4.10.0.10\r\nFileVerDate=Jan/05/2001\r\n"
+                        "FileVerTime=03:04:06pm\r\n"),
+              std::string::npos);
+    DiskSetSpec spec;  // as the joiner reads it
+    ASSERT_EQ(ReadDiskSetSpec(text.data(), text.size(), spec), nullptr);
+    EXPECT_STREQ(spec.fileExeName, "Mivox10.EXE");
+    EXPECT_EQ(spec.fileByteCnt, 2800001);
+    EXPECT_EQ(spec.filePartCnt, 3);
+    EXPECT_EQ(spec.fileCodeCrc, StreamCrc32(archive));
     EXPECT_EQ(fake.processes.openHandles, 0) << "every process handle is closed";
 }
 

@@ -458,4 +458,9 @@ INT_PTR Win32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+HWND WindowOf(DialogPeer& dialog) {
+    auto* window = dynamic_cast<Win32Dialog*>(&dialog);
+    return window ? window->Window() : nullptr;
+}
+
 }  // namespace mivox::win32

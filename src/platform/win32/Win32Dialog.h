@@ -162,4 +162,7 @@ public:
     }
 };
 
+// The window of a dialog backend; none for a dialog of another kind.
+HWND WindowOf(DialogPeer& dialog);
+
 }  // namespace mivox::win32

@@ -102,6 +102,11 @@ void Win32Control::Invalidate() {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+void Win32Control::RemoveTypingLimit() {
+    // Zero asks for the largest limit the system allows.
+    SendMessageA(window_, EM_LIMITTEXT, 0, 0);
+}
+
 void Win32Control::SetFocus() {
     dialog_.FocusControl(window_);
 }

@@ -11,17 +11,6 @@ namespace {
 
 using Problem = FixedText<kJoinPathSize + 160>;
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameKey(const char* key, size_t size, const char* upper) {
-    for (size_t i = 0; i < size; ++i) {
-        if (upper[i] == '\0' || Upper(key[i]) != upper[i]) return false;
-    }
-    return upper[size] == '\0';
-}
-
 // Decimal digits only, at most 18 of them (no sign, no blanks).
 bool ReadDecimal(const char* text, size_t size, int64_t& value) {
     if (size == 0 || size > 18) return false;
@@ -37,7 +26,7 @@ bool ReadHex8(const char* text, size_t size, uint32_t& value) {
     if (size != 8) return false;
     value = 0;
     for (size_t i = 0; i < size; ++i) {
-        const char c = Upper(text[i]);
+        const char c = AsciiUpper(text[i]);
         const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
         if (digit < 0) return false;
         value = value << 4 | static_cast<uint32_t>(digit);
@@ -112,7 +101,7 @@ const char* ReadDiskSetSpec(const char* text, size_t size, DiskSetSpec& spec) {
         start = end + 1;
         if (length > 0 && line[length - 1] == '\r') --length;
         if (length > 0 && line[0] == '[') {
-            inData = SameKey(line, length, "[DATA]");
+            inData = EqualsUpper(line, length, "[DATA]");
             continue;
         }
         size_t equals = 0;
@@ -120,26 +109,26 @@ const char* ReadDiskSetSpec(const char* text, size_t size, DiskSetSpec& spec) {
         if (!inData || equals == length) continue;
         const char* value = line + equals + 1;
         const size_t valueSize = length - equals - 1;
-        if (SameKey(line, equals, "FILEEXENAME")) {
+        if (EqualsUpper(line, equals, "FILEEXENAME")) {
             if (valueSize >= 256 || !IsSafeFileName(value, valueSize)) {
                 return "FileExeName is not a plain file name.";
             }
             for (size_t i = 0; i < valueSize; ++i) spec.fileExeName[i] = value[i];
             spec.fileExeName[valueSize] = '\0';
             haveName = true;
-        } else if (SameKey(line, equals, "FILEBYTECNT")) {
+        } else if (EqualsUpper(line, equals, "FILEBYTECNT")) {
             if (!ReadDecimal(value, valueSize, spec.fileByteCnt)) {
                 return "FileByteCnt is not a number of bytes.";
             }
             haveBytes = true;
-        } else if (SameKey(line, equals, "FILEPARTCNT")) {
+        } else if (EqualsUpper(line, equals, "FILEPARTCNT")) {
             int64_t count = 0;
             if (!ReadDecimal(value, valueSize, count) || count > 999) {
                 return "FilePartCnt is not a number of disks.";
             }
             spec.filePartCnt = static_cast<int32_t>(count);
             haveCount = true;
-        } else if (SameKey(line, equals, "FILECODECRC")) {
+        } else if (EqualsUpper(line, equals, "FILECODECRC")) {
             if (!ReadHex8(value, valueSize, spec.fileCodeCrc)) {
                 return "FileCodeCRC is not eight hexadecimal digits.";
             }

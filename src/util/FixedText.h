@@ -7,6 +7,19 @@
 
 namespace mivox {
 
+// c in upper case, for the letters a to z.
+inline char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when the size characters of text, in upper case, are the whole of upper.
+inline bool EqualsUpper(const char* text, size_t size, const char* upper) {
+    for (size_t i = 0; i < size; ++i) {
+        if (upper[i] == '\0' || AsciiUpper(text[i]) != upper[i]) return false;
+    }
+    return upper[size] == '\0';
+}
+
 template <size_t Capacity>
 class FixedText {
 public:

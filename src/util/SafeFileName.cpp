@@ -1,19 +1,10 @@
 #include "util/SafeFileName.h"
 
+#include "util/FixedText.h"
+
 namespace mivox {
 
 namespace {
-
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameUpper(const char* name, size_t size, const char* upper) {
-    for (size_t i = 0; i < size; ++i) {
-        if (upper[i] == '\0' || Upper(name[i]) != upper[i]) return false;
-    }
-    return upper[size] == '\0';
-}
 
 // Windows opens the device for these names whatever extension follows.
 bool IsDeviceName(const char* name, size_t size) {
@@ -23,9 +14,9 @@ bool IsDeviceName(const char* name, size_t size) {
     while (stem > 0 && name[stem - 1] == ' ') --stem;
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
     for (const char* device : kDevices) {
-        if (SameUpper(name, stem, device)) return true;
+        if (EqualsUpper(name, stem, device)) return true;
     }
-    return stem == 4 && (SameUpper(name, 3, "COM") || SameUpper(name, 3, "LPT")) &&
+    return stem == 4 && (EqualsUpper(name, 3, "COM") || EqualsUpper(name, 3, "LPT")) &&
            name[3] >= '1' && name[3] <= '9';
 }
 

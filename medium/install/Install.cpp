@@ -132,14 +132,16 @@ private:
 // Reads and checks A:\Install.Ini, asking for disk 1 until it is there.
 bool ReadSpec(Win32Join& system, const PartBuffer& buffer, mivox::DiskSetSpec& spec) {
     int64_t size = 0;
-    while (!system.ReadFile(kIniPath, buffer.get(), buffer.kSize, size) ||
-           size > static_cast<int64_t>(buffer.kSize)) {
+    while (!system.ReadFile(kIniPath, buffer.get(), buffer.kSize, size)) {
         Message text("Insert disk 1 of the Mivox disk set into drive A:, then press OK.\n\n(");
         text.Add(kIniPath).Add(": ").Add(ErrorText(GetLastError())).Add(")");
         if (Say(kCaption, text.c_str(), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return false;
     }
-    if (const char* problem =
-            mivox::ReadDiskSetSpec(buffer.get(), static_cast<size_t>(size), spec)) {
+    const char* problem =
+        size > static_cast<int64_t>(buffer.kSize)
+            ? "It is far larger than the description of a disk set."
+            : mivox::ReadDiskSetSpec(buffer.get(), static_cast<size_t>(size), spec);
+    if (problem) {
         Message text(kIniPath);
         text.Add(" is damaged and cannot be used: ").Add(problem);
         Say(kCaption, text.c_str(), MB_OK | MB_ICONERROR);

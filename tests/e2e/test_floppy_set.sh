@@ -104,6 +104,17 @@ expect_eq "Install.Ini lines end with CR LF" "10" "$(grep -c $'\r$' "$work/disk1
 drive click "$main" "Exit"
 expect_eq "the archive program ends with Setup" "0" "$(wait_exit 20)"
 
+# A crafted Install.Ini that would put the archive outside the chosen folder
+# is refused before anything is asked or written.
+cp "$work/disk1/Install.Exe" "$work/a/"
+sed 's/^FileExeName=.*/FileExeName=..\\Mivox10.EXE/' "$work/disk1/Install.Ini" >"$work/a/Install.Ini"
+start_program 'A:\Install.Exe'
+wait_box "Mivox Disk Set" \
+    'A:\Install.Ini is damaged and cannot be used: FileExeName is not a plain file name.'
+drive click "Mivox Disk Set" "OK"
+expect_eq "a crafted Install.Ini is refused" "1" "$(wait_exit 20)"
+rm -f "$work/a/"*
+
 # An older file of the archive's name stays until the set is joined and
 # checked: cancelling at the first disk keeps it.
 echo "the user's own file" >"$temp/Mivox10.EXE"

@@ -7,15 +7,36 @@ add_executable(Mivox WIN32 ${CMAKE_CURRENT_LIST_DIR}/mivox/Mivox.cpp
                            ${CMAKE_CURRENT_LIST_DIR}/mivox/Mivox.rc)
 set_target_properties(Mivox PROPERTIES OUTPUT_NAME Mivox SUFFIX .EXE)
 
-# Install.Exe, the joining program of the floppy disk set, lives in Misc\.
+# The medium's small programs share a few boxes, built for size.
+set(MIVOX_SMALL_PROGRAM_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-threadsafe-statics -ffunction-sections -fdata-sections)
 add_library(medium_simple_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/common/SimpleUi.cpp)
-target_include_directories(medium_simple_ui PUBLIC ${CMAKE_CURRENT_LIST_DIR}/common)
+target_compile_options(medium_simple_ui PRIVATE ${MIVOX_SMALL_PROGRAM_FLAGS})
+target_include_directories(medium_simple_ui PUBLIC ${CMAKE_CURRENT_LIST_DIR}/common
+                                                   ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(medium_simple_ui PUBLIC shell32 ole32 user32)
 
+# Install.Exe, the joining program of the floppy disk set, lives in Misc\. It
+# shares disk 1 with a full part, so it is plain Win32 built for size and
+# linked as C: a use of the C++ library fails the link instead of growing it.
 add_executable(InstallExe WIN32 ${CMAKE_CURRENT_LIST_DIR}/install/Install.cpp
-                                ${CMAKE_CURRENT_LIST_DIR}/install/Install.rc)
-target_link_libraries(InstallExe PRIVATE mivox_win32 medium_simple_ui)
-set_target_properties(InstallExe PROPERTIES OUTPUT_NAME Install SUFFIX .Exe)
+                                ${CMAKE_CURRENT_LIST_DIR}/install/Install.rc
+                                ${CMAKE_SOURCE_DIR}/src/floppy/DiskSetJoiner.cpp
+                                ${CMAKE_SOURCE_DIR}/src/floppy/Crc32.cpp
+                                ${CMAKE_SOURCE_DIR}/src/util/SafeFileName.cpp)
+target_compile_definitions(InstallExe PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(InstallExe PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${MIVOX_SMALL_PROGRAM_FLAGS}>)
+target_link_options(InstallExe PRIVATE -s -Wl,--gc-sections)
+target_link_libraries(InstallExe PRIVATE medium_simple_ui)
+set_target_properties(InstallExe PROPERTIES OUTPUT_NAME Install SUFFIX .Exe LINKER_LANGUAGE C)
+# CMake would add the C++ library to a C link of C++ objects; only this
+# program links so.
+list(REMOVE_ITEM CMAKE_CXX_IMPLICIT_LINK_LIBRARIES stdc++)
+# Marks the image to run from the swap file and fails the build when it does
+# not fit on disk 1 beside Install.Ini and a full part.
+add_custom_command(TARGET InstallExe POST_BUILD
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install/fit-disk1.sh $<TARGET_FILE:InstallExe>
+    VERBATIM)
 
 file(GLOB_RECURSE MIVOX_MEDIUM_CONTENT CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/content/*)
 add_custom_target(medium ALL
@@ -44,7 +65,8 @@ target_link_libraries(ArchiveExtractor PRIVATE mivox_win32 medium_simple_ui)
 find_program(MIVOX_HOST_CXX NAMES g++ c++ REQUIRED)
 set(MIVOX_MKARCHIVE ${CMAKE_BINARY_DIR}/host/mkarchive)
 set(MIVOX_MKARCHIVE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/archive/mkarchive.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/archive/ArchiveFormat.cpp ${CMAKE_SOURCE_DIR}/src/floppy/Crc32.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/archive/ArchiveFormat.cpp ${CMAKE_SOURCE_DIR}/src/floppy/Crc32.cpp
+    ${CMAKE_SOURCE_DIR}/src/util/SafeFileName.cpp ${CMAKE_SOURCE_DIR}/src/util/TextUtil.cpp)
 add_custom_command(OUTPUT ${MIVOX_MKARCHIVE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
     COMMAND ${MIVOX_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -I${CMAKE_SOURCE_DIR}/src

@@ -1,8 +1,12 @@
 #include "ArchiveFormat.h"
 
+#include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "floppy/Crc32.h"
+#include "util/SafeFileName.h"
+#include "util/TextUtil.h"
 
 namespace mivox::archive {
 
@@ -47,18 +51,19 @@ private:
     size_t end_;
 };
 
-// A path stays inside the folder it is unpacked to.
-bool SafePath(const std::string& path) {
-    if (path.empty() || path[0] == '\\' || path.find(':') != std::string::npos) return false;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string part = path.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..") return false;
-        start = end + 1;
+// The path as the archive names it, for a message: control characters shown
+// as "?".
+std::string Printable(const std::string& path) {
+    std::string shown = path;
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
     }
-    return true;
+    return "\"" + shown + "\"";
+}
+
+// Folders and files compare as Windows compares names.
+std::string Key(const std::string& path) {
+    return UpperText(path);
 }
 
 }  // namespace
@@ -82,7 +87,9 @@ std::string Pack(const std::vector<PackedFile>& files) {
     return payload + index + trailer;
 }
 
-std::optional<std::vector<IndexEntry>> ReadIndex(const std::string& program) {
+std::optional<std::vector<IndexEntry>> ReadArchive(const std::string& program,
+                                                   std::string& problem) {
+    problem = "it holds no installation files";
     if (program.size() < kTrailerSize) return std::nullopt;
     const size_t trailerAt = program.size() - kTrailerSize;
     if (std::memcmp(program.data() + trailerAt, kMagic, sizeof(kMagic)) != 0) return std::nullopt;
@@ -91,60 +98,87 @@ std::optional<std::vector<IndexEntry>> ReadIndex(const std::string& program) {
     trailer.Int(payloadSize, 8);
     trailer.Int(indexSize, 4);
     trailer.Int(indexCrc, 4);
+    problem = "its list of files is damaged";
     if (indexSize > trailerAt || payloadSize > trailerAt - indexSize) return std::nullopt;
     const size_t indexAt = trailerAt - static_cast<size_t>(indexSize);
     if (Crc(program.substr(indexAt, static_cast<size_t>(indexSize))) != indexCrc) {
         return std::nullopt;
     }
     std::vector<IndexEntry> entries;
+    std::set<std::string> files, folders;
     Reader index(program, indexAt, trailerAt);
     while (!index.AtEnd()) {
         IndexEntry entry;
         uint64_t pathSize = 0, crc = 0, age = 0;
         if (!index.Int(pathSize, 4) || !index.Text(entry.path, pathSize) ||
             !index.Int(entry.offset, 8) || !index.Int(entry.size, 8) || !index.Int(crc, 4) ||
-            !index.Int(age, 4)) {
+            !index.Int(age, 4) || entry.offset > payloadSize ||
+            entry.size > payloadSize - entry.offset) {
+            problem = "its list of files is damaged";
+            return std::nullopt;
+        }
+        if (!IsSafeRelativePath(entry.path.data(), entry.path.size())) {
+            problem = "it names the file " + Printable(entry.path) +
+                      ", which is not a plain path inside the folder it is unpacked to";
+            return std::nullopt;
+        }
+        std::replace(entry.path.begin(), entry.path.end(), '/', '\\');
+        // No file twice, and none where another file needs a folder.
+        const std::string key = Key(entry.path);
+        bool clash = folders.count(key) > 0 || !files.insert(key).second;
+        for (size_t slash = key.find('\\'); slash != std::string::npos;
+             slash = key.find('\\', slash + 1)) {
+            folders.insert(key.substr(0, slash));
+            clash = clash || files.count(key.substr(0, slash)) > 0;
+        }
+        if (clash) {
+            problem = "it names the file " + Printable(entry.path) + " twice or also as a folder";
             return std::nullopt;
         }
         entry.crc = static_cast<uint32_t>(crc);
         entry.age = static_cast<PackedDateTime>(static_cast<uint32_t>(age));
-        if (entry.offset > payloadSize || entry.size > payloadSize - entry.offset ||
-            !SafePath(entry.path)) {
-            return std::nullopt;
-        }
         // Offsets count from the payload's start, found from the end.
         entry.offset += indexAt - payloadSize;
+        if (Crc32Finish(Crc32Update(kCrc32Start, program.data() + entry.offset,
+                                    static_cast<size_t>(entry.size))) != entry.crc) {
+            problem = Printable(entry.path) + " does not match its checksum";
+            return std::nullopt;
+        }
         entries.push_back(std::move(entry));
     }
+    problem.clear();
     return entries;
 }
 
-UnpackResult Unpack(FileSystem& files, const std::string& program, const std::string& folder) {
-    UnpackResult result;
-    const auto index = ReadIndex(program);
-    if (!index) return result;
+std::vector<std::string> ExistingFiles(const FileSystem& files,
+                                       const std::vector<IndexEntry>& index,
+                                       const std::string& folder) {
     const std::string base = folder.back() == '\\' ? folder : folder + "\\";
-    for (const IndexEntry& entry : *index) {
+    std::vector<std::string> existing;
+    for (const IndexEntry& entry : index) {
+        if (files.FileExists(base + entry.path)) existing.push_back(base + entry.path);
+    }
+    return existing;
+}
+
+UnpackResult Unpack(FileSystem& files, const std::string& program,
+                    const std::vector<IndexEntry>& index, const std::string& folder) {
+    UnpackResult result;
+    const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+    for (const IndexEntry& entry : index) {
         result.failedPath = base + entry.path;
-        const std::string contents =
-            program.substr(static_cast<size_t>(entry.offset), static_cast<size_t>(entry.size));
-        if (Crc(contents) != entry.crc) {
-            result.status = UnpackResult::kDamaged;
-            return result;
-        }
         // Each folder of the path, parent first.
         for (size_t slash = entry.path.find('\\'); slash != std::string::npos;
              slash = entry.path.find('\\', slash + 1)) {
             const std::string directory = base + entry.path.substr(0, slash);
             if (!files.DirectoryExists(directory) && !files.CreateDir(directory)) {
-                result.status = UnpackResult::kWriteFailed;
                 result.failedPath = directory;
                 return result;
             }
         }
         auto out = files.CreateOutputFile(result.failedPath);
-        if (!out || !out->Write(contents) || !out->Close()) {
-            result.status = UnpackResult::kWriteFailed;
+        if (!out || !out->Write(program.data() + entry.offset, static_cast<size_t>(entry.size)) ||
+            !out->Close()) {
             return result;
         }
         out.reset();

@@ -20,7 +20,7 @@ struct PackedFile {
 };
 
 struct IndexEntry {
-    std::string path;
+    std::string path;     // with backslashes
     uint64_t offset = 0;  // from the start of the payload
     uint64_t size = 0;
     uint32_t crc = 0;
@@ -30,17 +30,27 @@ struct IndexEntry {
 // The bytes to append to the extractor program.
 std::string Pack(const std::vector<PackedFile>& files);
 
-// The index of an archive program's bytes; nothing when it holds no archive
-// or the index is damaged.
-std::optional<std::vector<IndexEntry>> ReadIndex(const std::string& program);
+// Reads and checks the whole archive in a program's bytes before anything is
+// written: the index and its CRC, every path (relative, "\" or "/" between
+// plain file names, no file also used as a folder, none twice), every file's
+// place, size and CRC. Nothing when it fails; problem then says why.
+std::optional<std::vector<IndexEntry>> ReadArchive(const std::string& program,
+                                                   std::string& problem);
+
+// The files of index that already exist below folder.
+std::vector<std::string> ExistingFiles(const FileSystem& files,
+                                       const std::vector<IndexEntry>& index,
+                                       const std::string& folder);
 
 struct UnpackResult {
-    enum Status { kUnpacked, kDamaged, kWriteFailed };
-    Status status = kDamaged;
-    std::string failedPath;  // the file that was damaged or could not be written
+    enum Status { kUnpacked, kWriteFailed };
+    Status status = kWriteFailed;
+    std::string failedPath;  // the file or folder that could not be written
 };
 
-// Writes every file below folder (which must exist), creating subfolders.
-UnpackResult Unpack(FileSystem& files, const std::string& program, const std::string& folder);
+// Writes every file of index (read from program by ReadArchive) below folder
+// (which must exist), creating subfolders and replacing existing files.
+UnpackResult Unpack(FileSystem& files, const std::string& program,
+                    const std::vector<IndexEntry>& index, const std::string& folder);
 
 }  // namespace mivox::archive

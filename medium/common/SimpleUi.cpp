@@ -3,36 +3,41 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "util/FixedText.h"
+
 namespace mivox::simple_ui {
 
-int Say(const std::string& caption, const std::string& text, unsigned style) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style | MB_TASKMODAL);
+int Say(const char* caption, const char* text, unsigned style) {
+    return MessageBoxA(nullptr, text, caption, style | MB_TASKMODAL);
 }
 
-std::string SystemErrorText(unsigned long code) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                   text, sizeof(text) - 1, nullptr);
+const char* SystemErrorText(unsigned long code, char (&text)[256]) {
+    text[0] = '\0';
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       text, sizeof(text) - 1, nullptr) == 0) {
+        lstrcpynA(text, "unknown error", sizeof(text));
+    }
     return text;
 }
 
-std::string ChooseFolder(const std::string& caption, const std::string& question,
-                         const std::string& proposal, const std::string& browseTitle) {
-    const int answer =
-        Say(caption,
-            question + "\n\n" + proposal + "\n\nYes: use this folder.\nNo: choose another folder.",
-            MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDYES) return proposal;
-    if (answer != IDNO) return {};
-    char path[MAX_PATH] = {};
+bool ChooseFolder(const char* caption, const char* question, const char* proposal,
+                  const char* browseTitle, char (&folder)[kPathSize]) {
+    FixedText<3 * kPathSize> text(question);
+    text.Add("\n\n").Add(proposal).Add("\n\nYes: use this folder.\nNo: choose another folder.");
+    const int answer = Say(caption, text.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDYES) {
+        lstrcpynA(folder, proposal, sizeof(folder));
+        return true;
+    }
+    if (answer != IDNO) return false;
     BROWSEINFOA browse{};
-    browse.lpszTitle = browseTitle.c_str();
+    browse.lpszTitle = browseTitle;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     PIDLIST_ABSOLUTE picked = SHBrowseForFolderA(&browse);
-    if (!picked) return {};
-    const BOOL ok = SHGetPathFromIDListA(picked, path);
+    if (!picked) return false;
+    const BOOL ok = SHGetPathFromIDListA(picked, folder);
     CoTaskMemFree(picked);
-    return ok ? path : std::string();
+    return ok != FALSE;
 }
 
 }  // namespace mivox::simple_ui

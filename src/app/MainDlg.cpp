@@ -246,7 +246,7 @@ void TMainDlg::BtnExitClick() {
 }
 
 void TMainDlg::BtnFloppyClick() {
-    RunFloppyDiskSet(platform_, {SetupFolder(), TextProduct.Text(), TextVerNum.Text()});
+    RunFloppyDiskSet(platform_, {SetupFolder(), TextProduct.Text(), TextVerNum.Text()}, dialog_);
 }
 
 void TMainDlg::ShowGroupCaption() {

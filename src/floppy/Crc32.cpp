@@ -26,10 +26,4 @@ uint32_t Crc32Update(uint32_t crc, const void* data, size_t size) {
     return crc;
 }
 
-uint32_t StreamCrc32(const std::string& stream, size_t position) {
-    if (position >= stream.size()) return Crc32Finish(kCrc32Start);
-    return Crc32Finish(
-        Crc32Update(kCrc32Start, stream.data() + position, stream.size() - position));
-}
-
 }  // namespace mivox

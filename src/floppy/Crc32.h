@@ -18,6 +18,10 @@ constexpr uint32_t Crc32Finish(uint32_t crc) {
 }
 
 // The CRC of the bytes of a memory stream from position to its end.
-uint32_t StreamCrc32(const std::string& stream, size_t position = 0);
+inline uint32_t StreamCrc32(const std::string& stream, size_t position = 0) {
+    if (position >= stream.size()) return Crc32Finish(kCrc32Start);
+    return Crc32Finish(
+        Crc32Update(kCrc32Start, stream.data() + position, stream.size() - position));
+}
 
 }  // namespace mivox

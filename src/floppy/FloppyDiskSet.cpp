@@ -124,7 +124,7 @@ void CreateFloppySet(Platform& platform, const FloppySetSource& source, const st
                         kMbOk | kMbIconAsterisk);
 }
 
-void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source) {
+void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source, DialogPeer& mainDialog) {
     const std::string name = ArchiveFileName(source.product, source.version);
     std::string path = FindRunningArchive(platform, source.setupFolder, name);
     if (path.empty()) {
@@ -138,8 +138,9 @@ void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source) {
     }
     const int64_t size = GetFileByteCount(platform, path);
     const int32_t count = DiskCount(size);
-    if (platform.boxes.Show(std::to_string(count) + " disks will be required for Drive A:",
-                            "Create Floppy Disk Set ?", kMbYesNo | kMbIconQuestion) == kIdYes) {
+    if (platform.boxes.ShowOwned(
+            mainDialog, std::to_string(count) + " disks will be required for Drive A:",
+            "Create Floppy Disk Set ?", kMbYesNo | kMbIconQuestion) == kIdYes) {
         CreateFloppySet(platform, source, path, size, kFloppyPartSize, count);
     }
 }

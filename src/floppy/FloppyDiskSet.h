@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/DialogPeer.h"
 #include "platform/Platform.h"
 
 namespace mivox {
@@ -18,9 +19,9 @@ struct FloppySetSource {
 };
 
 // The whole flow of the Disks button: find the archive program (running, or
-// chosen by the user), ask whether the disks needed shall be written, and
-// write them.
-void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source);
+// chosen by the user), ask whether the disks needed shall be written (a box
+// owned by the main dialog), and write them.
+void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source, DialogPeer& mainDialog);
 
 // The full path of a running program whose path contains name (ignoring
 // case), or the empty text.

@@ -1,9 +1,8 @@
 // Install.Ini: the description of a floppy disk set that the joining program
-// Install.Exe reads from disk 1.
+// Install.Exe reads from disk 1 (see DiskSetJoiner for the reading side).
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace mivox {
@@ -20,9 +19,5 @@ struct InstallIni {
 
 // The ten lines, each ended by CR LF.
 std::string InstallIniText(const InstallIni& ini);
-
-// Reads the [Data] section back; nothing when a value is missing or not a
-// number where one is needed.
-std::optional<InstallIni> ParseInstallIni(const std::string& text);
 
 }  // namespace mivox

@@ -20,6 +20,9 @@ public:
     virtual void SetText(const std::string& text) = 0;
     virtual std::string Text() const = 0;
     virtual void SetEnabled(bool enabled) = 0;
+    // Lets the user type as much as a text box can hold (Windows otherwise
+    // stops typing at 32,767 characters); nothing for other controls.
+    virtual void RemoveTypingLimit() = 0;
     virtual bool IsEnabled() const = 0;
     // Asks for a repaint of the control.
     virtual void Invalidate() = 0;

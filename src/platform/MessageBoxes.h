@@ -5,6 +5,8 @@
 
 namespace mivox {
 
+class DialogPeer;
+
 // Message box styles and results, with the system's values.
 enum MessageBoxStyle : unsigned {
     kMbOk = 0x0,
@@ -31,6 +33,9 @@ public:
     virtual ~MessageBoxes() = default;
     // MessageBox without owner window; returns the button pressed.
     virtual int Show(const std::string& text, const std::string& caption, unsigned style) = 0;
+    // MessageBox owned by a dialog window, which stays disabled meanwhile.
+    virtual int ShowOwned(DialogPeer& owner, const std::string& text, const std::string& caption,
+                          unsigned style) = 0;
     // MessageBeep with the given sound type (0 for the default sound).
     virtual void Beep(unsigned type) = 0;
 };

@@ -100,6 +100,12 @@ void TProdRegDlg::FormCreate() {
     RadBtnVexlor.SetChecked(true);
     EditDealer.SetEnabled(false);
     RadBtnWeb.SetChecked(true);
+    for (ControlPeer* box :
+         {&EditFirstName, &EditLastName, &EditCompany, &EditAddr1, &EditAddr2, &EditAddr3,
+          &EditCity, &EditState, &EditZip, &EditCountry, &EditTel, &EditFax, &EditEmail,
+          &EditProdName, &EditProdVer, &EditProdSN, &EditDealer}) {
+        box->RemoveTypingLimit();
+    }
 }
 
 void TProdRegDlg::FormShow() {

@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
-# The whole floppy chain on a real drive A: mapped to a folder: the archive
-# program runs Setup, Setup finds the archive among the running programs and
-# cuts it onto numbered disks with Install.Exe and Install.Ini; Install.Exe joins
-# the disks again, checks them and starts the archive program. Setup finds
-# the running archive on Windows 98 as well.
+# The whole floppy chain on a drive A: of a formatted 1.44 MB disk's capacity:
+# the archive program runs Setup, Setup finds the archive among the running
+# programs and cuts it onto numbered disks, disk 1 taking Install.Exe and
+# Install.Ini beside a full part; Install.Exe joins the disks again, checks
+# them, replaces an older file of the archive's name only then, and starts the
+# archive program. Setup finds the running archive on Windows 98 as well.
 source "$(dirname "$0")/lib.sh"
 
 # A session of this test's own: drive A: is mapped in its prefix.
 session_dir="$MIVOX_E2E_OUT/wine-floppy"
-trap '"$MIVOX_WINE_SESSION" "$session_dir" stop' EXIT
-eval "$("$MIVOX_WINE_SESSION" "$session_dir" env)"
 work="$MIVOX_E2E_OUT/floppy"
+trap 'end_program; "$MIVOX_WINE_SESSION" "$session_dir" stop; umount "$work/a" 2>/dev/null' EXIT
+eval "$("$MIVOX_WINE_SESSION" "$session_dir" env)"
+umount "$work/a" 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work/a" "$work/disk1" "$work/disk2"
+# The disk's capacity: tmpfs rounds 1,457,664 up to whole pages (1,458,176
+# bytes), and each file takes whole pages, so disk 1 holds a little less
+# than a FAT disk would.
+if ! mount -t tmpfs -o size=1457664 tmpfs "$work/a" 2>/dev/null; then
+    echo "SKIP: $E2E_NAME needs a 1.44 MB drive A: and this machine refuses to mount a tmpfs"
+    exit 77
+fi
 ln -sfn "$work/a" "$WINEPREFIX/dosdevices/a:"
 wine reg delete 'HKCU\Software\Wine\AppDefaults\Setup.exe' /f >/dev/null 2>&1 || true
 archive="$(dirname "$MIVOX_MEDIUM")/Mivox10.EXE"
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')" 2>/dev/null)
+rm -rf "$temp/Mivox10" "$temp/Mivox10.EXE" "$temp"/MVX*.tmp
 
 # wait_box CAPTION TEXT-PART: waits until the box's text holds TEXT-PART.
 wait_box() {
@@ -57,6 +68,8 @@ mv "$work/a/"* "$work/disk$count/"
 drive click "Floppy Disk Set Completed" "OK"
 
 expect_eq "disk 1" "Install.Exe Install.Ini Mivox10.001" "$(cd "$work/disk1" && echo *)"
+exe_size=$(stat -c %s "$work/disk1/Install.Exe")
+echo "Install.Exe: $exe_size bytes"
 parts=()
 for disk in $(seq "$count"); do
     part=$(printf 'Mivox10.%03d' "$disk")
@@ -91,8 +104,31 @@ expect_eq "Install.Ini lines end with CR LF" "10" "$(grep -c $'\r$' "$work/disk1
 drive click "$main" "Exit"
 expect_eq "the archive program ends with Setup" "0" "$(wait_exit 20)"
 
-# Joining: disk 1 in the drive, then disk 1 again by mistake, then disk 2.
+# A crafted Install.Ini that would put the archive outside the chosen folder
+# is refused before anything is asked or written.
+cp "$work/disk1/Install.Exe" "$work/a/"
+sed 's/^FileExeName=.*/FileExeName=..\\Mivox10.EXE/' "$work/disk1/Install.Ini" >"$work/a/Install.Ini"
+start_program 'A:\Install.Exe'
+wait_box "Mivox Disk Set" \
+    'A:\Install.Ini is damaged and cannot be used: FileExeName is not a plain file name.'
+drive click "Mivox Disk Set" "OK"
+expect_eq "a crafted Install.Ini is refused" "1" "$(wait_exit 20)"
+rm -f "$work/a/"*
+
+# An older file of the archive's name stays until the set is joined and
+# checked: cancelling at the first disk keeps it.
+echo "the user's own file" >"$temp/Mivox10.EXE"
 cp "$work/disk1/"* "$work/a/"
+start_program 'A:\Install.Exe'
+wait_box "Mivox Disk Set" "will be put together in the folder"
+drive click "Mivox Disk Set" "Yes"
+wait_box "Mivox Disk Set" "Insert disk 1 of $count"
+drive click "Mivox Disk Set" "Cancel"
+expect_eq "cancelled at disk 1" "1" "$(wait_exit 20)"
+expect_eq "cancelling keeps the existing file" "the user's own file" "$(cat "$temp/Mivox10.EXE")"
+expect_eq "cancelling leaves no partial file" "" "$(cd "$temp" && ls | grep -i '^MVX.*\.tmp$' || true)"
+
+# Joining: disk 1 in the drive, then disk 1 again by mistake, then disk 2.
 start_program 'A:\Install.Exe'
 wait_box "Mivox Disk Set" "will be put together in the folder"
 drive click "Mivox Disk Set" "Yes"
@@ -108,8 +144,9 @@ for disk in $(seq 2 "$count"); do
     drive click "Mivox Disk Set" "OK"
 done
 wait_box "Mivox Disk Set" "is complete and checked"
-temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')" 2>/dev/null)
-expect_eq "the joined archive" "same" "$(cmp -s "$temp/Mivox10.EXE" "$archive" && echo same)"
+expect_eq "the joined archive replaces the older file" "same" \
+    "$(cmp -s "$temp/Mivox10.EXE" "$archive" && echo same)"
+expect_eq "no temporary file is left" "" "$(cd "$temp" && ls | grep -i '^MVX.*\.tmp$' || true)"
 drive click "Mivox Disk Set" "OK"
 # The joined archive program starts and offers to unpack.
 drive --timeout 20000 wait "Mivox 4.10 Archive" >/dev/null
@@ -121,6 +158,10 @@ wait_exit 20 >/dev/null
 wine reg add 'HKCU\Software\Wine\AppDefaults\Setup.exe' /v Version /d win98 /f >/dev/null 2>&1
 start_program "$archive"
 drive wait "Mivox 4.10 Archive" >/dev/null
+drive click "Mivox 4.10 Archive" "Yes"
+# The files of the first run are there: they are replaced only when the
+# user agrees.
+wait_box "Mivox 4.10 Archive" "of the files to unpack already exist in"
 drive click "Mivox 4.10 Archive" "Yes"
 drive --timeout 30000 wait "$main" >/dev/null
 drive click "$main" "Disks"

@@ -21,6 +21,7 @@ public:
     std::string Text() const override { return text_; }
     void SetEnabled(bool enabled) override { enabled_ = enabled; }
     bool IsEnabled() const override { return enabled_; }
+    void RemoveTypingLimit() override { typingLimited = false; }
     void Invalidate() override { ++invalidations; }
     void SetFocus() override { *focus_ = this; }
     void SetHint(const std::string& text) override { hint = text; }
@@ -30,6 +31,7 @@ public:
         fontPoints = points;
     }
 
+    bool typingLimited = true;
     int textChanges = 0;
     int invalidations = 0;
     std::string hint;

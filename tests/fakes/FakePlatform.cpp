@@ -56,8 +56,17 @@ bool FakeVirtualMemory::Release(void* address) {
     return true;
 }
 
+int FakeMessageBoxes::ShowOwned(DialogPeer& owner, const std::string& text,
+                                const std::string& caption, unsigned style) {
+    return Answer({text, caption, style, &owner});
+}
+
 int FakeMessageBoxes::Show(const std::string& text, const std::string& caption, unsigned style) {
-    shown.push_back({text, caption, style});
+    return Answer({text, caption, style});
+}
+
+int FakeMessageBoxes::Answer(Box box) {
+    shown.push_back(std::move(box));
     if (whileShown) whileShown(shown.back());
     if (answers.empty()) return kIdOk;
     const int answer = answers.front();

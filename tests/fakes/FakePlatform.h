@@ -105,8 +105,11 @@ public:
         std::string text;
         std::string caption;
         unsigned style;
+        const DialogPeer* owner = nullptr;  // none: a box without owner
     };
     int Show(const std::string& text, const std::string& caption, unsigned style) override;
+    int ShowOwned(DialogPeer& owner, const std::string& text, const std::string& caption,
+                  unsigned style) override;
     void Beep(unsigned type) override { beeps.push_back(type); }
 
     std::vector<Box> shown;
@@ -114,6 +117,9 @@ public:
     std::vector<unsigned> beeps;
     // Acts as the user while a box is open (say, changes the disk in A:).
     std::function<void(const Box&)> whileShown;
+
+private:
+    int Answer(Box box);
 };
 
 struct FakePlatform {
@@ -131,7 +137,7 @@ struct FakePlatform {
     FakeProcesses processes;
     FakeCommonDialogs commonDialogs;
     BasicFakeDesktop<FakeClock> desktop{clock};
-    Platform platform{files,    clock, system,   locale, versions,  memory,       boxes,
+    Platform platform{files,    clock, system,   locale, versions,  memory,        boxes,
                       registry, shell, security, loop,   processes, commonDialogs, &desktop};
 
     FakePlatform() {

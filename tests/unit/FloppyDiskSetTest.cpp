@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/FakeDialog.h"
 #include "fakes/FakePlatform.h"
 #include "floppy/Crc32.h"
+#include "floppy/DiskSetJoiner.h"
 #include "floppy/InstallIni.h"
 #include "util/Errors.h"
 
@@ -58,6 +60,7 @@ protected:
 
     FakePlatform fake;
     FloppySetSource source{"D:", "Mivox", "4.10.0.10"};
+    testing::FakeDialog mainDialog;
     std::vector<std::map<std::string, std::string>> disks;
 };
 
@@ -65,11 +68,13 @@ TEST_F(FloppyDiskSetTest, CutsTheArchiveOntoNumberedDisks) {
     const std::string archive = MakeArchive(2800001);
     fake.processes.programs = {{4, "C:\\WINDOWS\\explorer.exe"}, {8, "C:\\Temp\\Mivox10.EXE"}};
     fake.boxes.answers = {kIdYes};
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     TakeOutDisk();
 
     EXPECT_EQ(fake.boxes.shown[0].text, "3 disks will be required for Drive A:");
     EXPECT_EQ(fake.boxes.shown[0].caption, "Create Floppy Disk Set ?");
+    EXPECT_EQ(fake.boxes.shown[0].owner, &mainDialog) << "the main dialog owns the count question";
+    EXPECT_EQ(fake.boxes.shown[1].owner, nullptr) << "the disk prompts have no owner";
     EXPECT_EQ(fake.boxes.shown[1].text, "Creating Disk 1 of 3");
     EXPECT_EQ(fake.boxes.shown[3].text, "Creating Disk 3 of 3");
     EXPECT_EQ(fake.boxes.shown.back().caption, "Floppy Disk Set Completed");
@@ -80,19 +85,20 @@ TEST_F(FloppyDiskSetTest, CutsTheArchiveOntoNumberedDisks) {
     EXPECT_EQ(disks[0]["A:\\INSTALL.EXE"], "MZ joiner");
     EXPECT_EQ(disks[1], (std::map<std::string, std::string>{
                             {"A:\\MIVOX10.002", archive.substr(1400000, 1400000)}}));
-    EXPECT_EQ(disks[2], (std::map<std::string, std::string>{
-                            {"A:\\MIVOX10.003", archive.substr(2800000)}}))
+    EXPECT_EQ(disks[2],
+              (std::map<std::string, std::string>{{"A:\\MIVOX10.003", archive.substr(2800000)}}))
         << "the last disk holds the one byte left";
 
-    const auto ini = ParseInstallIni(disks[0]["A:\\INSTALL.INI"]);
-    ASSERT_TRUE(ini);
-    EXPECT_EQ(ini->fileExeName, "Mivox10.EXE");
-    EXPECT_EQ(ini->fileVersion, "4.10.0.10");
-    EXPECT_EQ(ini->fileVerDate, "Jan/05/2001");
-    EXPECT_EQ(ini->fileVerTime, "03:04:06pm");
-    EXPECT_EQ(ini->fileByteCnt, 2800001);
-    EXPECT_EQ(ini->filePartCnt, 3);
-    EXPECT_EQ(ini->fileCodeCrc, StreamCrc32(archive));
+    const std::string& text = disks[0]["A:\\INSTALL.INI"];
+    EXPECT_NE(text.find("FileVersion=4.10.0.10\r\nFileVerDate=Jan/05/2001\r\n"
+                        "FileVerTime=03:04:06pm\r\n"),
+              std::string::npos);
+    DiskSetSpec spec;  // as the joiner reads it
+    ASSERT_EQ(ReadDiskSetSpec(text.data(), text.size(), spec), nullptr);
+    EXPECT_STREQ(spec.fileExeName, "Mivox10.EXE");
+    EXPECT_EQ(spec.fileByteCnt, 2800001);
+    EXPECT_EQ(spec.filePartCnt, 3);
+    EXPECT_EQ(spec.fileCodeCrc, StreamCrc32(archive));
     EXPECT_EQ(fake.processes.openHandles, 0) << "every process handle is closed";
 }
 
@@ -100,7 +106,7 @@ TEST_F(FloppyDiskSetTest, CancelOrADriveWithoutDiskEndsTheRunQuietly) {
     MakeArchive(1500000);
     fake.processes.programs = {{8, "C:\\Temp\\MIVOX10.exe"}};
     fake.boxes.answers = {kIdYes, kIdOk, kIdCancel};
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     EXPECT_EQ(Captions(),
               (std::vector<std::string>{"Create Floppy Disk Set ?",
                                         "Insert Disk into Drive A:", "Insert Disk into Drive A:"}));
@@ -108,7 +114,7 @@ TEST_F(FloppyDiskSetTest, CancelOrADriveWithoutDiskEndsTheRunQuietly) {
     fake.boxes.shown.clear();
     fake.files.notReadyDrives = {'A'};
     fake.boxes.answers = {kIdYes, kIdOk};
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     EXPECT_EQ(Captions(),
               (std::vector<std::string>{"Create Floppy Disk Set ?", "Insert Disk into Drive A:"}));
 }
@@ -118,7 +124,7 @@ TEST_F(FloppyDiskSetTest, RefusesADiskTooSmallForAWholePartAndAsksAgain) {
     fake.processes.programs = {{8, "C:\\Temp\\Mivox10.EXE"}};
     fake.files.driveCapacity['A'] = 1399999;
     fake.boxes.answers = {kIdYes, kIdOk, kIdOk, kIdCancel};
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     EXPECT_EQ(Captions(),
               (std::vector<std::string>{"Create Floppy Disk Set ?", "Insert Disk into Drive A:",
                                         "Not Enough Disk Space", "Insert Disk into Drive A:"}));
@@ -130,7 +136,7 @@ TEST_F(FloppyDiskSetTest, AnEmptyArchiveNeedsNoDisk) {
     MakeArchive(0);
     fake.processes.programs = {{8, "C:\\Temp\\Mivox10.EXE"}};
     fake.boxes.answers = {kIdYes};
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     EXPECT_EQ(fake.boxes.shown[0].text, "0 disks will be required for Drive A:");
     EXPECT_EQ(Captions(),
               (std::vector<std::string>{"Create Floppy Disk Set ?", "Floppy Disk Set Completed"}));
@@ -149,7 +155,7 @@ TEST_F(FloppyDiskSetTest, AMissingProductProgramGivesQuestionMarksInInstallIni) 
 TEST_F(FloppyDiskSetTest, AskForTheArchiveWhenItIsNotRunning) {
     MakeArchive(10);
     fake.processes.programs = {{4, "C:\\WINDOWS\\explorer.exe"}};
-    RunFloppyDiskSet(fake.platform, source);  // the user cancels the open dialog
+    RunFloppyDiskSet(fake.platform, source, mainDialog);  // the user cancels the open dialog
     ASSERT_EQ(fake.commonDialogs.asked.size(), 1u);
     EXPECT_EQ(fake.commonDialogs.asked[0].title, "Locate the Archive Program");
     EXPECT_EQ(fake.commonDialogs.asked[0].filter, "Program Files|*.exe");
@@ -157,14 +163,14 @@ TEST_F(FloppyDiskSetTest, AskForTheArchiveWhenItIsNotRunning) {
     EXPECT_TRUE(fake.boxes.shown.empty());
 
     fake.commonDialogs.chosenPath = "C:\\Temp\\Other.exe";
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.boxes.shown[0].caption, "Please select the correct file");
     EXPECT_EQ(fake.boxes.shown[0].text, "Mivox10.EXE");
 
     fake.commonDialogs.chosenPath = "c:\\temp\\mivox10.exe";
     fake.boxes.answers = {kIdNo};
-    RunFloppyDiskSet(fake.platform, source);
+    RunFloppyDiskSet(fake.platform, source, mainDialog);
     EXPECT_EQ(fake.boxes.shown.back().text, "1 disks will be required for Drive A:");
 }
 
@@ -193,7 +199,7 @@ TEST_F(FloppyDiskSetTest, ADiskThatFillsUpEndsTheRunWithAnError) {
     fake.files.driveCapacity['A'] = 1400000;  // room for the part, not for Install.Exe too
     fake.processes.programs = {{8, "C:\\Temp\\Mivox10.EXE"}};
     fake.boxes.answers = {kIdYes, kIdOk};
-    EXPECT_THROW(RunFloppyDiskSet(fake.platform, source), IoError);
+    EXPECT_THROW(RunFloppyDiskSet(fake.platform, source, mainDialog), IoError);
     EXPECT_NE(Captions().back(), "Floppy Disk Set Completed");
 }
 

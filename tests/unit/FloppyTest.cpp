@@ -81,34 +81,80 @@ TEST(InstallIni, HasTenLinesAndReadsBack) {
               "FileByteCnt=2800001\r\n"
               "FilePartCnt=3\r\n"
               "FileCodeCRC=0000BEEF\r\n");
-    const auto parsed = ParseInstallIni(text);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->fileExeName, "Mivox10.EXE");
-    EXPECT_EQ(parsed->fileByteCnt, 2800001);
-    EXPECT_EQ(parsed->filePartCnt, 3);
-    EXPECT_EQ(parsed->fileCodeCrc, 0x0000BEEFu);
-    EXPECT_EQ(parsed->fileVerTime, "03:04:06pm");
+    DiskSetSpec spec;
+    ASSERT_EQ(ReadDiskSetSpec(text.data(), text.size(), spec), nullptr);
+    EXPECT_STREQ(spec.fileExeName, "Mivox10.EXE");
+    EXPECT_EQ(spec.fileByteCnt, 2800001);
+    EXPECT_EQ(spec.filePartCnt, 3);
+    EXPECT_EQ(spec.fileCodeCrc, 0x0000BEEFu);
 }
 
-TEST(InstallIni, RefusesDamagedFiles) {
-    std::string text = InstallIniText(SampleIni());
-    EXPECT_FALSE(ParseInstallIni(""));
-    EXPECT_FALSE(ParseInstallIni(text.substr(0, text.find("FileCodeCRC"))));
-    std::string badCount = text;
-    badCount.replace(badCount.find("=3"), 2, "=-3");
-    EXPECT_FALSE(ParseInstallIni(badCount));
-    std::string outsideSection = text;
-    outsideSection.replace(outsideSection.find("[Data]"), 6, "[Other]");
-    EXPECT_FALSE(ParseInstallIni(outsideSection));
+// An Install.Ini with the given [Data] values, as a crafted disk might hold it.
+std::string IniWith(const std::string& name, const std::string& bytes, const std::string& count,
+                    const std::string& crc = "0000BEEF") {
+    return "[Data]\r\nFileExeName=" + name + "\r\nFileByteCnt=" + bytes +
+           "\r\nFilePartCnt=" + count + "\r\nFileCodeCRC=" + crc + "\r\n";
 }
 
-// The user at drive A:, swapping disks when asked.
-class DiskSwapper : public JoinPrompts {
+TEST(InstallIni, TheJoinerTrustsOnlyAConsistentDescription) {
+    struct Case {
+        std::string text;
+        const char* problem;  // null: accepted
+    };
+    const char* kName = "FileExeName is not a plain file name.";
+    const char* kBytes = "FileByteCnt is not a number of bytes.";
+    const char* kCount = "FilePartCnt is not a number of disks.";
+    const char* kCrc = "FileCodeCRC is not eight hexadecimal digits.";
+    const char* kDisagree = "FileByteCnt and FilePartCnt do not agree.";
+    const char* kMissing = "A value of its [Data] section is missing.";
+    const Case cases[] = {
+        {IniWith("Mivox10.EXE", "1", "1"), nullptr},
+        {IniWith("Mivox10.EXE", "1400000", "1"), nullptr},
+        {IniWith("Mivox10.EXE", "1400001", "2"), nullptr},
+        {IniWith("Mivox10.EXE", "2800000", "2", "cbf43926"), nullptr},
+        {IniWith("Mivox10.EXE", "0", "0"), kDisagree},
+        {IniWith("Mivox10.EXE", "0", "1"), kDisagree},
+        {IniWith("Mivox10.EXE", "1400001", "1"), kDisagree},
+        {IniWith("Mivox10.EXE", "1400000", "2"), kDisagree},
+        {IniWith("Mivox10.EXE", "2800001", "2"), kDisagree},
+        {IniWith("Mivox10.EXE", "-1", "1"), kBytes},
+        {IniWith("Mivox10.EXE", "+5", "1"), kBytes},
+        {IniWith("Mivox10.EXE", " 5", "1"), kBytes},
+        {IniWith("Mivox10.EXE", "0x10", "1"), kBytes},
+        {IniWith("Mivox10.EXE", "", "1"), kBytes},
+        {IniWith("Mivox10.EXE", "99999999999999999999", "1"), kBytes},
+        {IniWith("Mivox10.EXE", "5", "-1"), kCount},
+        {IniWith("Mivox10.EXE", "5", "1.0"), kCount},
+        {IniWith("Mivox10.EXE", "5", "1000"), kCount},
+        {IniWith("Mivox10.EXE", "5", "1", "BEEF"), kCrc},
+        {IniWith("Mivox10.EXE", "5", "1", "0000BEEG"), kCrc},
+        {IniWith("..\\Mivox10.EXE", "5", "1"), kName},
+        {IniWith("C:\\WINDOWS\\Mivox10.EXE", "5", "1"), kName},
+        {IniWith("sub/Mivox10.EXE", "5", "1"), kName},
+        {IniWith("C:Mivox10.EXE", "5", "1"), kName},
+        {IniWith("Mivox10.EXE:stream", "5", "1"), kName},
+        {IniWith("..", "5", "1"), kName},
+        {IniWith("CON.EXE", "5", "1"), kName},
+        {IniWith("", "5", "1"), kName},
+        {"", kMissing},
+        {IniWith("Mivox10.EXE", "5", "1").substr(0, 48), kMissing},
+        {"[Other]" + IniWith("Mivox10.EXE", "5", "1").substr(6), kMissing},
+    };
+    for (const Case& c : cases) {
+        DiskSetSpec spec;
+        const char* problem = ReadDiskSetSpec(c.text.data(), c.text.size(), spec);
+        EXPECT_STREQ(problem, c.problem) << c.text;
+    }
+}
+
+// The user at drive A:, swapping disks when asked, and the files the joiner
+// writes, in memory.
+class DiskSwapper : public JoinSystem {
 public:
     DiskSwapper(testing::MemoryFileSystem& files, std::vector<std::string> disks)
         : files_(files), disks_(std::move(disks)) {}
 
-    bool InsertDisk(int disk, int count, const std::string& problem) override {
+    bool InsertDisk(int disk, int count, const char* problem) override {
         asked.push_back({disk, problem});
         EXPECT_EQ(count, static_cast<int>(parts.size()));
         if (answers.empty()) return false;
@@ -121,6 +167,31 @@ public:
         }
         return true;
     }
+    bool ReadFile(const char* path, char* buffer, size_t capacity, int64_t& size) override {
+        std::string contents;
+        if (!files_.ReadAll(path, contents)) return false;
+        size = static_cast<int64_t>(contents.size());
+        if (contents.size() <= capacity) contents.copy(buffer, contents.size());
+        return true;
+    }
+    bool CreateTempFile(const char* folder, char (&path)[kJoinPathSize]) override {
+        std::string name = folder;
+        if (name.back() != '\\') name += '\\';
+        name += "MVX1.TMP";
+        out_ = files_.CreateOutputFile(name);
+        if (out_) name.copy(path, name.size());
+        return out_ != nullptr;
+    }
+    bool Write(const char* data, size_t size) override { return out_->Write(data, size); }
+    bool CloseTempFile() override {
+        const bool ok = out_->Close();
+        out_.reset();
+        return ok;
+    }
+    bool Replace(const char* from, const char* to) override {
+        return files_.Copy(from, to, false) && files_.Delete(from);
+    }
+    void Delete(const char* path) override { files_.Delete(path); }
 
     std::vector<std::string> parts;
     std::deque<int> answers;  // the disk put in at each prompt, 0 for none; empty: give up
@@ -129,6 +200,7 @@ public:
 private:
     testing::MemoryFileSystem& files_;
     std::vector<std::string> disks_;
+    std::unique_ptr<OutputFile> out_;
 };
 
 class JoinTest : public ::testing::Test {
@@ -137,33 +209,46 @@ protected:
         std::mt19937 random(7);
         archive.resize(2800001);
         for (char& c : archive) c = static_cast<char>(random());
-        ini = SampleIni();
-        ini.fileCodeCrc = StreamCrc32(archive);
+        const std::string text = InstallIniText(SampleIni());
+        ASSERT_EQ(ReadDiskSetSpec(text.data(), text.size(), spec), nullptr);
+        spec.fileCodeCrc = StreamCrc32(archive);
         swapper.parts = {archive.substr(0, 1400000), archive.substr(1400000, 1400000),
                          archive.substr(2800000)};
         fake.files.AddDirectory("C:\\TEMP");
     }
 
+    JoinResult Join(const char* folder) {
+        return JoinDiskSet(swapper, spec, folder, buffer.data(), buffer.size());
+    }
+
+    // Only the joined archive, or only what was there before, is left.
+    void ExpectOnly(const std::string& contents) {
+        ASSERT_TRUE(fake.files.Find("C:\\TEMP\\Mivox10.EXE"));
+        EXPECT_TRUE(fake.files.Find("C:\\TEMP\\Mivox10.EXE")->contents == contents);
+        EXPECT_FALSE(fake.files.FileExists("C:\\TEMP\\MVX1.TMP")) << "no partial file is left";
+    }
+
     std::string archive;
-    InstallIni ini;
+    std::vector<char> buffer = std::vector<char>(kFloppyPartSize);
+    DiskSetSpec spec;
     testing::FakePlatform fake;
     DiskSwapper swapper{fake.files, {"Mivox10.001", "Mivox10.002", "Mivox10.003"}};
 };
 
-TEST_F(JoinTest, JoinsEveryDiskInTurn) {
+TEST_F(JoinTest, JoinsEveryDiskInTurnOverAnOldArchive) {
+    fake.files.AddFile("C:\\TEMP\\Mivox10.EXE", "an older archive");
     swapper.answers = {1, 2, 3};
-    const JoinResult result = JoinDiskSet(fake.files, swapper, ini, "C:\\TEMP\\");
+    const JoinResult result = Join("C:\\TEMP\\");
     EXPECT_EQ(result.status, JoinResult::kJoined);
-    EXPECT_EQ(result.path, "C:\\TEMP\\Mivox10.EXE");
-    ASSERT_TRUE(fake.files.Find("C:\\TEMP\\Mivox10.EXE"));
-    EXPECT_EQ(fake.files.Find("C:\\TEMP\\Mivox10.EXE")->contents, archive);
+    EXPECT_STREQ(result.path, "C:\\TEMP\\Mivox10.EXE");
+    ExpectOnly(archive);
     EXPECT_EQ(swapper.asked.size(), 3u);
 }
 
 TEST_F(JoinTest, AsksAgainForAMissingOrShortPart) {
     swapper.parts[1].pop_back();  // a disk cut short
     swapper.answers = {1, 0, 2};  // no disk, then the short one
-    JoinResult result = JoinDiskSet(fake.files, swapper, ini, "C:\\TEMP");
+    JoinResult result = Join("C:\\TEMP");
     EXPECT_EQ(result.status, JoinResult::kCancelled);
     ASSERT_EQ(swapper.asked.size(), 4u);
     EXPECT_EQ(swapper.asked[1], std::make_pair(2, std::string()));
@@ -172,23 +257,34 @@ TEST_F(JoinTest, AsksAgainForAMissingOrShortPart) {
               "A:\\Mivox10.002 holds 1399999 bytes instead of 1400000: it is not the right disk, "
               "or it is damaged.");
     EXPECT_FALSE(fake.files.FileExists("C:\\TEMP\\Mivox10.EXE")) << "no partial archive is left";
+    EXPECT_FALSE(fake.files.FileExists("C:\\TEMP\\MVX1.TMP"));
 }
 
-TEST_F(JoinTest, ReportsADamagedSetByItsChecksum) {
+TEST_F(JoinTest, CancellingAtTheFirstDiskKeepsAnExistingFile) {
+    fake.files.AddFile("C:\\TEMP\\Mivox10.EXE", "the user's own file");
+    EXPECT_EQ(Join("C:\\TEMP").status, JoinResult::kCancelled);
+    EXPECT_EQ(swapper.asked.size(), 1u);
+    ExpectOnly("the user's own file");
+}
+
+TEST_F(JoinTest, ADamagedSetKeepsAnExistingFile) {
+    fake.files.AddFile("C:\\TEMP\\Mivox10.EXE", "the user's own file");
     swapper.parts[2][0] ^= 1;
     swapper.answers = {1, 2, 3};
-    EXPECT_EQ(JoinDiskSet(fake.files, swapper, ini, "C:\\TEMP").status, JoinResult::kCorrupt);
-    EXPECT_FALSE(fake.files.FileExists("C:\\TEMP\\Mivox10.EXE"));
+    EXPECT_EQ(Join("C:\\TEMP").status, JoinResult::kCorrupt);
+    ExpectOnly("the user's own file");
 }
 
 TEST_F(JoinTest, ReportsAFolderThatCannotTakeTheArchive) {
     swapper.answers = {1, 2, 3};
-    EXPECT_EQ(JoinDiskSet(fake.files, swapper, ini, "C:\\NoSuchFolder").status,
-              JoinResult::kWriteFailed);
+    EXPECT_EQ(Join("C:\\NoSuchFolder").status, JoinResult::kWriteFailed);
     EXPECT_TRUE(swapper.asked.empty()) << "no disk is asked for in vain";
+    fake.files.AddFile("C:\\TEMP\\Mivox10.EXE", "the user's own file");
     fake.files.driveCapacity['C'] = 2000000;
-    EXPECT_EQ(JoinDiskSet(fake.files, swapper, ini, "C:\\TEMP").status, JoinResult::kWriteFailed);
-    EXPECT_FALSE(fake.files.FileExists("C:\\TEMP\\Mivox10.EXE"));
+    const JoinResult result = Join("C:\\TEMP");
+    EXPECT_EQ(result.status, JoinResult::kWriteFailed);
+    EXPECT_STREQ(result.path, "C:\\TEMP\\MVX1.TMP") << "the file that could not be written";
+    ExpectOnly("the user's own file");
 }
 
 }  // namespace

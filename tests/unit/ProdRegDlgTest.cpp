@@ -123,6 +123,13 @@ TEST_F(ProdRegDlgTest, CreationFillsTheListsAndShowingResetsTheEntries) {
     EXPECT_TRUE(Check(IDR_PRODREG_VEXLOR).IsChecked());
     EXPECT_TRUE(Check(IDR_PRODREG_WEB).IsChecked());
     EXPECT_FALSE(dlg->Control(IDE_PRODREG_DEALER).IsEnabled());
+    for (int box = IDE_PRODREG_FIRSTNAME; box <= IDE_PRODREG_EMAIL; ++box) {
+        EXPECT_FALSE(dlg->Control(box).typingLimited) << box;
+    }
+    for (int box :
+         {IDE_PRODREG_PRODNAME, IDE_PRODREG_PRODVER, IDE_PRODREG_PRODSN, IDE_PRODREG_DEALER}) {
+        EXPECT_FALSE(dlg->Control(box).typingLimited) << box;
+    }
 
     Run([&](FakeDialog& d) {
         EXPECT_EQ(Drop(IDC_PRODREG_DAY).Text(), " 7");

@@ -20,6 +20,10 @@ constexpr int64_t kSize = (int64_t{2} << 30) + 5;  // past the signed 32-bit ran
 
 class SilentBoxes : public MessageBoxes {
 public:
+    int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,
+                  unsigned style) override {
+        return Show(text, caption, style);
+    }
     int Show(const std::string&, const std::string& caption, unsigned) override {
         shown += caption;
         return kIdOk;

@@ -35,6 +35,10 @@ using testing::TempDir;
 // The real system with message boxes recorded and answered from a list.
 class RecordedBoxes : public MessageBoxes {
 public:
+    int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,
+                  unsigned style) override {
+        return Show(text, caption, style);
+    }
     int Show(const std::string& text, const std::string& caption, unsigned) override {
         shown.push_back(caption + " | " + text);
         if (answers.empty()) return kIdOk;

@@ -126,6 +126,10 @@ TEST(Win32Dialog, ControlsAreTheTemplatesChildWindows) {
     edit.SetEnabled(false);
     EXPECT_FALSE(edit.IsEnabled());
     EXPECT_THROW(dialog.Control(999), std::logic_error);
+    HWND box = GetDlgItem(dialog.Window(), kEdit);
+    EXPECT_EQ(SendMessageA(box, EM_GETLIMITTEXT, 0, 0), 30000) << "Windows' default";
+    edit.RemoveTypingLimit();
+    EXPECT_GT(SendMessageA(box, EM_GETLIMITTEXT, 0, 0), 0x10000) << "no typing limit";
 }
 
 TEST(TLabelNum, ShowsItsCaptionInASunkenRightAlignedStatic) {

@@ -11,11 +11,6 @@ namespace mivox::win32 {
 
 namespace {
 
-HWND WindowOf(DialogPeer& dialog) {
-    auto* window = dynamic_cast<Win32Dialog*>(&dialog);
-    return window ? window->Window() : nullptr;
-}
-
 HWND ItemOf(DialogPeer& dialog, int controlId) {
     HWND item = GetDlgItem(WindowOf(dialog), controlId);
     if (!item)

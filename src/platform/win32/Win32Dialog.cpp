@@ -103,6 +103,11 @@ void Win32Control::Invalidate() {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+void Win32Control::RemoveTypingLimit() {
+    // Zero asks for the largest limit the system allows.
+    SendMessageA(window_, EM_LIMITTEXT, 0, 0);
+}
+
 void Win32Control::SetFocus() {
     dialog_.FocusControl(window_);
 }
@@ -457,6 +462,11 @@ INT_PTR Win32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return FALSE;
     }
+}
+
+HWND WindowOf(DialogPeer& dialog) {
+    auto* window = dynamic_cast<Win32Dialog*>(&dialog);
+    return window ? window->Window() : nullptr;
 }
 
 }  // namespace mivox::win32

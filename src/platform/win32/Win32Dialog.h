@@ -27,6 +27,7 @@ public:
     Win32Control(Win32Dialog& dialog, HWND window) : dialog_(dialog), window_(window) {}
     void SetText(const std::string& text) override;
     std::string Text() const override;
+    void RemoveTypingLimit() override;
     void SetEnabled(bool enabled) override;
     bool IsEnabled() const override;
     void Invalidate() override;
@@ -161,5 +162,8 @@ public:
         return std::make_unique<Win32Dialog>(templateId, isMainWindow);
     }
 };
+
+// The window of a dialog backend; none for a dialog of another kind.
+HWND WindowOf(DialogPeer& dialog);
 
 }  // namespace mivox::win32

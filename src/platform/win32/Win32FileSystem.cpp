@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Platform.h"
@@ -162,6 +163,13 @@ bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) co
     if (!file) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.get(), &size)) return false;
+    // A 32-bit program cannot hold a file of 4 GiB or more in one block:
+    // refuse it rather than read its size modulo 4 GiB.
+    if (static_cast<uint64_t>(size.QuadPart) > SIZE_MAX ||
+        static_cast<size_t>(size.QuadPart) > contents.max_size()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     contents.assign(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < contents.size()) {

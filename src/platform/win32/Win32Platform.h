@@ -87,6 +87,8 @@ public:
 class Win32MessageBoxes : public MessageBoxes {
 public:
     int Show(const std::string& text, const std::string& caption, unsigned style) override;
+    int ShowOwned(DialogPeer& owner, const std::string& text, const std::string& caption,
+                  unsigned style) override;
     void Beep(unsigned type) override;
 };
 
@@ -106,8 +108,8 @@ struct Win32Platform {
     Win32Processes processes;
     Win32CommonDialogs commonDialogs;
     Win32Desktop desktop;
-    Platform platform{files, clock,    system, locale,   versions,  memory,       boxes,
-                      registry, shell, security, loop, processes, commonDialogs, &desktop};
+    Platform platform{files,    clock, system,   locale, versions,  memory,        boxes,
+                      registry, shell, security, loop,   processes, commonDialogs, &desktop};
 };
 
 }  // namespace mivox::win32

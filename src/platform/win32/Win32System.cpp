@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/win32/Win32Dialog.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace mivox::win32 {
@@ -116,6 +117,11 @@ int Win32MessageBoxes::Show(const std::string& text, const std::string& caption,
     // No owner window, so the box stands in front of every dialog; task-modal, so
     // no dialog behind it takes a click meanwhile.
     return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style | MB_TASKMODAL);
+}
+
+int Win32MessageBoxes::ShowOwned(DialogPeer& owner, const std::string& text,
+                                 const std::string& caption, unsigned style) {
+    return MessageBoxA(WindowOf(owner), text.c_str(), caption.c_str(), style);
 }
 
 void Win32MessageBoxes::Beep(unsigned type) {

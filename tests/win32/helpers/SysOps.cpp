@@ -29,6 +29,10 @@ using namespace mivox;
 
 class PrintedBoxes : public MessageBoxes {
 public:
+    int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,
+                  unsigned style) override {
+        return Show(text, caption, style);
+    }
     int Show(const std::string& text, const std::string& caption, unsigned style) override {
         std::printf("box: %s | %s\n", caption.c_str(), text.c_str());
         if ((style & 0xF) == kMbYesNo) return answer;

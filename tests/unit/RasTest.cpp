@@ -43,23 +43,9 @@ struct FakeLibraries : Libraries {
     std::map<std::string, void*> procs;
 };
 
-struct Box {
-    std::string text, caption;
-    unsigned style;
-};
-
-struct RecordingBoxes : MessageBoxes {
-    int Show(const std::string& text, const std::string& caption, unsigned style) override {
-        shown.push_back({text, caption, style});
-        return kIdOk;
-    }
-    void Beep(unsigned) override {}
-    std::vector<Box> shown;
-};
-
 TEST(RasApi, BindsByNameOnceAndReportsEachMissingFunction) {
     FakeLibraries libraries;
-    RecordingBoxes boxes;
+    testing::FakeMessageBoxes boxes;
     for (const char* name : kRasFunctionNames)
         libraries.procs[name] = reinterpret_cast<void*>(&FakeHangUp);
     libraries.procs.erase("RasDialA");
@@ -94,7 +80,7 @@ TEST(RasApi, BindsByNameOnceAndReportsEachMissingFunction) {
 
 TEST(RasApi, AbsentLibraryIsTriedAgainAndCallsNothing) {
     FakeLibraries libraries;
-    RecordingBoxes boxes;
+    testing::FakeMessageBoxes boxes;
     libraries.present = false;
     RasApi ras(libraries, boxes);
     EXPECT_FALSE(ras.LoadRasApi());

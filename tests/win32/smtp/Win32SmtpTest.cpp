@@ -344,6 +344,10 @@ struct NoBoxes : MessageBoxes {
         missing.push_back(caption);
         return kIdOk;
     }
+    int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,
+                  unsigned style) override {
+        return Show(text, caption, style);
+    }
     void Beep(unsigned) override {}
     std::vector<std::string> missing;
 };

@@ -33,6 +33,18 @@ for preset in native native-sanitize win64; do
     fi
     rm -f "$log"
 done
+
+# Each fuzz target for a short smoke: its seeds and about 20 seconds of
+# new inputs in all.
+echo "=== Fuzz smoke"
+log=$(mktemp)
+nice -n 10 scripts/fuzz.sh 2>&1 | tee "$log"
+fuzz_passed=$(sed -n 's/^Fuzz summary: \([0-9]*\) passed, \([0-9]*\) failed/\1/p' "$log")
+fuzz_failed=$(sed -n 's/^Fuzz summary: \([0-9]*\) passed, \([0-9]*\) failed/\2/p' "$log")
+passed=$((passed + ${fuzz_passed:-0}))
+failed=$((failed + ${fuzz_failed:-1}))
+rm -f "$log"
+
 echo
 echo "Summary: $passed passed, $failed failed"
 ((failed == 0))

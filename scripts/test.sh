@@ -45,6 +45,14 @@ passed=$((passed + ${fuzz_passed:-0}))
 failed=$((failed + ${fuzz_failed:-1}))
 rm -f "$log"
 
+# A second, clean build of Setup.exe in another folder gives the same bytes.
+echo "=== Reproducible build"
+if nice -n 10 scripts/check-reproducible.sh build/win64; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
 echo
 echo "Summary: $passed passed, $failed failed"
 ((failed == 0))

@@ -47,4 +47,5 @@ add_executable(readlink ${CMAKE_SOURCE_DIR}/tests/win32/helpers/ReadLink.cpp)
 target_link_libraries(readlink PRIVATE ole32 uuid)
 
 include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
+mivox_clamp_dates(medium ${MIVOX_MEDIUM_DIR})
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)

@@ -48,4 +48,5 @@ target_link_libraries(readlink PRIVATE ole32 uuid)
 
 include(${CMAKE_SOURCE_DIR}/tests/win32/smtp/Smtp.cmake)
 include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
+mivox_clamp_dates(medium ${MIVOX_MEDIUM_DIR})
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native unit tests
 # (plain and with sanitizers), the Win32 tests and the end-to-end tests under
-# Wine. Both Setup.exe builds must link.
+# Wine, a short fuzzing smoke, the reproducible-build check and the signing
+# check. Both Setup.exe builds must link.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
@@ -33,6 +34,34 @@ for preset in native native-sanitize win64; do
     fi
     rm -f "$log"
 done
+
+# Each fuzz target for a short smoke: its seeds and about 20 seconds of
+# new inputs in all.
+echo "=== Fuzz smoke"
+log=$(mktemp)
+nice -n 10 scripts/fuzz.sh 2>&1 | tee "$log"
+fuzz_passed=$(sed -n 's/^Fuzz summary: \([0-9]*\) passed, \([0-9]*\) failed/\1/p' "$log")
+fuzz_failed=$(sed -n 's/^Fuzz summary: \([0-9]*\) passed, \([0-9]*\) failed/\2/p' "$log")
+passed=$((passed + ${fuzz_passed:-0}))
+failed=$((failed + ${fuzz_failed:-1}))
+rm -f "$log"
+
+# A second, clean build of Setup.exe in another folder gives the same bytes.
+echo "=== Reproducible build"
+if nice -n 10 scripts/check-reproducible.sh build/win64; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
+# Setup.exe signed with a throw-away certificate verifies against it.
+echo "=== Signing"
+if scripts/check-signing.sh build/win64/Setup.exe; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
 echo
 echo "Summary: $passed passed, $failed failed"
 ((failed == 0))

@@ -1,6 +1,7 @@
 #include "util/TextUtil.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace mivox {
 
@@ -64,17 +65,28 @@ std::string RemoveText(const std::string& text, const std::string& part) {
 }
 
 long double TextToReal(const std::string& text) {
+    // A long double holds 19 decimal digits exactly; digits beyond them only
+    // scale the number, so that a long run of digits cannot overflow it.
+    constexpr int kExactDigits = 19;
     const std::string s = StripBlanks(text);
     size_t i = 0;
     bool negative = false;
     long double whole = 0;
-    int fractionDigits = 0;
+    int significant = 0;
+    int64_t fractionDigits = 0;
+    int64_t droppedWhole = 0;  // digits left out before the point
+    int64_t dropped = 0;       // digits left out anywhere
     auto isDigit = [&](size_t at) { return at < s.size() && s[at] >= '0' && s[at] <= '9'; };
     auto gather = [&](bool fraction) {
-        while (isDigit(i)) {
+        for (; isDigit(i); ++i) {
+            if (significant == kExactDigits) {
+                ++dropped;
+                if (!fraction) ++droppedWhole;
+                continue;
+            }
             whole = whole * 10 + (s[i] - '0');
+            if (whole != 0) ++significant;
             if (fraction) ++fractionDigits;
-            ++i;
         }
     };
 
@@ -84,7 +96,7 @@ long double TextToReal(const std::string& text) {
         ++i;
         gather(true);
     }
-    int exponent = 0;
+    int64_t exponent = 0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
         ++i;
         bool negativeExponent = false;
@@ -95,9 +107,19 @@ long double TextToReal(const std::string& text) {
         }
         if (negativeExponent) exponent = -exponent;
     }
+    // A negative power divides by the positive one, which is exact as far as
+    // 10^27; beyond the range it divides in two steps, so that a number such
+    // as 1234e-4935 keeps its digits.
+    const auto scaled = [&](int64_t power) {
+        if (power >= 0) return whole * std::pow(10.0L, power);
+        constexpr int64_t kStep = 4000;
+        long double value = whole;
+        for (; power < -kStep; power += kStep) value /= std::pow(10.0L, kStep);
+        return value / std::pow(10.0L, -power);
+    };
     // Reading stopped early: the digits gathered so far, as a whole number.
-    if (i < s.size()) return whole;
-    const long double value = whole * std::pow(10.0L, exponent - fractionDigits);
+    if (i < s.size()) return scaled(dropped);
+    const long double value = scaled(droppedWhole + exponent - fractionDigits);
     return negative ? -value : value;
 }
 

@@ -67,6 +67,18 @@ TEST(TextToReal, TakesTheGatheredDigitsWhenReadingStopsEarly) {
     EXPECT_EQ(TextToReal("4,5"), 4) << "the point is always a full stop";
 }
 
+TEST(TextToReal, KeepsLongDigitRunsAndExtremePowersInRange) {
+    // Thousands of digits must not overflow the number before the exponent
+    // scales it back.
+    EXPECT_EQ(TextToReal("1" + std::string(4940, '0') + "e-4930"), 1e10L);
+    EXPECT_EQ(TextToReal("0." + std::string(5000, '0') + "25e5001"), 2.5L);
+    EXPECT_EQ(TextToReal("12345678901234567890123"), 12345678901234567890123.0L);
+    // A power of ten below the range must not take the digits with it.
+    EXPECT_NEAR(static_cast<double>(TextToReal("1234567890123456789e-4950") * 1e4932L), 1.2345678,
+                1e-7);
+    EXPECT_EQ(TextToReal("1" + std::string(30, '0') + ".5x"), 1e31L);
+}
+
 TEST(TextToReal, GivesZeroForTextsWithoutDigits) {
     EXPECT_EQ(TextToReal(""), 0);
     EXPECT_EQ(TextToReal("?"), 0);

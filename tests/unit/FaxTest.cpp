@@ -177,6 +177,20 @@ TEST(Hdlc, CheckSequenceAndEscapes) {
     EXPECT_FALSE(parsed.final);
     EXPECT_EQ(parsed.info, "id");
     EXPECT_FALSE(HdlcFrame::Parse(std::string("\xFE\x13\x42", 3), parsed));
+    // Control fields as the recommendation writes them, first bit sent on
+    // the left, X standing for the command bit.
+    const std::pair<uint8_t, const char*> fields[] = {
+        {t30::kDis, "00000001"}, {t30::kCsi, "00000010"}, {t30::kDcs, "X1000001"},
+        {t30::kTsi, "X1000010"}, {t30::kCfr, "X0100001"}, {t30::kFtt, "X0100010"},
+        {t30::kMps, "X1110010"}, {t30::kEop, "X1110100"}, {t30::kEom, "X1110001"},
+        {t30::kMcf, "X0110001"}, {t30::kRtn, "X0110010"}, {t30::kRtp, "X0110011"},
+        {t30::kPin, "X0110100"}, {t30::kPip, "X0110101"}, {t30::kDcn, "X1011111"},
+        {t30::kCrp, "X1011000"}};
+    for (auto [octet, written] : fields) {
+        uint8_t fromText = 0;
+        for (int bit = 0; bit < 8; ++bit) fromText |= static_cast<uint8_t>((written[bit] == '1') << bit);
+        EXPECT_EQ(octet, fromText) << written;
+    }
     EXPECT_EQ(t30::DecodeId(t30::EncodeId("+1 555 0100")), "+1 555 0100");
     EXPECT_EQ(t30::EncodeId("AB").substr(18), "BA") << "sent last character first";
 }
@@ -235,7 +249,7 @@ TEST(SendFax, SendsTwoPagesWithTheHeaderLineOverClassOne) {
         << "only the first 40 characters of the prefix are dialled";
     EXPECT_EQ(commands.back(), "ATH0");
     // TSI, DCS; then MPS, EOP with the command bit; DCN.
-    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x73, 0x75, 0xFB}));
+    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x2F, 0xFB}));
     EXPECT_EQ(t30::DecodeId(rig.modem.framesSent[0].info), "VexlorInstaller");
     const std::string& dcs = rig.modem.framesSent[1].info;
     EXPECT_TRUE(t30::Bit(dcs, t30::kBitReceiver));

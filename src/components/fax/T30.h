@@ -26,9 +26,9 @@ enum Fcf : uint8_t {
     kCrp = 0x1A,
     kDcs = 0x82,
     kTsi = 0x42,
-    kMps = 0x72,
-    kEop = 0x74,
-    kEom = 0x71,
+    kMps = 0x4E,
+    kEop = 0x2E,
+    kEom = 0x8E,
     kDcn = 0xFA,
 };
 constexpr uint8_t kXBit = 0x01;

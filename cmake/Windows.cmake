@@ -48,3 +48,4 @@ target_link_libraries(readlink PRIVATE ole32 uuid)
 
 include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/fax/Fax.cmake)

@@ -188,7 +188,8 @@ TEST(Hdlc, CheckSequenceAndEscapes) {
         {t30::kCrp, "X1011000"}};
     for (auto [octet, written] : fields) {
         uint8_t fromText = 0;
-        for (int bit = 0; bit < 8; ++bit) fromText |= static_cast<uint8_t>((written[bit] == '1') << bit);
+        for (int bit = 0; bit < 8; ++bit)
+            fromText |= static_cast<uint8_t>((written[bit] == '1') << bit);
         EXPECT_EQ(octet, fromText) << written;
     }
     EXPECT_EQ(t30::DecodeId(t30::EncodeId("+1 555 0100")), "+1 555 0100");

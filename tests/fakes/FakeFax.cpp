@@ -99,6 +99,7 @@ void ScriptedFaxModem::GiveFrame(const HdlcFrame& frame) {
 
 void ScriptedFaxModem::Command(const std::string& command) {
     commands.push_back(command);
+    if (onCommand) onCommand(command);
     const bool needsLine =
         command == "AT+FRH=3" || command == "AT+FTH=3" || command.rfind("AT+FTM=", 0) == 0;
     if (lineDown_ && needsLine && command != "AT+FTM=?") {

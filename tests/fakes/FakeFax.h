@@ -71,6 +71,7 @@ public:
     std::deque<uint8_t> trainingReplies;
     std::deque<uint8_t> pageReplies;
     int hangUpInPage = 0;  // the page (from 1) after whose data the line drops
+    std::function<void(const std::string&)> onCommand;  // the user acting meanwhile
 
     // -- What the sender did -------------------------------------------------
     std::vector<std::string> commands;  // AT commands, in order

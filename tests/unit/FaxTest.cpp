@@ -362,6 +362,19 @@ TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
     }
 }
 
+TEST(SendFax, ACancelledFaxStillSaysGoodbyeAndHangsUp) {
+    SenderRig rig;
+    rig.modem.onCommand = [&](const std::string& command) {
+        if (command == "AT+FTM=145" && rig.modem.trainingModulations.size() == 1)
+            rig.sender.CancelFax();  // while the first page goes out
+    };
+    EXPECT_EQ(rig.Send(), ecCancelled);
+    EXPECT_EQ(rig.errors, std::vector<int>{ecCancelled});
+    EXPECT_EQ(rig.FrameKinds().back(), t30::Command(t30::kDcn));
+    EXPECT_EQ(rig.modem.commands.back(), "ATH0");
+    EXPECT_EQ(FaxErrorText(ecCancelled), "The fax transmission was cancelled.");
+}
+
 TEST(TapiDevice, OffersPortsWithoutModemsAndOpensTheChosenDevice) {
     struct Directory : ModemDirectory {
         std::vector<std::string> lines;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 
 #include "platform/win32/Win32Fax.h"
@@ -60,6 +61,11 @@ TEST(Win32UiThreadPoster, RunsWorkFromAnotherThreadOnTheLoopInOrder) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(threads, (std::vector<DWORD>(3, uiThread)));
+    std::string reported;
+    poster.SetExceptionHandler([&](const std::exception& e) { reported = e.what(); });
+    poster.Post([] { throw std::runtime_error("handler failed"); });
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_EQ(reported, "handler failed") << "reported, not unwound through the window procedure";
     poster.Post([&] { order.push_back(99); });  // dropped with the poster, not leaked
 }
 

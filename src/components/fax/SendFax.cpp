@@ -154,6 +154,8 @@ public:
 private:
     int Attempt() {
         connected_ = false;
+        ignoreCancel_ = false;
+        inData_ = false;
         try {
             Initialise();
             Dial();
@@ -368,8 +370,14 @@ private:
     // After a failure: tell a connected receiver, then hang up, as far as
     // the modem still listens.
     void Abandon(int code) {
+        ignoreCancel_ = true;  // a cancelled fax still hangs up
         try {
-            if (connected_ && code != ecFarEndHungUp && code != ecCancelled) {
+            if (inData_) {  // the modem takes nothing else before the data's end
+                inData_ = false;
+                Send(std::string{kDle, kEtx});
+                ReadLine(kCommandTimeout);
+            }
+            if (connected_ && code != ecFarEndHungUp) {
                 Status(fpDisconnect);
                 SendFrames({{true, t30::Command(t30::kDcn), ""}});
             }
@@ -410,6 +418,7 @@ private:
     }
 
     void SendFrames(const std::vector<HdlcFrame>& frames) {
+        inData_ = true;
         Expect("AT+FTH=3", "CONNECT");
         for (size_t i = 0; i < frames.size(); ++i) {
             Send(DleEncode(frames[i].Bytes()));
@@ -417,10 +426,12 @@ private:
             const std::string reply = ReadLine(kCommandTimeout + 2000);
             if (reply != (last ? "OK" : "CONNECT")) throw Failure{ReplyFailure(reply)};
         }
+        inData_ = false;
     }
 
     // Sends image or training data at a speed; counts the bytes sent.
     void SendData(const t30::Speed& speed, const std::string& data, uint32_t* sent) {
+        inData_ = true;
         Expect("AT+FTM=" + std::to_string(speed.modulation), "CONNECT");
         constexpr size_t kChunk = 1024;
         for (size_t at = 0; at < data.size(); at += kChunk) {
@@ -433,6 +444,7 @@ private:
             }
         }
         Send(std::string{kDle, kEtx});
+        inData_ = false;
         // The modem answers when the data has gone down the line.
         const uint32_t lineTime =
             static_cast<uint32_t>(data.size() * 8 * 1000 / speed.bitsPerSecond);
@@ -451,14 +463,14 @@ private:
     uint32_t Now() const { return fax_.clock_.TickCount(); }
 
     void Send(const std::string& bytes) {
-        if (fax_.cancel_) throw Failure{ecCancelled};
+        if (fax_.cancel_ && !ignoreCancel_) throw Failure{ecCancelled};
         if (!port_.Write(bytes)) throw Failure{ecPortError};
     }
 
     // Reads more into the buffer; false when the time ran out.
     bool Fill(uint32_t deadline) {
         while (true) {
-            if (fax_.cancel_) throw Failure{ecCancelled};
+            if (fax_.cancel_ && !ignoreCancel_) throw Failure{ecCancelled};
             const uint32_t now = Now();
             if (static_cast<int32_t>(deadline - now) <= 0) return false;
             const size_t before = in_.size();
@@ -602,6 +614,8 @@ private:
     int minScanMs_ = 20;
     bool connected_ = false;
     bool reportedAny_ = false;
+    bool ignoreCancel_ = false;
+    bool inData_ = false;  // from a data or frame command to the end of its data
     std::string in_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 
 namespace mivox::win32 {
 namespace {
@@ -253,6 +254,7 @@ Win32UiThreadPoster::Win32UiThreadPoster() {
     window_.reset(CreateWindowExA(0, kPosterClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   windowClass.hInstance, nullptr));
     if (!window_) throw std::runtime_error("cannot create the window for the fax events");
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 Win32UiThreadPoster::~Win32UiThreadPoster() {
@@ -271,11 +273,18 @@ LRESULT CALLBACK Win32UiThreadPoster::WindowProc(HWND window, UINT message, WPAR
                                                  LPARAM lParam) {
     if (message != kRunTask) return DefWindowProcA(window, message, wParam, lParam);
     std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
+    auto* poster = reinterpret_cast<Win32UiThreadPoster*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // Nothing may unwind through the system's window procedure.
     try {
         (*task)();
+    } catch (const std::exception& e) {
+        if (poster && poster->handler_) {
+            try {
+                poster->handler_(e);
+            } catch (...) {
+            }
+        }
     } catch (...) {
-        // An event handler's failure must not unwind through the system's
-        // window procedure; the handlers report their own errors.
     }
     return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/SerialPort.h"
 #include "platform/TextRenderer.h"
 #include "platform/win32/Handles.h"
@@ -48,10 +50,16 @@ public:
     Win32UiThreadPoster(const Win32UiThreadPoster&) = delete;
     Win32UiThreadPoster& operator=(const Win32UiThreadPoster&) = delete;
     void Post(std::function<void()> task) override;
+    // Receives what escapes a posted task (the application's error report);
+    // without one, such a failure is dropped with its task.
+    void SetExceptionHandler(std::function<void(const std::exception&)> handler) {
+        handler_ = std::move(handler);
+    }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     UniqueWindow window_;
+    std::function<void(const std::exception&)> handler_;
 };
 
 }  // namespace mivox::win32

@@ -108,7 +108,7 @@ void SetRun(FaxRow& row, int from, int count) {
 void BitWriter::Put(uint32_t code, int count) {
     for (int i = count - 1; i >= 0; --i) {
         if (used_ == 0) bytes_.push_back('\0');
-        const int bit = (code >> i) & 1;
+        const int bit = i < 32 ? (code >> i) & 1 : 0;  // long runs of fill bits are zeros
         if (bit) {
             const int shift = lsbFirst_ ? used_ : 7 - used_;
             bytes_.back() = static_cast<char>(bytes_.back() | (1 << shift));

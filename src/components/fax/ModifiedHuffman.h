@@ -20,7 +20,8 @@ using FaxRow = std::vector<uint8_t>;  // kFaxRowBytes bytes
 class BitWriter {
 public:
     explicit BitWriter(bool lsbFirst = false) : lsbFirst_(lsbFirst) {}
-    // Appends the low `count` bits of `code`, most significant first.
+    // Appends the low `count` bits of `code`, most significant first; a
+    // count past 32 puts zeros before them.
     void Put(uint32_t code, int count);
     // Zero bits up to the next byte boundary.
     void Align();

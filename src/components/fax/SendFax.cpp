@@ -1,0 +1,706 @@
+#include "components/fax/SendFax.h"
+
+#include <algorithm>
+#include <array>
+
+#include "components/fax/Hdlc.h"
+#include "components/fax/T30.h"
+
+namespace mivox {
+
+std::string FaxStatusText(int progress) {
+    static const std::array<const char*, 23> texts = {
+        "",
+        "Initializing the modem",
+        "Asking the modem for its fax classes",
+        "Dialing",
+        "Waiting for the fax machine to answer",
+        "Connected",
+        "Receiving the fax machine's capabilities",
+        "Sending our identification and settings",
+        "Training the line",
+        "Training failed, trying a lower speed",
+        "Training accepted",
+        "Sending page",
+        "Page sent",
+        "Sending the end of the page",
+        "Waiting for the page to be confirmed",
+        "Page confirmed",
+        "Page was not received clearly",
+        "Training again",
+        "Disconnecting",
+        "Hanging up",
+        "Fax sent",
+        "Waiting to dial again",
+        "Fax transmission failed",
+    };
+    return progress >= 1 && progress < static_cast<int>(texts.size()) ? texts[progress] : "";
+}
+
+std::string FaxErrorText(int error) {
+    switch (error) {
+        case ecOK:
+            return "";
+        case ecFaxFileError:
+            return "The fax image file cannot be read or is damaged.";
+        case ecPortError:
+            return "The serial port of the modem failed.";
+        case ecNoModemResponse:
+            return "The modem does not respond. Check that it is switched on and connected to "
+                   "the selected port.";
+        case ecNoClass1:
+            return "The modem does not support Class 1 fax, which is needed to send the fax.";
+        case ecModemError:
+            return "The modem rejected a command.";
+        case ecNoDialTone:
+            return "No dial tone. Check that the modem is connected to the telephone line.";
+        case ecBusy:
+            return "The fax number is busy.";
+        case ecNoAnswer:
+            return "The fax number does not answer.";
+        case ecNoCarrier:
+            return "No fax machine answered at the number dialled.";
+        case ecNoCapabilities:
+            return "The receiving fax machine did not send its capabilities in time.";
+        case ecCannotReceive:
+            return "The receiving fax machine cannot receive this fax.";
+        case ecTrainingFailed:
+            return "Training failed at every speed: the telephone line is too poor for a fax.";
+        case ecNoResponse:
+            return "The receiving fax machine stopped responding.";
+        case ecPageRejected:
+            return "The receiving fax machine rejected a page twice.";
+        case ecInterrupted:
+            return "The receiving fax machine interrupted the transmission.";
+        case ecFarEndHungUp:
+            return "The receiving fax machine hung up.";
+        case ecCancelled:
+            return "The fax transmission was cancelled.";
+        case ecPortNotOpen:
+            return "The modem's serial port is not open.";
+        default:
+            return "Fax error " + std::to_string(error) + ".";
+    }
+}
+
+namespace {
+
+// Deadlines of the procedure, in milliseconds.
+constexpr uint32_t kCommandTimeout = 3000;
+constexpr uint32_t kDialTimeout = 90000;     // dialling, ringing and the answer
+constexpr uint32_t kResponseTimeout = 3000;  // a response frame to a command (T4)
+constexpr uint32_t kDisTimeout = 35000;      // capabilities after the answer (T1)
+constexpr int kCommandTries = 3;             // a command without response is sent three times
+constexpr uint32_t kReadSlice = 200;         // checks for cancellation this often
+
+struct Failure {
+    int code;
+};
+
+// The T.4 data of a page as the modem sends it: an EOL before every line,
+// fill bits so that no line is sent faster than the receiver can print it,
+// and the return to control (six EOLs) at the end; bits least significant
+// first in each byte.
+std::string PageData(const FaxPage& page, int bitsPerSecond, int minScanMs) {
+    BitWriter bits(true);
+    const size_t minBits = static_cast<size_t>(bitsPerSecond) * minScanMs / 1000;
+    for (const FaxRow& row : page) {
+        const size_t start = bits.BitCount();
+        bits.Put(kEolCode, kEolBits);
+        EncodeRow(row, bits);
+        const size_t used = bits.BitCount() - start;
+        if (used < minBits) bits.Put(0, static_cast<int>(minBits - used));
+    }
+    for (int i = 0; i < 6; ++i) bits.Put(kEolCode, kEolBits);
+    bits.Align();
+    return bits.Bytes();
+}
+
+}  // namespace
+
+// One transmission, on the sender's thread. Everything it needs is copied in
+// at the start; it reaches the sender's user-interface side only by posting.
+class TApdSendFax::Session {
+public:
+    Session(TApdSendFax& fax, std::vector<FaxPage> pages)
+        : fax_(fax), port_(fax.port_.Port()), pages_(std::move(pages)) {
+        figures_.pages = static_cast<int>(pages_.size());
+        dialString_ =
+            (fax.ToneDial ? "ATDT" : "ATDP") + fax.DialPrefix.substr(0, 40) + fax.PhoneNumber;
+        stationId_ = fax.StationID.substr(0, 20);
+        modemInit_ = fax.ModemInit;
+        attempts_ = std::max(1, fax.DialAttempts);
+        retryWaitMs_ = static_cast<uint32_t>(std::max(0, fax.DialRetryWait)) * 1000;
+    }
+
+    int Run() {
+        try {
+            for (int attempt = 1;; ++attempt) {
+                figures_.attempt = attempt;
+                const int result = Attempt();
+                const bool retry =
+                    (result == ecBusy || result == ecNoAnswer) && attempt < attempts_;
+                if (!retry) return result;
+                Status(fpRedialWait);
+                Wait(retryWaitMs_);
+            }
+        } catch (const Failure& failure) {
+            return failure.code;
+        } catch (...) {
+            return ecPortError;
+        }
+    }
+
+private:
+    int Attempt() {
+        connected_ = false;
+        ignoreCancel_ = false;
+        inData_ = false;
+        try {
+            Initialise();
+            Dial();
+            connected_ = true;
+            std::string dis = ReceiveCapabilities();
+            SendPages(dis);
+            Disconnect();
+            Status(fpFinished);
+            return ecOK;
+        } catch (const Failure& failure) {
+            if (failure.code == ecPortError) throw;
+            Abandon(failure.code);
+            return failure.code;
+        }
+    }
+
+    // -- The modem's commands ------------------------------------------------
+
+    void Initialise() {
+        Status(fpInitModem);
+        // A modem left in data or receive mode answers after a character.
+        bool answered = false;
+        for (int i = 0; i < kCommandTries && !answered; ++i) answered = Command("AT", 1000) == "OK";
+        if (!answered) throw Failure{ecNoModemResponse};
+        Expect(modemInit_.empty() ? "ATE0V1Q0" : modemInit_, "OK");
+        Status(fpQueryClasses);
+        if (fax_.FaxClass != TFaxClass::fcClass1) {
+            const std::string classes = Command("AT+FCLASS=?", kCommandTimeout);
+            if (!HasClass1(classes)) throw Failure{ecNoClass1};
+            ExpectOk();
+        }
+        Expect("AT+FCLASS=1", "OK");
+        const std::string modulations = Command("AT+FTM=?", kCommandTimeout);
+        ExpectOk();
+        modulations_ = Numbers(modulations);
+    }
+
+    void Dial() {
+        Status(fpDialing);
+        Send(dialString_ + "\r");
+        Status(fpWaitAnswer);
+        const std::string reply = ReadLine(kDialTimeout, /*skipEcho=*/dialString_);
+        if (reply == "CONNECT") {
+            Status(fpConnected);
+            return;
+        }
+        if (reply.empty()) {
+            Send("\r");  // stops the dialling
+            ReadLine(kCommandTimeout);
+            throw Failure{ecNoAnswer};
+        }
+        throw Failure{DialFailure(reply)};
+    }
+
+    static int DialFailure(const std::string& reply) {
+        if (reply == "BUSY") return ecBusy;
+        if (reply == "NO DIALTONE" || reply == "NO DIAL TONE") return ecNoDialTone;
+        if (reply == "NO ANSWER") return ecNoAnswer;
+        if (reply == "NO CARRIER") return ecNoCarrier;
+        return ecModemError;
+    }
+
+    // The answering machine's NSF, CSI and DIS, received right after CONNECT.
+    std::string ReceiveCapabilities() {
+        std::string dis;
+        bool connectPending = true;  // the dial's CONNECT starts the first frame
+        const uint32_t deadline = Now() + kDisTimeout;
+        while (true) {
+            HdlcFrame frame;
+            const uint32_t left = std::max<int32_t>(0, static_cast<int32_t>(deadline - Now()));
+            const FrameResult result = ReceiveFrame(frame, connectPending, left);
+            connectPending = false;
+            if (result == FrameResult::kFrame) {
+                const uint8_t kind = t30::Kind(frame.fcf);
+                if (kind == t30::kCsi) figures_.remoteId = t30::DecodeId(frame.info);
+                if (kind == t30::kDis) dis = frame.info;
+                if (kind == t30::kDcn) throw Failure{ecFarEndHungUp};
+                if (frame.final && !dis.empty()) break;
+            } else if (!dis.empty()) {
+                break;  // the rest of the set was lost; DIS is what counts
+            }
+            if (static_cast<int32_t>(deadline - Now()) <= 0) throw Failure{ecNoCapabilities};
+        }
+        Status(fpGotCapabilities);
+        if (!t30::Bit(dis, t30::kBitReceiver)) throw Failure{ecCannotReceive};
+        return dis;
+    }
+
+    void SendPages(const std::string& dis) {
+        std::vector<t30::Speed> speeds;
+        for (const t30::Speed& speed : t30::SpeedsOfDis(dis))
+            if (std::find(modulations_.begin(), modulations_.end(), speed.modulation) !=
+                modulations_.end())
+                speeds.push_back(speed);
+        if (speeds.empty()) throw Failure{ecCannotReceive};
+        minScanMs_ = t30::MinScanTimeOfDis(dis);
+        size_t speedIndex = Train(speeds, 0);
+        for (size_t index = 0; index < pages_.size(); ++index) {
+            const bool last = index + 1 == pages_.size();
+            bool retrained = false;
+            while (true) {
+                SendPage(index, speeds[speedIndex]);
+                const uint8_t reply = PostPage(last);
+                if (reply == t30::kMcf || reply == t30::kRtp) {
+                    Status(fpPageAccepted);
+                    if (reply == t30::kRtp && !last) speedIndex = Train(speeds, speedIndex);
+                    break;
+                }
+                // RTN: the page was not received clearly. Train once more and
+                // send it again; a second rejection ends the fax.
+                Status(fpPageRejected);
+                if (retrained) throw Failure{ecPageRejected};
+                retrained = true;
+                Status(fpRetrain);
+                speedIndex = Train(speeds, speedIndex);
+            }
+        }
+    }
+
+    // Sends DCS and the training check at each speed from `from` down until
+    // the receiver confirms one; returns its index.
+    size_t Train(const std::vector<t30::Speed>& speeds, size_t from) {
+        for (size_t index = from; index < speeds.size(); ++index) {
+            const t30::Speed& speed = speeds[index];
+            figures_.bitsPerSecond = speed.bitsPerSecond;
+            bool answered = false;
+            for (int attempt = 0; attempt < kCommandTries && !answered; ++attempt) {
+                Status(fpSendSettings);
+                SendFrames({{false, t30::Command(t30::kTsi), t30::EncodeId(stationId_)},
+                            {true, t30::Command(t30::kDcs), Dcs(speed)}});
+                Status(fpTraining);
+                Expect("AT+FTS=8", "OK");  // 75 ms of silence before the check
+                SendData(speed, std::string(speed.bitsPerSecond * 3 / 16, '\0'), nullptr);
+                HdlcFrame reply;
+                if (ReceiveFrame(reply, false, kResponseTimeout) != FrameResult::kFrame) continue;
+                answered = true;
+                const uint8_t kind = t30::Kind(reply.fcf);
+                if (kind == t30::kCfr) {
+                    Status(fpTrainingOk);
+                    return index;
+                }
+                if (kind == t30::kDcn) throw Failure{ecFarEndHungUp};
+                if (kind != t30::kFtt) throw Failure{ecInterrupted};
+            }
+            if (!answered) throw Failure{ecNoResponse};
+            Status(fpTrainingFailed);
+        }
+        throw Failure{ecTrainingFailed};
+    }
+
+    std::string Dcs(const t30::Speed& speed) const {
+        std::string dcs(3, '\0');
+        t30::SetBit(dcs, t30::kBitReceiver);
+        for (int i = 0; i < 4; ++i)
+            t30::SetBit(dcs, t30::kBitRateFirst + i, (speed.dcsRate >> i) & 1);
+        const uint8_t scan = t30::DcsScanTimeCode(minScanMs_);
+        for (int i = 0; i < 3; ++i) t30::SetBit(dcs, t30::kBitScanTimeFirst + i, (scan >> i) & 1);
+        // Bits 15 (fine), 16 (two-dimensional), 17-20 (A4 width and length)
+        // and 24 (no extension) stay clear.
+        return dcs;
+    }
+
+    void SendPage(size_t index, const t30::Speed& speed) {
+        figures_.page = static_cast<int>(index) + 1;
+        const std::string data = PageData(pages_[index], speed.bitsPerSecond, minScanMs_);
+        figures_.pageLength = static_cast<uint32_t>(data.size());
+        figures_.bytesSent = 0;
+        Status(fpSendPage);
+        SendData(speed, data, &figures_.bytesSent);
+        Status(fpPageSent);
+    }
+
+    // Sends MPS or EOP and returns the receiver's answer (MCF, RTP or RTN).
+    uint8_t PostPage(bool last) {
+        for (int attempt = 0; attempt < kCommandTries; ++attempt) {
+            Status(fpSendEndOfPage);
+            Expect("AT+FTS=8", "OK");
+            SendFrames({{true, t30::Command(last ? t30::kEop : t30::kMps), ""}});
+            Status(fpWaitConfirm);
+            HdlcFrame reply;
+            const FrameResult result = ReceiveFrame(reply, false, kResponseTimeout);
+            if (result == FrameResult::kNoCarrier && attempt + 1 == kCommandTries)
+                throw Failure{ecFarEndHungUp};
+            if (result != FrameResult::kFrame) continue;
+            switch (t30::Kind(reply.fcf)) {
+                case t30::kMcf:
+                    return t30::kMcf;
+                case t30::kRtp:
+                    return t30::kRtp;
+                case t30::kRtn:
+                    return t30::kRtn;
+                case t30::kPin:
+                case t30::kPip:
+                    throw Failure{ecInterrupted};
+                case t30::kDcn:
+                    throw Failure{ecFarEndHungUp};
+                default:
+                    continue;  // CRP or noise: send the command again
+            }
+        }
+        throw Failure{ecNoResponse};
+    }
+
+    void Disconnect() {
+        Status(fpDisconnect);
+        SendFrames({{true, t30::Command(t30::kDcn), ""}});
+        connected_ = false;
+        Status(fpHangUp);
+        Command("ATH0", kCommandTimeout);
+    }
+
+    // After a failure: tell a connected receiver, then hang up, as far as
+    // the modem still listens.
+    void Abandon(int code) {
+        ignoreCancel_ = true;  // a cancelled fax still hangs up
+        try {
+            if (inData_) {  // the modem takes nothing else before the data's end
+                inData_ = false;
+                Send(std::string{kDle, kEtx});
+                ReadLine(kCommandTimeout);
+            }
+            if (connected_ && code != ecFarEndHungUp) {
+                Status(fpDisconnect);
+                SendFrames({{true, t30::Command(t30::kDcn), ""}});
+            }
+        } catch (const Failure&) {
+        }
+        try {
+            Send("\r");
+            Drain(300);
+            Status(fpHangUp);
+            Command("ATH0", kCommandTimeout);
+        } catch (const Failure&) {
+        }
+    }
+
+    // -- Frames and data -----------------------------------------------------
+
+    enum class FrameResult { kFrame, kBadFrame, kTimeout, kNoCarrier };
+
+    FrameResult ReceiveFrame(HdlcFrame& frame, bool connected, uint32_t timeoutMs) {
+        if (!connected) {
+            Send("AT+FRH=3\r");
+            const std::string reply = ReadLine(timeoutMs);
+            if (reply.empty()) {
+                Send("\x18");  // any character stops the modem listening
+                Drain(500);
+                return FrameResult::kTimeout;
+            }
+            if (reply == "NO CARRIER") return FrameResult::kNoCarrier;
+            if (reply != "CONNECT") return FrameResult::kBadFrame;
+        }
+        std::string data;
+        if (!ReadDleData(data, timeoutMs)) return FrameResult::kTimeout;
+        const std::string result = ReadLine(kCommandTimeout);
+        if (result != "OK" || !FcsGood(data)) return FrameResult::kBadFrame;
+        if (!HdlcFrame::Parse(data.substr(0, data.size() - 2), frame))
+            return FrameResult::kBadFrame;
+        return FrameResult::kFrame;
+    }
+
+    void SendFrames(const std::vector<HdlcFrame>& frames) {
+        inData_ = true;
+        Expect("AT+FTH=3", "CONNECT");
+        for (size_t i = 0; i < frames.size(); ++i) {
+            Send(DleEncode(frames[i].Bytes()));
+            const bool last = i + 1 == frames.size();
+            const std::string reply = ReadLine(kCommandTimeout + 2000);
+            if (reply != (last ? "OK" : "CONNECT")) throw Failure{ReplyFailure(reply)};
+        }
+        inData_ = false;
+    }
+
+    // Sends image or training data at a speed; counts the bytes sent.
+    void SendData(const t30::Speed& speed, const std::string& data, uint32_t* sent) {
+        inData_ = true;
+        Expect("AT+FTM=" + std::to_string(speed.modulation), "CONNECT");
+        constexpr size_t kChunk = 1024;
+        for (size_t at = 0; at < data.size(); at += kChunk) {
+            std::string chunk = DleEncode(data.substr(at, kChunk));
+            chunk.resize(chunk.size() - 2);  // DLE ETX only after the last chunk
+            Send(chunk);
+            if (sent) {
+                *sent = static_cast<uint32_t>(std::min(data.size(), at + kChunk));
+                if ((at / kChunk) % 4 == 3) Status(fpSendPage);
+            }
+        }
+        Send(std::string{kDle, kEtx});
+        inData_ = false;
+        // The modem answers when the data has gone down the line.
+        const uint32_t lineTime =
+            static_cast<uint32_t>(data.size() * 8 * 1000 / speed.bitsPerSecond);
+        const std::string reply = ReadLine(2 * lineTime + 10000);
+        if (reply != "OK") throw Failure{ReplyFailure(reply)};
+    }
+
+    int ReplyFailure(const std::string& reply) {
+        if (reply == "NO CARRIER") return ecFarEndHungUp;
+        if (reply.empty()) return ecNoModemResponse;
+        return ecModemError;
+    }
+
+    // -- Reading and writing the port -----------------------------------------
+
+    uint32_t Now() const { return fax_.clock_.TickCount(); }
+
+    void Send(const std::string& bytes) {
+        if (fax_.cancel_ && !ignoreCancel_) throw Failure{ecCancelled};
+        if (!port_.Write(bytes)) throw Failure{ecPortError};
+    }
+
+    // Reads more into the buffer; false when the time ran out.
+    bool Fill(uint32_t deadline) {
+        while (true) {
+            if (fax_.cancel_ && !ignoreCancel_) throw Failure{ecCancelled};
+            const uint32_t now = Now();
+            if (static_cast<int32_t>(deadline - now) <= 0) return false;
+            const size_t before = in_.size();
+            if (!port_.Read(in_, std::min(kReadSlice, deadline - now))) throw Failure{ecPortError};
+            if (in_.size() > before) return true;
+        }
+    }
+
+    // The next non-empty response line, or "" when none comes in time.
+    // Lines equal to `skipEcho` (the modem echoing the command) are skipped.
+    std::string ReadLine(uint32_t timeoutMs, const std::string& skipEcho = "") {
+        const uint32_t deadline = Now() + timeoutMs;
+        while (true) {
+            const size_t end = in_.find_first_of("\r\n");
+            if (end != std::string::npos) {
+                std::string line = in_.substr(0, end);
+                const bool crlf = in_[end] == '\r' && end + 1 < in_.size() && in_[end + 1] == '\n';
+                in_.erase(0, end + (crlf ? 2 : 1));
+                if (!line.empty() && line != skipEcho) return line;
+                continue;
+            }
+            if (in_.size() > 4096) in_.clear();  // no modem sends such a line
+            if (!Fill(deadline)) return "";
+        }
+    }
+
+    // Data after CONNECT up to DLE ETX, with doubled DLEs made single.
+    bool ReadDleData(std::string& data, uint32_t timeoutMs) {
+        const uint32_t deadline = Now() + timeoutMs;
+        size_t at = 0;
+        while (true) {
+            // The end of the CONNECT line may come apart from it.
+            if (data.empty() && at == 0) {
+                const size_t start = in_.find_first_not_of("\r\n");
+                in_.erase(0, start == std::string::npos ? in_.size() : start);
+            }
+            while (at + 1 < in_.size() || (at < in_.size() && in_[at] != kDle)) {
+                if (in_[at] != kDle) {
+                    data.push_back(in_[at++]);
+                    continue;
+                }
+                const char next = in_[at + 1];
+                at += 2;
+                if (next == kEtx) {
+                    in_.erase(0, at);
+                    return true;
+                }
+                if (next == kDle) data.push_back(kDle);
+            }
+            in_.erase(0, at);
+            at = 0;
+            if (data.size() > 1024) return false;  // no control frame is this long
+            if (!Fill(deadline)) return false;
+        }
+    }
+
+    // Discards what arrives for a while.
+    void Drain(uint32_t ms) {
+        const uint32_t deadline = Now() + ms;
+        while (Fill(deadline)) {
+        }
+        in_.clear();
+    }
+
+    void Wait(uint32_t ms) {
+        const uint32_t deadline = Now() + ms;
+        std::string ignored;
+        while (static_cast<int32_t>(deadline - Now()) > 0) {
+            if (fax_.cancel_) throw Failure{ecCancelled};
+            if (!port_.Read(ignored, std::min(kReadSlice, deadline - Now())))
+                throw Failure{ecPortError};
+        }
+    }
+
+    // A command and its first response line ("" when none comes in time).
+    std::string Command(const std::string& command, uint32_t timeoutMs) {
+        in_.clear();
+        Send(command + "\r");
+        return ReadLine(timeoutMs, command);
+    }
+    void Expect(const std::string& command, const std::string& reply) {
+        const std::string got = Command(command, kCommandTimeout);
+        if (got != reply) throw Failure{ReplyFailure(got)};
+    }
+    void ExpectOk() {
+        const std::string got = ReadLine(kCommandTimeout);
+        if (got != "OK") throw Failure{ReplyFailure(got)};
+    }
+
+    static std::vector<int> Numbers(const std::string& list) {
+        std::vector<int> numbers;
+        int value = -1;
+        for (char c : list + ",") {
+            if (c >= '0' && c <= '9') {
+                value = (value < 0 ? 0 : value * 10) + (c - '0');
+                if (value > 100000) value = 100000;
+            } else if (value >= 0) {
+                numbers.push_back(value);
+                value = -1;
+            }
+        }
+        return numbers;
+    }
+    // "0,1,2" or "0,1,1.0,2.0" or "(0-2)": is Class 1 among them?
+    static bool HasClass1(const std::string& list) {
+        std::string item;
+        for (char c : list + ",") {
+            if (c == ',' || c == '(' || c == ')') {
+                if (item == "1") return true;
+                if (item.size() == 3 && item[1] == '-' && item[0] <= '1' && item[2] >= '1')
+                    return true;
+                item.clear();
+            } else if (c != ' ') {
+                item.push_back(c);
+            }
+        }
+        return false;
+    }
+
+    void Status(int progress) {
+        figures_.progress = progress;
+        const bool first = !reportedAny_;
+        reportedAny_ = true;
+        const bool last = progress == fpFinished;
+        TApdSendFax* fax = &fax_;
+        fax_.ui_.Post([fax, alive = fax_.alive_, figures = figures_, first, last] {
+            if (!*alive) return;
+            fax->figures_ = figures;
+            if (fax->OnFaxStatus) fax->OnFaxStatus(*fax, first, last);
+        });
+    }
+
+    TApdSendFax& fax_;
+    SerialPort& port_;
+    std::vector<FaxPage> pages_;
+    std::string dialString_, stationId_, modemInit_;
+    int attempts_ = 1;
+    uint32_t retryWaitMs_ = 0;
+    FaxFigures figures_;
+    std::vector<int> modulations_;
+    int minScanMs_ = 20;
+    bool connected_ = false;
+    bool reportedAny_ = false;
+    bool ignoreCancel_ = false;
+    bool inData_ = false;  // from a data or frame command to the end of its data
+    std::string in_;
+};
+
+TApdSendFax::TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, FileSystem& files,
+                         TextRenderer& renderer)
+    : port_(port), clock_(clock), ui_(ui), files_(files), renderer_(renderer) {}
+
+TApdSendFax::~TApdSendFax() {
+    *alive_ = false;
+    cancel_ = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+std::vector<FaxPage> TApdSendFax::PagesToSend(const std::vector<FaxPage>& pages) {
+    std::vector<FaxPage> out;
+    const FaxRow blank(kFaxRowBytes, 0);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const std::string text =
+            HeaderLine + "   Page " + std::to_string(i + 1) + " of " + std::to_string(pages.size());
+        FaxPage page(2, blank);
+        for (FaxRow& row : renderer_.RenderLine(HeaderFont, text, 50))
+            page.push_back(std::move(row));
+        page.push_back(blank);
+        page.push_back(blank);
+        page.insert(page.end(), pages[i].begin(), pages[i].end());
+        out.push_back(std::move(page));
+    }
+    return out;
+}
+
+void TApdSendFax::StartTransmit() {
+    if (running_) return;
+    running_ = true;
+    if (worker_.joinable()) worker_.join();
+    cancel_ = false;
+    figures_ = FaxFigures{};
+    std::vector<FaxPage> pages;
+    std::string contents, error;
+    int failure = ecOK;
+    if (!port_.Open()) {
+        failure = ecPortNotOpen;
+    } else if (!files_.ReadAll(FaxFile, contents) || !ReadFaxTiff(contents, pages, error)) {
+        failure = ecFaxFileError;
+    } else {
+        try {
+            pages = PagesToSend(pages);
+        } catch (const std::exception&) {
+            failure = ecFaxFileError;
+        }
+    }
+    if (failure != ecOK) {
+        ui_.Post([this, alive = alive_, failure] {
+            if (*alive) Finish(failure);
+        });
+        return;
+    }
+    worker_ = std::thread([this, pages = std::move(pages)]() mutable {
+        int result = ecPortError;
+        try {
+            Session session(*this, std::move(pages));
+            result = session.Run();
+        } catch (...) {
+        }
+        try {
+            ui_.Post([this, alive = alive_, result] {
+                if (*alive) Finish(result);
+            });
+        } catch (...) {
+            // Out of memory at the very end: nothing is left to report it with.
+        }
+    });
+}
+
+void TApdSendFax::Finish(int error) {
+    running_ = false;
+    if (error != ecOK && OnFaxError) OnFaxError(*this, error);
+    if (OnFaxFinish) OnFaxFinish(*this, error);
+}
+
+void TApdSendFax::CancelFax() {
+    cancel_ = true;
+}
+
+void TApdSendFax::WaitForEnd() {
+    if (worker_.joinable()) worker_.join();
+}
+
+}  // namespace mivox

@@ -1,0 +1,292 @@
+#include "platform/win32/Win32Fax.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace mivox::win32 {
+namespace {
+
+std::string SystemText(DWORD code) {
+    char buffer[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, buffer, sizeof buffer, nullptr);
+    std::string text(buffer, length);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? "system error " + std::to_string(code) : text;
+}
+
+struct DcTraits {
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC dc) { DeleteDC(dc); }
+};
+struct GdiObjectTraits {
+    static HGDIOBJ Invalid() { return nullptr; }
+    static void Close(HGDIOBJ object) { DeleteObject(object); }
+};
+using MemoryDc = UniqueResource<HDC, DcTraits>;
+using GdiObject = UniqueResource<HGDIOBJ, GdiObjectTraits>;
+
+// Puts an object into a device context while it lives.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace
+
+bool Win32SerialPort::Open(const std::string& name, const SerialSettings& settings,
+                           PortError& error, std::string& detail) {
+    handle_.reset(CreateFileA(("\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (!handle_) {
+        const DWORD code = GetLastError();
+        detail = SystemText(code);
+        error = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? PortError::kMissing
+                : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION
+                    ? PortError::kBusy
+                    : PortError::kOther;
+        return false;
+    }
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    if (!SetupComm(handle_.get(), settings.inSize, settings.outSize) ||
+        !GetCommState(handle_.get(), &dcb)) {
+        detail = SystemText(GetLastError());
+        error = PortError::kNotSerial;
+        handle_.reset();
+        return false;
+    }
+    dcb.BaudRate = settings.baud;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = settings.requireCts;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = settings.useRts ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    // RTS drops when bufferFull bytes wait and rises again below bufferResume.
+    dcb.XonLim = static_cast<WORD>(settings.bufferResume);
+    dcb.XoffLim = static_cast<WORD>(settings.inSize > settings.bufferFull
+                                        ? settings.inSize - settings.bufferFull
+                                        : settings.inSize / 10);
+    if (!SetCommState(handle_.get(), &dcb)) {
+        detail = SystemText(GetLastError());
+        error = PortError::kNotSerial;
+        handle_.reset();
+        return false;
+    }
+    PurgeComm(handle_.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
+    return true;
+}
+
+bool Win32SerialPort::Write(const std::string& bytes) {
+    // Flow control may hold the data back, but not for ever: a modem that
+    // keeps CTS low for half a minute is gone.
+    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, 100, 1, 30000};
+    if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(handle_.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                       &written, nullptr) ||
+            written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool Win32SerialPort::Read(std::string& bytes, uint32_t timeoutMs) {
+    // Returns at once with what is waiting, or with the first bytes to come
+    // within the time.
+    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, timeoutMs ? timeoutMs : 1, 1, 30000};
+    if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
+    char buffer[1024];
+    DWORD read = 0;
+    if (!ReadFile(handle_.get(), buffer, sizeof buffer, &read, nullptr)) return false;
+    bytes.append(buffer, read);
+    return true;
+}
+
+std::vector<std::string> Win32ModemDirectory::SerialPorts() {
+    std::vector<std::string> ports;
+    for (int n = 1; n <= 32; ++n) {
+        const std::string name = "COM" + std::to_string(n);
+        char target[512];
+        if (QueryDosDeviceA(name.c_str(), target, sizeof target)) ports.push_back(name);
+    }
+    return ports;
+}
+
+namespace {
+
+constexpr const char* kModemClassNt =
+    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+constexpr const char* kModemClass9x = "System\\CurrentControlSet\\Services\\Class\\Modem";
+
+// A string value of at most 255 characters; "" when absent or of another type.
+std::string StringValue(HKEY key, const char* name) {
+    char buffer[256] = {};
+    DWORD type = 0;
+    DWORD size = sizeof buffer - 1;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return "";
+    return std::string(buffer, strnlen(buffer, size));
+}
+
+// Each installed modem: its name and the port it is attached to.
+std::vector<std::pair<std::string, std::string>> InstalledModems() {
+    std::vector<std::pair<std::string, std::string>> modems;
+    for (const char* path : {kModemClassNt, kModemClass9x}) {
+        HKEY raw = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &raw) != ERROR_SUCCESS) continue;
+        RegKey modemClass(raw);
+        char sub[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD length = sizeof sub;
+            if (RegEnumKeyExA(modemClass.get(), i, sub, &length, nullptr, nullptr, nullptr,
+                              nullptr) != ERROR_SUCCESS)
+                break;
+            HKEY rawModem = nullptr;
+            if (RegOpenKeyExA(modemClass.get(), sub, 0, KEY_READ, &rawModem) != ERROR_SUCCESS)
+                continue;
+            RegKey modem(rawModem);
+            std::string name = StringValue(modem.get(), "FriendlyName");
+            if (name.empty()) name = StringValue(modem.get(), "DriverDesc");
+            if (!name.empty()) modems.emplace_back(name, StringValue(modem.get(), "AttachedTo"));
+        }
+        if (!modems.empty()) break;
+    }
+    return modems;
+}
+
+}  // namespace
+
+std::vector<std::string> Win32ModemDirectory::TelephonyLines() {
+    std::vector<std::string> names;
+    for (const auto& modem : InstalledModems()) names.push_back(modem.first);
+    return names;
+}
+
+std::string Win32ModemDirectory::PortOfLine(const std::string& line) {
+    for (const auto& modem : InstalledModems())
+        if (modem.first == line) return modem.second;
+    return "";
+}
+
+std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& font,
+                                                                const std::string& text, int left) {
+    constexpr int kWidth = 1728;
+    constexpr int kStride = kWidth / 8;  // already a multiple of four bytes
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dc) throw std::runtime_error("cannot create a drawing surface");
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+    } info = {};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = kWidth;
+    info.header.biHeight = -font.height;  // top row first
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 1;
+    info.header.biCompression = BI_RGB;
+    // GDI's own monochrome convention (a set bit is white), turned round
+    // when the rows are copied out.
+    info.colours[0] = {0, 0, 0, 0};
+    info.colours[1] = {255, 255, 255, 0};
+    void* bits = nullptr;
+    GdiObject bitmap(CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info),
+                                      DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) throw std::runtime_error("cannot create a bitmap for the fax page");
+    GdiObject typeface(CreateFontA(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                   FALSE, FALSE, font.charset, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                   FIXED_PITCH | FF_MODERN, font.face.c_str()));
+    if (!typeface) throw std::runtime_error("cannot create the font " + font.face);
+    Selection selectBitmap(dc.get(), bitmap.get());
+    Selection selectFont(dc.get(), typeface.get());
+    PatBlt(dc.get(), 0, 0, kWidth, font.height, WHITENESS);
+    SetBkColor(dc.get(), RGB(255, 255, 255));
+    SetTextColor(dc.get(), RGB(0, 0, 0));
+    SetBkMode(dc.get(), TRANSPARENT);
+    if (!text.empty() && !TextOutA(dc.get(), left, 0, text.data(), static_cast<int>(text.size())))
+        throw std::runtime_error("cannot draw the text");
+    GdiFlush();
+    std::vector<std::vector<uint8_t>> rows(font.height);
+    const auto* first = static_cast<const uint8_t*>(bits);
+    for (int y = 0; y < font.height; ++y) {
+        rows[y].assign(first + y * kStride, first + (y + 1) * kStride);
+        for (uint8_t& byte : rows[y]) byte = static_cast<uint8_t>(~byte);
+    }
+    return rows;
+}
+
+namespace {
+
+constexpr UINT kRunTask = WM_APP + 0x13;
+constexpr const char* kPosterClass = "MivoxUiThreadPoster";
+
+}  // namespace
+
+Win32UiThreadPoster::Win32UiThreadPoster() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kPosterClass;
+    RegisterClassA(&windowClass);  // fails harmlessly when already registered
+    window_.reset(CreateWindowExA(0, kPosterClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, nullptr));
+    if (!window_) throw std::runtime_error("cannot create the window for the fax events");
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32UiThreadPoster::~Win32UiThreadPoster() {
+    MSG message;
+    while (PeekMessageA(&message, window_.get(), kRunTask, kRunTask, PM_REMOVE))
+        delete reinterpret_cast<std::function<void()>*>(message.lParam);
+}
+
+void Win32UiThreadPoster::Post(std::function<void()> task) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(task));
+    if (PostMessageA(window_.get(), kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())))
+        owned.release();  // the window procedure deletes it
+}
+
+LRESULT CALLBACK Win32UiThreadPoster::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    if (message != kRunTask) return DefWindowProcA(window, message, wParam, lParam);
+    std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
+    auto* poster = reinterpret_cast<Win32UiThreadPoster*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // Nothing may unwind through the system's window procedure.
+    try {
+        (*task)();
+    } catch (const std::exception& e) {
+        if (poster && poster->handler_) {
+            try {
+                poster->handler_(e);
+            } catch (...) {
+            }
+        }
+    } catch (...) {
+    }
+    return 0;
+}
+
+}  // namespace mivox::win32

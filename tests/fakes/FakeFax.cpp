@@ -1,0 +1,196 @@
+#include "fakes/FakeFax.h"
+
+#include "components/fax/ModifiedHuffman.h"
+#include "components/fax/T30.h"
+
+namespace mivox::testing {
+
+std::vector<std::vector<uint8_t>> PatternTextRenderer::RenderLine(const FontSpec& font,
+                                                                  const std::string& text,
+                                                                  int left) {
+    lines.push_back(text);
+    std::vector<std::vector<uint8_t>> rows(font.height, std::vector<uint8_t>(kFaxRowBytes, 0));
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto code = static_cast<unsigned char>(text[i]);
+        if (code == ' ') continue;
+        for (int column = 0; column < 8; ++column) {
+            if (!((code >> column) & 1)) continue;
+            const int x = left + static_cast<int>(i) * 10 + column;
+            if (x >= kFaxWidth) break;
+            for (int row = 2; row < font.height - 2; ++row)
+                rows[row][x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+        }
+    }
+    return rows;
+}
+
+bool ScriptedFaxModem::Open(const std::string& name, const SerialSettings& settings,
+                            PortError& error, std::string& detail) {
+    openedName = name;
+    openedSettings = settings;
+    if (openError != PortError::kNone) {
+        error = openError;
+        detail = "refused by the test";
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
+bool ScriptedFaxModem::Write(const std::string& bytes) {
+    if (!open_) return false;
+    for (char c : bytes) {
+        switch (mode_) {
+            case Mode::kCommand:
+                if (c == '\r') {
+                    if (!line_.empty()) Command(line_);
+                    line_.clear();
+                } else if (c != '\n') {
+                    line_ += c;
+                }
+                break;
+            case Mode::kListening:  // any character stops the listening
+                mode_ = Mode::kCommand;
+                Reply("OK");
+                break;
+            case Mode::kHdlc:
+            case Mode::kData:
+                block_ += c;
+                // DLE ETX ends the block unless the DLE is itself escaped.
+                if (block_.size() >= 2 && block_.back() == kEtx &&
+                    block_[block_.size() - 2] == kDle) {
+                    size_t dles = 0;
+                    for (size_t i = block_.size() - 1; i-- > 0 && block_[i] == kDle;) ++dles;
+                    if (dles % 2 == 1) {
+                        std::string data;
+                        for (size_t i = 0; i + 2 < block_.size(); ++i) {
+                            data += block_[i];
+                            if (block_[i] == kDle) ++i;
+                        }
+                        block_.clear();
+                        if (mode_ == Mode::kHdlc)
+                            FrameFromSender(data);
+                        else
+                            DataFromSender(data);
+                    }
+                }
+                break;
+        }
+    }
+    return true;
+}
+
+bool ScriptedFaxModem::Read(std::string& bytes, uint32_t timeoutMs) {
+    if (!open_) return false;
+    if (output_.empty() || silent) {
+        clock_.ticks += timeoutMs;
+        return true;
+    }
+    bytes += output_;
+    output_.clear();
+    clock_.ticks += 10;
+    return true;
+}
+
+void ScriptedFaxModem::GiveFrame(const HdlcFrame& frame) {
+    output_ += DleEncode(WithFcs(frame.Bytes()));
+    Reply("OK");
+}
+
+void ScriptedFaxModem::Command(const std::string& command) {
+    commands.push_back(command);
+    if (onCommand) onCommand(command);
+    const bool needsLine =
+        command == "AT+FRH=3" || command == "AT+FTH=3" || command.rfind("AT+FTM=", 0) == 0;
+    if (lineDown_ && needsLine && command != "AT+FTM=?") {
+        Reply("NO CARRIER");
+        return;
+    }
+    if (command == "AT+FCLASS=?") {
+        Reply(classes);
+        Reply("OK");
+    } else if (command == "AT+FTM=?") {
+        Reply("24,48,72,73,74,96,97,98,121,122,145,146");
+        Reply("OK");
+    } else if (command.rfind("ATD", 0) == 0) {
+        Reply(dialResult);
+        if (dialResult != "CONNECT") return;
+        std::string dis(3, '\0');
+        t30::SetBit(dis, t30::kBitReceiver, canReceive);
+        for (int i = 0; i < 4; ++i) t30::SetBit(dis, t30::kBitRateFirst + i, (disRates >> i) & 1);
+        for (int i = 0; i < 3; ++i)
+            t30::SetBit(dis, t30::kBitScanTimeFirst + i, (disScanCode >> i) & 1);
+        // CSI comes with the dial's CONNECT, DIS after the next AT+FRH=3.
+        GiveFrame({!sendDis, t30::kCsi, t30::EncodeId(remoteId)});
+        if (sendDis) pendingFrames_.push_back({{true, t30::kDis, dis}});
+    } else if (command == "AT+FRH=3") {
+        if (pendingFrames_.empty() || pendingFrames_.front().empty()) {
+            if (!pendingFrames_.empty()) pendingFrames_.pop_front();
+            mode_ = Mode::kListening;  // nothing comes; the sender must give up
+            return;
+        }
+        Reply("CONNECT");
+        GiveFrame(pendingFrames_.front().front());
+        pendingFrames_.pop_front();
+    } else if (command == "AT+FTH=3") {
+        Reply("CONNECT");
+        mode_ = Mode::kHdlc;
+    } else if (command.rfind("AT+FTM=", 0) == 0) {
+        dataModulation_ = std::stoi(command.substr(7));
+        Reply("CONNECT");
+        mode_ = Mode::kData;
+    } else {
+        Reply("OK");  // AT, ATE0V1Q0, AT+FCLASS=1, AT+FTS=8, ATH0
+    }
+}
+
+void ScriptedFaxModem::FrameFromSender(const std::string& bytes) {
+    HdlcFrame frame;
+    if (!HdlcFrame::Parse(bytes, frame)) {
+        mode_ = Mode::kCommand;
+        Reply("ERROR");
+        return;
+    }
+    framesSent.push_back(frame);
+    const uint8_t kind = t30::Kind(frame.fcf);
+    afterDcs_ = kind == t30::kDcs;
+    if (kind == t30::kMps || kind == t30::kEop) {
+        const uint8_t reply =
+            pageReplies.empty() ? static_cast<uint8_t>(t30::kMcf) : pageReplies.front();
+        if (!pageReplies.empty()) pageReplies.pop_front();
+        pendingFrames_.push_back(reply ? std::vector<HdlcFrame>{{true, reply, ""}}
+                                       : std::vector<HdlcFrame>{});
+    }
+    if (frame.final) {
+        mode_ = Mode::kCommand;
+        Reply("OK");
+    } else {
+        Reply("CONNECT");
+    }
+}
+
+void ScriptedFaxModem::DataFromSender(const std::string& data) {
+    mode_ = Mode::kCommand;
+    if (afterDcs_) {
+        afterDcs_ = false;
+        trainingModulations.push_back(dataModulation_);
+        uint8_t reply =
+            trainingReplies.empty() ? static_cast<uint8_t>(t30::kCfr) : trainingReplies.front();
+        if (!trainingReplies.empty()) trainingReplies.pop_front();
+        if (data.find_first_not_of('\0') != std::string::npos) reply = t30::kFtt;
+        pendingFrames_.push_back(reply ? std::vector<HdlcFrame>{{true, reply, ""}}
+                                       : std::vector<HdlcFrame>{});
+        Reply("OK");
+        return;
+    }
+    pages.push_back(data);
+    pageModulations.push_back(dataModulation_);
+    if (hangUpInPage == static_cast<int>(pages.size())) {
+        Reply("NO CARRIER");
+        lineDown_ = true;
+        return;
+    }
+    Reply("OK");
+}
+
+}  // namespace mivox::testing

@@ -1,0 +1,114 @@
+// Test doubles of the fax library's seams: a text renderer that draws a
+// pattern from each character's code, a poster that queues work for the
+// test to run as the user-interface thread, and a Class 1 fax modem with a
+// fax machine behind it, played from a script on virtual time.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "components/fax/Hdlc.h"
+#include "fakes/FakePlatform.h"
+#include "platform/SerialPort.h"
+#include "platform/TextRenderer.h"
+
+namespace mivox::testing {
+
+// Each character is a cell 10 dots wide: blank for a space, otherwise the
+// bits of its code as eight columns over the middle rows.
+class PatternTextRenderer : public TextRenderer {
+public:
+    std::vector<std::vector<uint8_t>> RenderLine(const FontSpec& font, const std::string& text,
+                                                 int left) override;
+    std::vector<std::string> lines;  // every line drawn
+};
+
+class QueuedPoster : public UiThreadPoster {
+public:
+    void Post(std::function<void()> task) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    // Runs the work posted so far, in order, as the user-interface thread would.
+    void RunAll() {
+        while (true) {
+            std::function<void()> task;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (tasks_.empty()) return;
+                task = std::move(tasks_.front());
+                tasks_.pop_front();
+            }
+            task();
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::deque<std::function<void()>> tasks_;
+};
+
+// A fax modem and the fax machine it dials, as the sender sees them through
+// the serial port. Waiting for a reply that does not come moves the clock on.
+class ScriptedFaxModem : public SerialPort {
+public:
+    explicit ScriptedFaxModem(FakeClock& clock) : clock_(clock) {}
+
+    // -- The script ----------------------------------------------------------
+    bool silent = false;                 // answers nothing at all
+    std::string classes = "0,1,2";       // the answer to AT+FCLASS=?
+    std::string dialResult = "CONNECT";  // or BUSY, NO DIALTONE, NO ANSWER, ...
+    std::string remoteId = "+49 30 1234567";
+    bool canReceive = true;
+    uint8_t disRates = 0xB;   // bits 11-14: V.27 ter, V.29, V.17
+    int disScanCode = 0b111;  // bits 21-23: 0 ms
+    bool sendDis = true;
+    // The answers to the training checks, then to the pages' end commands,
+    // one each, in order; 0 = no answer. When a list runs out: CFR, MCF.
+    std::deque<uint8_t> trainingReplies;
+    std::deque<uint8_t> pageReplies;
+    int hangUpInPage = 0;  // the page (from 1) after whose data the line drops
+    std::function<void(const std::string&)> onCommand;  // the user acting meanwhile
+
+    // -- What the sender did -------------------------------------------------
+    std::vector<std::string> commands;  // AT commands, in order
+    std::vector<HdlcFrame> framesSent;  // frames sent by the sender
+    std::vector<int> trainingModulations;
+    std::vector<std::string> pages;  // page data, as the modem received it
+    std::vector<int> pageModulations;
+
+    // -- SerialPort ----------------------------------------------------------
+    bool Open(const std::string& name, const SerialSettings& settings, PortError& error,
+              std::string& detail) override;
+    void Close() override { open_ = false; }
+    bool IsOpen() const override { return open_; }
+    bool Write(const std::string& bytes) override;
+    bool Read(std::string& bytes, uint32_t timeoutMs) override;
+
+    std::string openedName;
+    SerialSettings openedSettings;
+    PortError openError = PortError::kNone;
+
+private:
+    enum class Mode { kCommand, kHdlc, kData, kListening };
+    void Command(const std::string& command);
+    void FrameFromSender(const std::string& bytes);
+    void DataFromSender(const std::string& bytes);
+    void Reply(const std::string& text) { output_ += "\r\n" + text + "\r\n"; }
+    void GiveFrame(const HdlcFrame& frame);
+
+    FakeClock& clock_;
+    bool open_ = false;
+    Mode mode_ = Mode::kCommand;
+    std::string line_, block_;
+    int dataModulation_ = 0;
+    bool afterDcs_ = false;
+    bool lineDown_ = false;
+    std::deque<std::vector<HdlcFrame>> pendingFrames_;  // for the next AT+FRH=3
+    std::string output_;
+};
+
+}  // namespace mivox::testing

@@ -1,0 +1,422 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "components/fax/ComPort.h"
+#include "components/fax/FaxConverter.h"
+#include "components/fax/Hdlc.h"
+#include "components/fax/SendFax.h"
+#include "components/fax/T30.h"
+#include "fakes/FakeFax.h"
+
+namespace mivox {
+namespace {
+
+using testing::FakePlatform;
+using testing::PatternTextRenderer;
+using testing::QueuedPoster;
+using testing::ScriptedFaxModem;
+
+FaxRow Row(std::initializer_list<std::pair<int, int>> blackRuns) {
+    FaxRow row(kFaxRowBytes, 0);
+    for (auto [from, count] : blackRuns)
+        for (int x = from; x < from + count; ++x)
+            row[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+    return row;
+}
+
+std::string CodedPage(const std::vector<FaxRow>& rows, bool lsbFirst, int fillBits) {
+    BitWriter bits(lsbFirst);
+    for (const FaxRow& row : rows) {
+        bits.Put(0, fillBits);
+        bits.Put(kEolCode, kEolBits);
+        EncodeRow(row, bits);
+    }
+    return bits.Bytes();
+}
+
+TEST(ModifiedHuffman, EdgeAndRandomRowsComeBackFromTheDecoderInBothBitOrders) {
+    std::vector<FaxRow> rows = {
+        Row({}),                // all white
+        Row({{0, kFaxWidth}}),  // all black
+        Row({{0, 63}}),         // runs of 63, 64 and the rest
+        Row({{63, 64}}),
+        Row({{1, 1}, {kFaxWidth - 1, 1}}),  // single dots at both edges
+        Row({{64, kFaxWidth - 64}}),        // white make-up then black to the edge
+    };
+    FaxRow alternating(kFaxRowBytes, 0x55);
+    rows.push_back(alternating);
+    std::mt19937 random(7);
+    for (int i = 0; i < 40; ++i) {
+        FaxRow row(kFaxRowBytes);
+        // Sparse and dense rows: runs of every length.
+        const int density = i % 4;
+        for (uint8_t& byte : row) {
+            byte = static_cast<uint8_t>(random());
+            if (density == 0) byte &= static_cast<uint8_t>(random());
+            if (density == 1) byte |= static_cast<uint8_t>(random());
+        }
+        if (i % 5 == 0) row.assign(kFaxRowBytes, 0), row[random() % kFaxRowBytes] = 0x18;
+        rows.push_back(row);
+    }
+    for (bool lsbFirst : {false, true}) {
+        for (int fill : {0, 5}) {
+            const std::string coded = CodedPage(rows, lsbFirst, fill);
+            std::vector<FaxRow> decoded;
+            ASSERT_TRUE(DecodePage(reinterpret_cast<const uint8_t*>(coded.data()), coded.size(),
+                                   lsbFirst, decoded))
+                << "lsb first " << lsbFirst << ", fill " << fill;
+            ASSERT_EQ(decoded.size(), rows.size());
+            for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(decoded[i], rows[i]) << "row " << i;
+        }
+    }
+}
+
+TEST(ModifiedHuffman, CodesAWhiteLineAsTheRecommendationDoesAndRefusesBadCodes) {
+    BitWriter bits;
+    EncodeRow(Row({}), bits);
+    // White make-up 1728 (010011011), then white terminating 0 (00110101).
+    EXPECT_EQ(bits.BitCount(), 17u);
+    EXPECT_EQ(bits.Bytes(), std::string("\x4D\x9A\x80", 3));
+
+    std::vector<FaxRow> decoded;
+    const uint8_t noEol[] = {0xFF, 0xFF};
+    EXPECT_FALSE(DecodePage(noEol, sizeof noEol, false, decoded));
+    // EOL, then a line of 1726 dots cut short by the next EOL.
+    BitWriter shortLine;
+    shortLine.Put(kEolCode, kEolBits);
+    shortLine.Put(0b00110101, 8);        // white 0
+    shortLine.Put(0b0000001100100, 13);  // black 1664
+    shortLine.Put(0b000001100110, 12);   // black 62
+    shortLine.Put(kEolCode, kEolBits);
+    EXPECT_FALSE(DecodePage(reinterpret_cast<const uint8_t*>(shortLine.Bytes().data()),
+                            shortLine.Bytes().size(), false, decoded));
+}
+
+TEST(FaxTiff, PagesComeBackAndDamagedFilesAreRefusedWithAReason) {
+    const std::vector<FaxPage> pages = {{Row({}), Row({{10, 20}})}, {Row({{0, kFaxWidth}})}};
+    const std::string file = WriteFaxTiff(pages);
+    std::vector<FaxPage> back;
+    std::string error;
+    ASSERT_TRUE(ReadFaxTiff(file, back, error)) << error;
+    EXPECT_EQ(back, pages);
+
+    EXPECT_FALSE(ReadFaxTiff("GIF89a..", back, error));
+    EXPECT_EQ(error, "not a TIFF file");
+    EXPECT_FALSE(ReadFaxTiff(file.substr(0, file.size() - 20), back, error));
+    EXPECT_EQ(error, "a page directory lies outside the file");
+    std::string damaged = file;
+    damaged[8] = '\0', damaged[9] = '\0', damaged[10] = '\0';  // the first line's EOL
+    EXPECT_FALSE(ReadFaxTiff(damaged, back, error));
+    EXPECT_EQ(error, "page 1: the image data is damaged");
+    std::string narrow = file;
+    const size_t width = narrow.find(std::string("\x00\x01\x04\x00\x01\x00\x00\x00", 8));
+    ASSERT_NE(width, std::string::npos);
+    narrow[width + 8] = 0;  // 1728 -> 1536
+    EXPECT_FALSE(ReadFaxTiff(narrow, back, error));
+    EXPECT_EQ(error, "page 1: not 1728 dots wide");
+}
+
+TEST(FaxConverter, DrawsSixtyLinesAPageWithTabsAndMarginsIntoTheImageFile) {
+    FakePlatform fake;
+    PatternTextRenderer renderer;
+    TApdFaxConverter converter(fake.files, renderer);
+    std::string text = "A\tB\r\n";
+    for (int i = 2; i <= 61; ++i) text += "line " + std::to_string(i) + "\n";
+    fake.files.AddFile("C:\\TEMP\\Register.Txt", text);
+    converter.SetDocumentFile("C:\\TEMP\\Register.Txt");
+    EXPECT_EQ(converter.OutFileName, "C:\\TEMP\\Register.APF");
+    converter.OutFileName = "C:\\TEMP\\Register.Apf";
+    converter.ConvertToFile();
+
+    ASSERT_EQ(renderer.lines.size(), 61u);
+    EXPECT_EQ(renderer.lines[0], "A   B");
+    std::string image, error;
+    ASSERT_TRUE(fake.files.ReadAll("C:\\TEMP\\Register.Apf", image));
+    std::vector<FaxPage> pages;
+    ASSERT_TRUE(ReadFaxTiff(image, pages, error)) << error;
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].size(), static_cast<size_t>(kFaxPageRows));
+    // 'A' (0x41) sets columns 0 and 6 of its cell, starting at the margin.
+    EXPECT_EQ(pages[0][2], Row({{50, 1}, {56, 1}, {91, 1}, {96, 1}}))
+        << "B (0x42) ten dots a cell on";
+    EXPECT_EQ(pages[0][60 * 16 - 1], Row({})) << "sixty lines of sixteen rows";
+    EXPECT_NE(pages[1][2], Row({})) << "line 61 starts the second page";
+    EXPECT_FALSE(fake.files.FileExists("C:\\TEMP\\Register.Apf.new"));
+
+    converter.SetDocumentFile("C:\\TEMP\\Missing.Txt");
+    try {
+        converter.ConvertToFile();
+        FAIL() << "a missing text file must raise";
+    } catch (const FaxConversionError& e) {
+        EXPECT_STREQ(e.what(), "Cannot read the text file to convert: C:\\TEMP\\Missing.Txt");
+    }
+}
+
+TEST(Hdlc, CheckSequenceAndEscapes) {
+    EXPECT_EQ(HdlcFcs("123456789"), 0x906E);  // the standard check value
+    const std::string frame = WithFcs(HdlcFrame{true, t30::kDcn | 1, ""}.Bytes());
+    EXPECT_TRUE(FcsGood(frame));
+    for (size_t bit = 0; bit < frame.size() * 8; ++bit) {
+        std::string bad = frame;
+        bad[bit / 8] = static_cast<char>(bad[bit / 8] ^ (1 << (bit % 8)));
+        EXPECT_FALSE(FcsGood(bad)) << "bit " << bit;
+    }
+    EXPECT_EQ(DleEncode(std::string("a\x10"
+                                    "b",
+                                    3)),
+              std::string("a\x10\x10"
+                          "b\x10\x03",
+                          6));
+    HdlcFrame parsed;
+    EXPECT_TRUE(HdlcFrame::Parse(std::string("\xFF\x03\x42"
+                                             "id",
+                                             5),
+                                 parsed));
+    EXPECT_FALSE(parsed.final);
+    EXPECT_EQ(parsed.info, "id");
+    EXPECT_FALSE(HdlcFrame::Parse(std::string("\xFE\x13\x42", 3), parsed));
+    // Control fields as the recommendation writes them, first bit sent on
+    // the left, X standing for the command bit.
+    const std::pair<uint8_t, const char*> fields[] = {
+        {t30::kDis, "00000001"}, {t30::kCsi, "00000010"}, {t30::kDcs, "X1000001"},
+        {t30::kTsi, "X1000010"}, {t30::kCfr, "X0100001"}, {t30::kFtt, "X0100010"},
+        {t30::kMps, "X1110010"}, {t30::kEop, "X1110100"}, {t30::kEom, "X1110001"},
+        {t30::kMcf, "X0110001"}, {t30::kRtn, "X0110010"}, {t30::kRtp, "X0110011"},
+        {t30::kPin, "X0110100"}, {t30::kPip, "X0110101"}, {t30::kDcn, "X1011111"},
+        {t30::kCrp, "X1011000"}};
+    for (auto [octet, written] : fields) {
+        uint8_t fromText = 0;
+        for (int bit = 0; bit < 8; ++bit)
+            fromText |= static_cast<uint8_t>((written[bit] == '1') << bit);
+        EXPECT_EQ(octet, fromText) << written;
+    }
+    EXPECT_EQ(t30::DecodeId(t30::EncodeId("+1 555 0100")), "+1 555 0100");
+    EXPECT_EQ(t30::EncodeId("AB").substr(18), "BA") << "sent last character first";
+}
+
+// The sender with its port, the image file of two pages, and the events it reports.
+struct SenderRig {
+    FakePlatform fake;
+    PatternTextRenderer renderer;
+    QueuedPoster poster;
+    ScriptedFaxModem modem{fake.clock};
+    TApdComPort port{modem};
+    TApdSendFax sender{port, fake.clock, poster, fake.files, renderer};
+    std::vector<FaxPage> pages = {FaxPage(30, Row({{100, 300}})), FaxPage(20, Row({{0, 9}}))};
+    std::vector<int> errors, finishes, progress;
+
+    SenderRig() {
+        fake.files.AddFile("C:\\TEMP\\Register.Apf", WriteFaxTiff(pages));
+        port.ComNumber = 1;
+        port.SetOpen(true);
+        sender.FaxFile = "C:\\TEMP\\Register.Apf";
+        sender.DialPrefix = "9,";
+        sender.PhoneNumber = "0049-30-1234567";
+        sender.StationID = "VexlorInstaller";
+        sender.HeaderLine = "Vexlor Installer: Product Registration";
+        sender.OnFaxStatus = [this](TApdSendFax& s, bool, bool) {
+            progress.push_back(s.Figures().progress);
+        };
+        sender.OnFaxError = [this](TApdSendFax&, int code) { errors.push_back(code); };
+        sender.OnFaxFinish = [this](TApdSendFax&, int code) { finishes.push_back(code); };
+    }
+    int Send() {
+        sender.StartTransmit();
+        sender.WaitForEnd();
+        poster.RunAll();
+        EXPECT_EQ(finishes.size(), 1u) << "one finish for each start";
+        EXPECT_FALSE(sender.Sending());
+        return finishes.empty() ? -1 : finishes.back();
+    }
+    std::vector<uint8_t> FrameKinds() const {
+        std::vector<uint8_t> kinds;
+        for (const HdlcFrame& frame : modem.framesSent) kinds.push_back(frame.fcf);
+        return kinds;
+    }
+};
+
+TEST(SendFax, SendsTwoPagesWithTheHeaderLineOverClassOne) {
+    SenderRig rig;
+    rig.sender.DialPrefix = std::string(45, '9');
+    ASSERT_EQ(rig.Send(), ecOK) << ::testing::PrintToString(rig.modem.commands);
+    EXPECT_TRUE(rig.errors.empty());
+    const auto& commands = rig.modem.commands;
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "AT+FCLASS=1"), commands.end());
+    EXPECT_NE(std::find(commands.begin(), commands.end(),
+                        "ATDT" + std::string(40, '9') + "0049-30-1234567"),
+              commands.end())
+        << "only the first 40 characters of the prefix are dialled";
+    EXPECT_EQ(commands.back(), "ATH0");
+    // TSI, DCS; then MPS, EOP with the command bit; DCN.
+    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x2F, 0xFB}));
+    EXPECT_EQ(t30::DecodeId(rig.modem.framesSent[0].info), "VexlorInstaller");
+    const std::string& dcs = rig.modem.framesSent[1].info;
+    EXPECT_TRUE(t30::Bit(dcs, t30::kBitReceiver));
+    EXPECT_EQ((std::vector<bool>{t30::Bit(dcs, 11), t30::Bit(dcs, 12), t30::Bit(dcs, 13),
+                                 t30::Bit(dcs, 14)}),
+              (std::vector<bool>{false, false, false, true}))
+        << "V.17 at 14400 bit/s";
+    EXPECT_TRUE(t30::Bit(dcs, 21) && t30::Bit(dcs, 22) && t30::Bit(dcs, 23)) << "0 ms a line";
+    EXPECT_EQ(rig.modem.trainingModulations, std::vector<int>{145});
+    EXPECT_EQ(rig.modem.pageModulations, (std::vector<int>{145, 145}));
+
+    // Each page arrives as sent: header rows, then the image's rows.
+    const std::vector<FaxPage> expected = rig.sender.PagesToSend(rig.pages);
+    ASSERT_EQ(rig.modem.pages.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        std::vector<FaxRow> rows;
+        const std::string& data = rig.modem.pages[i];
+        ASSERT_TRUE(
+            DecodePage(reinterpret_cast<const uint8_t*>(data.data()), data.size(), true, rows));
+        EXPECT_EQ(rows, expected[i]) << "page " << i + 1;
+        EXPECT_EQ(rows.size(), 20 + rig.pages[i].size());
+    }
+    EXPECT_EQ(rig.renderer.lines[0], "Vexlor Installer: Product Registration   Page 1 of 2");
+
+    const FaxFigures& figures = rig.sender.Figures();
+    EXPECT_EQ(figures.remoteId, "+49 30 1234567");
+    EXPECT_EQ(figures.bitsPerSecond, 14400);
+    EXPECT_EQ(figures.page, 2);
+    EXPECT_EQ(figures.attempt, 1);
+    EXPECT_EQ(figures.bytesSent, figures.pageLength);
+    EXPECT_EQ(figures.pageLength, rig.modem.pages[1].size());
+    EXPECT_EQ(rig.progress.back(), fpFinished);
+    EXPECT_EQ(FaxStatusText(fpFinished), "Fax sent");
+    EXPECT_EQ(FaxStatusText(44), "");
+}
+
+TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
+    SenderRig lower;
+    lower.modem.trainingReplies = {t30::kFtt};
+    lower.modem.disScanCode = 0b000;  // 20 ms a line
+    ASSERT_EQ(lower.Send(), ecOK);
+    EXPECT_EQ(lower.modem.trainingModulations, (std::vector<int>{145, 121}));
+    EXPECT_EQ(lower.modem.pageModulations, (std::vector<int>{121, 121}));
+    EXPECT_EQ(lower.sender.Figures().bitsPerSecond, 12000);
+    // At 12000 bit/s and 20 ms, no line takes fewer than 240 bits.
+    EXPECT_GE(lower.modem.pages[0].size(), (20 + 30) * 240 / 8);
+
+    SenderRig retrain;
+    retrain.modem.pageReplies = {t30::kRtn, t30::kMcf, t30::kMcf};
+    ASSERT_EQ(retrain.Send(), ecOK);
+    EXPECT_EQ(retrain.modem.trainingModulations, (std::vector<int>{145, 145}));
+    ASSERT_EQ(retrain.modem.pages.size(), 3u);
+    EXPECT_EQ(retrain.modem.pages[0], retrain.modem.pages[1]) << "the rejected page again";
+    EXPECT_NE(std::find(retrain.progress.begin(), retrain.progress.end(), fpRetrain),
+              retrain.progress.end());
+}
+
+TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
+    struct Case {
+        const char* name;
+        std::function<void(SenderRig&)> script;
+        int error;
+    };
+    const std::vector<Case> cases = {
+        {"modem silent", [](SenderRig& r) { r.modem.silent = true; }, ecNoModemResponse},
+        {"no class 1", [](SenderRig& r) { r.modem.classes = "0,2,2.0"; }, ecNoClass1},
+        {"no dial tone", [](SenderRig& r) { r.modem.dialResult = "NO DIALTONE"; }, ecNoDialTone},
+        {"busy", [](SenderRig& r) { r.modem.dialResult = "BUSY"; }, ecBusy},
+        {"no answer", [](SenderRig& r) { r.modem.dialResult = "NO ANSWER"; }, ecNoAnswer},
+        {"no carrier", [](SenderRig& r) { r.modem.dialResult = "NO CARRIER"; }, ecNoCarrier},
+        {"no DIS", [](SenderRig& r) { r.modem.sendDis = false; }, ecNoCapabilities},
+        {"cannot receive", [](SenderRig& r) { r.modem.canReceive = false; }, ecCannotReceive},
+        {"training fails at every speed",
+         [](SenderRig& r) { r.modem.trainingReplies.assign(6, t30::kFtt); }, ecTrainingFailed},
+        {"no response to DCS", [](SenderRig& r) { r.modem.trainingReplies.assign(3, 0); },
+         ecNoResponse},
+        {"no response to MPS", [](SenderRig& r) { r.modem.pageReplies.assign(3, 0); },
+         ecNoResponse},
+        {"page rejected twice",
+         [](SenderRig& r) {
+             r.modem.pageReplies = {t30::kRtn, t30::kRtn};
+         },
+         ecPageRejected},
+        {"procedure interrupt", [](SenderRig& r) { r.modem.pageReplies = {t30::kPin}; },
+         ecInterrupted},
+        {"receiver disconnects", [](SenderRig& r) { r.modem.pageReplies = {t30::kDcn}; },
+         ecFarEndHungUp},
+        {"hang-up in the page", [](SenderRig& r) { r.modem.hangUpInPage = 1; }, ecFarEndHungUp},
+        {"damaged fax file",
+         [](SenderRig& r) { r.fake.files.AddFile("C:\\TEMP\\Register.Apf", "II*\0garbage"); },
+         ecFaxFileError},
+        {"port closed", [](SenderRig& r) { r.port.SetOpen(false); }, ecPortNotOpen},
+    };
+    std::set<std::string> messages;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SenderRig rig;
+        c.script(rig);
+        const uint32_t start = rig.fake.clock.ticks;
+        EXPECT_EQ(rig.Send(), c.error);
+        EXPECT_EQ(rig.errors, std::vector<int>{c.error}) << "one error event before the finish";
+        EXPECT_LT(rig.fake.clock.ticks - start, 200000u) << "no wait longer than the deadlines";
+        EXPECT_TRUE(messages.insert(FaxErrorText(c.error)).second || c.error == ecNoResponse ||
+                    c.error == ecFarEndHungUp);
+        if (rig.modem.dialResult == "CONNECT" && c.error != ecNoModemResponse &&
+            c.error != ecNoClass1 && c.error != ecFaxFileError && c.error != ecPortNotOpen) {
+            EXPECT_EQ(rig.modem.commands.back(), "ATH0") << "the line is released";
+        }
+    }
+}
+
+TEST(SendFax, ACancelledFaxStillSaysGoodbyeAndHangsUp) {
+    SenderRig rig;
+    rig.modem.onCommand = [&](const std::string& command) {
+        if (command == "AT+FTM=145" && rig.modem.trainingModulations.size() == 1)
+            rig.sender.CancelFax();  // while the first page goes out
+    };
+    EXPECT_EQ(rig.Send(), ecCancelled);
+    EXPECT_EQ(rig.errors, std::vector<int>{ecCancelled});
+    EXPECT_EQ(rig.FrameKinds().back(), t30::Command(t30::kDcn));
+    EXPECT_EQ(rig.modem.commands.back(), "ATH0");
+    EXPECT_EQ(FaxErrorText(ecCancelled), "The fax transmission was cancelled.");
+}
+
+TEST(TapiDevice, OffersPortsWithoutModemsAndOpensTheChosenDevice) {
+    struct Directory : ModemDirectory {
+        std::vector<std::string> lines;
+        std::vector<std::string> SerialPorts() override { return {"COM1", "COM2"}; }
+        std::vector<std::string> TelephonyLines() override { return lines; }
+        std::string PortOfLine(const std::string& line) override {
+            return line == "Sportster 28800-33600 External" ? "COM2" : "";
+        }
+    } directory;
+    FakePlatform fake;
+    ScriptedFaxModem modem(fake.clock);
+    TApdComPort port(modem);
+    TApdTapiDevice tapi(directory, port);
+    tapi.ShowPorts = false;
+    EXPECT_EQ(tapi.Devices(), (std::vector<std::string>{"COM1", "COM2"}))
+        << "no modems installed: the ports are offered";
+    directory.lines = {"Sportster 28800-33600 External"};
+    EXPECT_EQ(tapi.Devices(), directory.lines);
+
+    EXPECT_THROW(tapi.ConfigAndOpen(), PortOpenError) << "nothing selected";
+    tapi.Choose("Sportster 28800-33600 External");
+    EXPECT_EQ(port.TapiMode, TTapiMode::tmOn);
+    tapi.ConfigAndOpen();
+    EXPECT_EQ(modem.openedName, "COM2");
+    tapi.CancelCall();
+    EXPECT_FALSE(port.Open());
+
+    tapi.Choose("COM1");
+    EXPECT_EQ(port.TapiMode, TTapiMode::tmOff);
+    modem.openError = PortError::kBusy;
+    try {
+        tapi.ConfigAndOpen();
+        FAIL() << "a busy port must raise";
+    } catch (const PortOpenError& e) {
+        EXPECT_STREQ(
+            e.what(),
+            "The serial port COM1 is in use by another program. Close that program and try "
+            "again.");
+    }
+    tapi.Choose("Unknown Modem");
+    EXPECT_THROW(tapi.ConfigAndOpen(), PortOpenError);
+}
+
+}  // namespace
+}  // namespace mivox

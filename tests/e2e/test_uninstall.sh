@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The uninstaller the records point at: after a full installation, with a file
+# of the user's own in the product folder, the Uninstall entry's command is
+# started as the control panel starts it. Everything the installation
+# created goes; the user's file and its folder stay. Then a log that names
+# the Windows folder is refused and nothing is removed.
+E2E_OWN_SESSION=1
+source "$(dirname "$0")/lib.sh"
+
+box="Mivox Uninstall"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivox'
+keys=('HKLM\Software\Vexlor\Mivox' 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE'
+    "$uninstall_key")
+key_count() {
+    local key n=0
+    for key in "${keys[@]}"; do
+        wine reg query "$key" >/dev/null 2>&1 && n=$((n + 1))
+    done
+    echo $n
+}
+# The folders of shortcuts the log names, as Linux paths.
+link_folders() {
+    sed -n 's/^File Tree: \(.*\)\\\*\.\*\r$/\1/p' "$c/Mivox/Install.Log" | tail -n +2 |
+        while read -r folder; do wine winepath -u "$folder" 2>/dev/null | tr -d '\r'; done
+}
+
+# uninstall_run MODE: a full installation, the user's notes added, and the
+# Uninstall entry's command run, answered yes; then the checks.
+uninstall_run() {
+    local mode=$1
+    fresh_system
+    install_to_registration no yes yes
+    register_by_file Ann Tester
+    finish_installation
+    mapfile -t links < <(link_folders)
+    expect_eq "$mode: two folders of shortcuts logged" 2 "${#links[@]}"
+    expect_eq "$mode: three keys recorded" 3 "$(key_count)"
+    mkdir -p "$c/Mivox/My Data"
+    echo "my measurements" >"$c/Mivox/My Data/notes.txt"
+
+    local command
+    command=$(wine reg query "$uninstall_key" /v UninstallString | tr -d '\r' |
+        sed -n 's/^ *UninstallString *REG_SZ *//p')
+    start_program cmd /c "$command"
+    wait_box "$box" 'Product folder: C:\Mivox'
+    drive click "$box" "Yes" >/dev/null
+    wait_box "$box" 'C:\Mivox\My Data\notes.txt'
+    expect_eq "$mode: the final message names the kept file" "Mivox was removed." \
+        "$(drive text "$box" 65535 | head -1)"
+    drive click "$box" "OK" >/dev/null
+    expect_eq "$mode: uninstaller exit code" 0 "$(wait_exit 30)"
+
+    expect_eq "$mode: only the user's file is left" "./My Data/notes.txt" \
+        "$(cd "$c/Mivox" && find . -type f)"
+    expect_eq "$mode: the user's file is unchanged" "my measurements" "$(cat "$c/Mivox/My Data/notes.txt")"
+    expect_eq "$mode: registry keys gone" 0 "$(key_count)"
+    local folder
+    for folder in "${links[@]}"; do
+        expect_eq "$mode: shortcut folder gone: $folder" "gone" "$([[ -e "$folder" ]] || echo gone)"
+    done
+    expect_eq "$mode: the maker's empty program group gone" "gone" \
+        "$([[ -e "$(dirname "${links[0]}")" ]] || echo gone)"
+}
+
+uninstall_run NT
+
+# A log that names the Windows folder is refused; nothing is removed.
+mkdir -p "$c/Mivox" && echo "my measurements" >"$c/Mivox/keep.txt"
+printf '%s\r\n' "*** Installation Started: Jan  7, 2001  Sun  9:05 am ***" "Title: Mivox" \
+    'File Tree: C:\Mivox\*.*' 'Made Dir: C:\windows' >"$c/Mivox/Install.Log"
+start_program 'C:\windows\UNWISE.EXE' 'C:\Mivox\Install.Log'
+wait_box "$box" "It names the Windows folder"
+expect_eq "the refusal says nothing was removed" "1" \
+    "$(drive text "$box" 65535 | grep -c 'Nothing was removed.')"
+drive click "$box" "OK" >/dev/null
+expect_eq "refused log: exit code 1" 1 "$(wait_exit 20)"
+expect_eq "refused log: the product folder untouched" "Install.Log keep.txt" \
+    "$(ls "$c/Mivox" | paste -sd' ')"
+expect_eq "refused log: the Windows folder untouched" "present" \
+    "$([[ -f "$c/windows/UNWISE.EXE" && -d "$c/windows/system32" ]] && echo present)"
+finish

@@ -47,10 +47,6 @@ struct Outcome {
     }
 };
 
-mivox::UninstallPlan g_plan;
-char g_logText[mivox::kMaxLogBytes];
-char g_profileSection[32 * 1024];
-
 bool IsWinNT() {
     return (GetVersion() & 0x80000000u) == 0;
 }
@@ -66,13 +62,13 @@ bool DeleteAtRestart9x(const char* path) {
     char shortPath[MAX_PATH];
     const DWORD shortLength = GetShortPathNameA(path, shortPath, MAX_PATH);
     if (shortLength == 0 || shortLength >= MAX_PATH) return false;
-    DWORD used =
-        GetPrivateProfileSectionA("Rename", g_profileSection, sizeof(g_profileSection), ini);
-    if (used + shortLength + 8 >= sizeof(g_profileSection)) return false;
-    lstrcpyA(g_profileSection + used, "NUL=");
-    lstrcpyA(g_profileSection + used + 4, shortPath);
-    g_profileSection[used + 4 + shortLength + 1] = '\0';
-    return WritePrivateProfileSectionA("Rename", g_profileSection, ini) != FALSE;
+    char section[32 * 1024];
+    const DWORD used = GetPrivateProfileSectionA("Rename", section, sizeof(section), ini);
+    if (used + shortLength + 8 >= sizeof(section)) return false;
+    lstrcpyA(section + used, "NUL=");
+    lstrcpyA(section + used + 4, shortPath);
+    section[used + 4 + shortLength + 1] = '\0';
+    return WritePrivateProfileSectionA("Rename", section, ini) != FALSE;
 }
 
 bool RemoveAtRestart(const char* path, bool folder) {
@@ -126,7 +122,8 @@ bool IsShortcut(const char* name) {
 // Empties folder, depth first, and removes what is left empty. In the
 // product's tree the user's own files stay; in a folder of shortcuts only
 // the shortcuts go. The product folder itself (top) goes last, after its log.
-void RemoveTree(const char* folder, const LogEntry& entry, bool top, Outcome& outcome) {
+void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& started, bool top,
+                Outcome& outcome) {
     FixedText<kLogPathSize + 2> pattern(folder);
     pattern.Add("\\*");
     WIN32_FIND_DATAA found;
@@ -142,7 +139,7 @@ void RemoveTree(const char* folder, const LogEntry& entry, bool top, Outcome& ou
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A junction is removed, never followed: its target is not ours.
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                RemoveTree(path.c_str(), entry, false, outcome);
+                RemoveTree(path.c_str(), entry, started, false, outcome);
             }
             RemoveFolder(path.c_str(), outcome);
         } else if (entry.productTree && top && mivox::IsInstallationRecord(name)) {
@@ -151,7 +148,7 @@ void RemoveTree(const char* folder, const LogEntry& entry, bool top, Outcome& ou
                 RemoveFile(path.c_str(), outcome);
             }
         } else if (entry.productTree
-                       ? mivox::IsUsersFile(g_plan.started, LocalStamp(found.ftLastWriteTime))
+                       ? mivox::IsUsersFile(started, LocalStamp(found.ftLastWriteTime))
                        : !IsShortcut(name)) {
             outcome.Keep(path.c_str());
         } else {
@@ -216,8 +213,8 @@ int Refuse(const char* logPath, const char* problem) {
     return kRefused;
 }
 
-// Reads and checks the whole log into g_plan; a problem, or nothing.
-const char* ReadLog(const char* logPath) {
+// Reads and checks the whole log into plan; a problem, or nothing.
+const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan) {
     mivox::win32::FileHandle file(CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     static char error[256];
@@ -227,23 +224,24 @@ const char* ReadLog(const char* logPath) {
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         return mivox::simple_ui::SystemErrorText(GetLastError(), error);
     }
-    if (high != 0 || size > sizeof(g_logText))
-        return "It is far larger than an installation's log.";
+    // On the stack: a zeroed array in the image would take its size on disk.
+    char text[mivox::kMaxLogBytes];
+    if (high != 0 || size > sizeof(text)) return "It is far larger than an installation's log.";
     DWORD read = 0;
-    if (!ReadFile(file.get(), g_logText, size, &read, nullptr) || read != size) {
+    if (!ReadFile(file.get(), text, size, &read, nullptr) || read != size) {
         return mivox::simple_ui::SystemErrorText(GetLastError(), error);
     }
     char windowsDir[MAX_PATH] = {}, systemDir[MAX_PATH] = {};
     GetWindowsDirectoryA(windowsDir, MAX_PATH);
     GetSystemDirectoryA(systemDir, MAX_PATH);
-    return mivox::ReadUninstallLog(g_logText, size, {windowsDir, systemDir}, g_plan);
+    return mivox::ReadUninstallLog(text, size, {windowsDir, systemDir}, plan);
 }
 
-bool Confirm() {
+bool Confirm(const mivox::UninstallPlan& plan) {
     FixedText<(mivox::kMaxLogEntries + 8) * (kLogPathSize + 24)> text(
         "Mivox will be removed from this computer:\n");
-    for (int i = g_plan.count - 1; i >= 0; --i) {
-        const LogEntry& entry = g_plan.entries[i];
+    for (int i = plan.count - 1; i >= 0; --i) {
+        const LogEntry& entry = plan.entries[i];
         if (entry.kind == LogEntry::kRegistryTree) {
             text.Add("\nRegistry key: HKEY_LOCAL_MACHINE\\").Add(entry.path);
         } else if (entry.kind == LogEntry::kMadeDir) {
@@ -289,12 +287,13 @@ int Run() {
         return Refuse("(no log named)",
                       "Start the uninstaller with the path of the installation's Install.Log.");
     }
-    if (const char* problem = ReadLog(logPath)) return Refuse(logPath, problem);
-    if (!Confirm()) return kDeclined;
+    mivox::UninstallPlan plan;
+    if (const char* problem = ReadLog(logPath, plan)) return Refuse(logPath, problem);
+    if (!Confirm(plan)) return kDeclined;
 
     Outcome outcome;
-    for (int i = g_plan.count - 1; i >= 0; --i) {
-        const LogEntry& entry = g_plan.entries[i];
+    for (int i = plan.count - 1; i >= 0; --i) {
+        const LogEntry& entry = plan.entries[i];
         switch (entry.kind) {
             case LogEntry::kRegistryTree:
                 if (const LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, entry.path)) {
@@ -307,7 +306,7 @@ int Run() {
                 RemoveDirectoryA(entry.path);
                 break;
             case LogEntry::kFileTree:
-                RemoveTree(entry.path, entry, true, outcome);
+                RemoveTree(entry.path, entry, plan.started, true, outcome);
                 break;
         }
     }

@@ -53,6 +53,10 @@ struct RecordingBoxes : MessageBoxes {
         shown.push_back({text, caption, style});
         return kIdOk;
     }
+    int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,
+                  unsigned style) override {
+        return Show(text, caption, style);
+    }
     void Beep(unsigned) override {}
     std::vector<Box> shown;
 };

@@ -2,8 +2,9 @@
 # The uninstaller the records point at: after a full installation, with a file
 # of the user's own in the product folder, the Uninstall entry's command is
 # started as the control panel starts it. Everything the installation
-# created goes; the user's file and its folder stay. Then a log that names
-# the Windows folder is refused and nothing is removed.
+# created goes; the user's file and its folder stay. The same in Windows 98
+# mode. Then a log that names the Windows folder is refused and nothing is
+# removed.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -31,7 +32,14 @@ uninstall_run() {
     fresh_system
     install_to_registration no yes yes
     register_by_file Ann Tester
-    finish_installation
+    if [[ $mode == NT ]]; then
+        finish_installation
+    else
+        close_release_notes
+        drive --timeout 10000 click "Serial port driver COMM.DRV may be defective" "Cancel" >/dev/null
+        answer 'The system must Reboot to complete the installation.' no
+        expect_eq "$mode: installer exited" "0" "$(wait_exit 30)"
+    fi
     mapfile -t links < <(link_folders)
     expect_eq "$mode: two folders of shortcuts logged" 2 "${#links[@]}"
     expect_eq "$mode: three keys recorded" 3 "$(key_count)"
@@ -63,6 +71,10 @@ uninstall_run() {
 }
 
 uninstall_run NT
+for program in Setup.exe UNWISE.EXE; do
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /d win98 /f >/dev/null 2>&1
+done
+uninstall_run "Windows 98"
 
 # A log that names the Windows folder is refused; nothing is removed.
 mkdir -p "$c/Mivox" && echo "my measurements" >"$c/Mivox/keep.txt"
@@ -74,8 +86,8 @@ expect_eq "the refusal says nothing was removed" "1" \
     "$(drive text "$box" 65535 | grep -c 'Nothing was removed.')"
 drive click "$box" "OK" >/dev/null
 expect_eq "refused log: exit code 1" 1 "$(wait_exit 20)"
-expect_eq "refused log: the product folder untouched" "Install.Log keep.txt" \
-    "$(ls "$c/Mivox" | paste -sd' ')"
+expect_eq "refused log: the product folder untouched" "Install.Log|My Data|keep.txt" \
+    "$(ls "$c/Mivox" | paste -sd'|')"
 expect_eq "refused log: the Windows folder untouched" "present" \
     "$([[ -f "$c/windows/UNWISE.EXE" && -d "$c/windows/system32" ]] && echo present)"
 finish

@@ -2,7 +2,8 @@
 # The uninstaller the records point at: after a full installation, with a file
 # of the user's own in the product folder, the Uninstall entry's command is
 # started as the control panel starts it. Everything the installation
-# created goes; the user's file and its folder stay. The same in Windows 98
+# created goes; the user's file and its folder stay; in NT mode a file held
+# open goes at the restart. The same, without the held file, in Windows 98
 # mode. Then a log that names the Windows folder is refused and nothing is
 # removed.
 E2E_OWN_SESSION=1
@@ -45,6 +46,15 @@ uninstall_run() {
     expect_eq "$mode: three keys recorded" 3 "$(key_count)"
     mkdir -p "$c/Mivox/My Data"
     echo "my measurements" >"$c/Mivox/My Data/notes.txt"
+    local holder="" left="./My Data/notes.txt"
+    if [[ $mode == NT ]]; then
+        rm -f "$c/ready"
+        wine "$(dirname "$MIVOX_UIDRIVER")/holdopen.exe" 'C:\Mivox\MIVOX.INI' 'C:\ready' &
+        holder=$!
+        on_exit "touch '$c/Mivox/MIVOX.INI.release'"
+        for _ in $(seq 100); do [[ -f "$c/ready" ]] && break; sleep 0.1; done
+        left=$(printf "%s\n" ./MIVOX.INI "$left" | sort)
+    fi
 
     local command
     command=$(wine reg query "$uninstall_key" /v UninstallString | tr -d '\r' |
@@ -53,13 +63,27 @@ uninstall_run() {
     wait_box "$box" 'Product folder: C:\Mivox'
     drive click "$box" "Yes" >/dev/null
     wait_box "$box" 'C:\Mivox\My Data\notes.txt'
-    expect_eq "$mode: the final message names the kept file" "Mivox was removed." \
+    if [[ -n $holder ]]; then
+        expect_eq "$mode: the final message tells of the restart" 1 \
+            "$(drive text "$box" 65535 | grep -c 'removed when Windows restarts')"
+    fi
+    expect_eq "$mode: the final message says it is done" "Mivox was removed." \
         "$(drive text "$box" 65535 | head -1)"
     drive click "$box" "OK" >/dev/null
     expect_eq "$mode: uninstaller exit code" 0 "$(wait_exit 30)"
 
-    expect_eq "$mode: only the user's file is left" "./My Data/notes.txt" \
-        "$(cd "$c/Mivox" && find . -type f)"
+    expect_eq "$mode: only the user's file (and the file in use) is left" "$left" \
+        "$(cd "$c/Mivox" && find . -type f | sort)"
+    if [[ -n $holder ]]; then
+        touch "$c/Mivox/MIVOX.INI.release"
+        wait "$holder" || true
+        expect_eq "$mode: the file in use is to go at restart" 1 \
+            "$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+                /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -ci 'MIVOX.INI' || true)"
+        wine wineboot -r >/dev/null 2>&1 || true
+        expect_eq "$mode: after the restart only the user's file is left" "./My Data/notes.txt" \
+            "$(cd "$c/Mivox" && find . -type f)"
+    fi
     expect_eq "$mode: the user's file is unchanged" "my measurements" "$(cat "$c/Mivox/My Data/notes.txt")"
     expect_eq "$mode: registry keys gone" 0 "$(key_count)"
     local folder
@@ -70,10 +94,24 @@ uninstall_run() {
         "$([[ -e "$(dirname "${links[0]}")" ]] || echo gone)"
 }
 
+# windows_version [win98]: the Windows version the installer and the
+# uninstaller see (the session's own without an argument); the prefix
+# outlives the script, so it is set from the start.
+windows_version() {
+    local program
+    for program in Setup.exe UNWISE.EXE; do
+        if [[ -n ${1:-} ]]; then
+            wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /d "$1" /f
+        else
+            wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$program" /f
+        fi >/dev/null 2>&1 || true
+    done
+}
+
+windows_version
 uninstall_run NT
-for program in Setup.exe UNWISE.EXE; do
-    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /d win98 /f >/dev/null 2>&1
-done
+windows_version win98
+on_exit windows_version
 uninstall_run "Windows 98"
 
 # A log that names the Windows folder is refused; nothing is removed.

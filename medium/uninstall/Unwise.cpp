@@ -284,8 +284,11 @@ int Report(const Outcome& outcome) {
 int Run() {
     char logPath[MAX_PATH];
     if (!LogPathArgument(logPath)) {
-        return Refuse("(no log named)",
-                      "Start the uninstaller with the path of the installation's Install.Log.");
+        Say(kCaption,
+            "The uninstaller needs the path of the installation's Install.Log, as the "
+            "product's Uninstall entry gives it.\n\nNothing was removed.",
+            MB_OK | MB_ICONERROR);
+        return kRefused;
     }
     mivox::UninstallPlan plan;
     if (const char* problem = ReadLog(logPath, plan)) return Refuse(logPath, problem);

@@ -4,8 +4,8 @@
 # started as the control panel starts it. Everything the installation
 # created goes; the user's file and its folder stay; in NT mode a file held
 # open goes at the restart. The same, without the held file, in Windows 98
-# mode. Then a log that names the Windows folder is refused and nothing is
-# removed.
+# mode. Then a missing argument and a log that names the Windows folder are
+# refused and nothing is removed.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -113,6 +113,12 @@ uninstall_run NT
 windows_version win98
 on_exit windows_version
 uninstall_run "Windows 98"
+
+# Started without a log, it says what it needs.
+start_program 'C:\windows\UNWISE.EXE'
+wait_box "$box" "needs the path of the installation's Install.Log"
+drive click "$box" "OK" >/dev/null
+expect_eq "no log named: exit code 1" 1 "$(wait_exit 20)"
 
 # A log that names the Windows folder is refused; nothing is removed.
 mkdir -p "$c/Mivox" && echo "my measurements" >"$c/Mivox/keep.txt"

@@ -38,6 +38,17 @@ add_custom_command(TARGET InstallExe POST_BUILD
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install/fit-disk1.sh $<TARGET_FILE:InstallExe>
     VERBATIM)
 
+# UNWISE.EXE, the uninstaller the installation's records name, goes into the
+# Windows folder with the platform's files. Small and plain Win32 as well.
+add_executable(UnwiseExe WIN32 ${CMAKE_CURRENT_LIST_DIR}/uninstall/Unwise.cpp
+                               ${CMAKE_CURRENT_LIST_DIR}/uninstall/Unwise.rc
+                               ${CMAKE_SOURCE_DIR}/src/uninstall/UninstallLog.cpp)
+target_compile_definitions(UnwiseExe PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(UnwiseExe PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${MIVOX_SMALL_PROGRAM_FLAGS}>)
+target_link_options(UnwiseExe PRIVATE -s -Wl,--gc-sections)
+target_link_libraries(UnwiseExe PRIVATE medium_simple_ui advapi32)
+set_target_properties(UnwiseExe PROPERTIES OUTPUT_NAME UNWISE SUFFIX .EXE LINKER_LANGUAGE C)
+
 file(GLOB_RECURSE MIVOX_MEDIUM_CONTENT CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/content/*)
 add_custom_target(medium ALL
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${MIVOX_MEDIUM_DIR}
@@ -45,11 +56,13 @@ add_custom_target(medium ALL
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Setup> ${MIVOX_MEDIUM_DIR}/Setup.exe
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Mivox> ${MIVOX_MEDIUM_DIR}/APP/Mivox.EXE
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:InstallExe> ${MIVOX_MEDIUM_DIR}/Misc/Install.Exe
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:UnwiseExe> ${MIVOX_MEDIUM_DIR}/WinNT/UNWISE.EXE
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:UnwiseExe> ${MIVOX_MEDIUM_DIR}/Win9X/UNWISE.EXE
     COMMAND ${CMAKE_COMMAND} -DOUT=${MIVOX_MEDIUM_DIR}/APP/Samples/LONGRUN.MDF
             -P ${CMAKE_CURRENT_LIST_DIR}/LongRecording.cmake
     # The serial port driver on the medium carries its release date.
     COMMAND touch -d "1998-05-11 12:00:00" ${MIVOX_MEDIUM_DIR}/Misc/comm.drv
-    DEPENDS Setup Mivox InstallExe ${MIVOX_MEDIUM_CONTENT}
+    DEPENDS Setup Mivox InstallExe UnwiseExe ${MIVOX_MEDIUM_CONTENT}
             ${CMAKE_CURRENT_LIST_DIR}/LongRecording.cmake
     COMMENT "Writing the sample medium to ${MIVOX_MEDIUM_DIR}"
     VERBATIM)

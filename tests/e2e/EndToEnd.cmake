@@ -16,3 +16,5 @@ foreach(script ${MIVOX_E2E_SCRIPTS})
         RESOURCE_LOCK desktop
         ENVIRONMENT "MIVOX_WINE_SESSION=${MIVOX_WINE_SESSION};MIVOX_WINE_DIR=${MIVOX_WINE_DIR};MIVOX_MEDIUM=${MIVOX_MEDIUM_DIR};MIVOX_UIDRIVER=$<TARGET_FILE:uidriver>;MIVOX_E2E_OUT=${CMAKE_BINARY_DIR}/e2e")
 endforeach()
+# Two full installations and their removal, one per platform, in one session.
+set_tests_properties(e2e_test_uninstall PROPERTIES TIMEOUT 480)

@@ -67,6 +67,19 @@ expect_text() {
     expect_eq "$1" "$2" "$(drive --timeout 5000 wait-text "$3" "$4" "$2" || true)"
 }
 
+# wait_box CAPTION TEXT: a message box with this caption comes to say TEXT
+# (a part of its text).
+wait_box() {
+    for _ in $(seq 200); do
+        if drive --timeout 100 text "$1" 65535 2>/dev/null | grep -qF -- "$2"; then return 0; fi
+        sleep 0.1
+    done
+    echo "FAIL: no box \"$1\" saying \"$2\""
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    drive list
+    return 1
+}
+
 # expect_near WHAT EXPECTED ACTUAL SLACK: numbers (commas and blanks ignored)
 # that may differ by SLACK, such as a drive's free space read twice.
 expect_near() {

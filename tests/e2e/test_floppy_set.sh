@@ -28,18 +28,6 @@ archive="$(dirname "$MIVOX_MEDIUM")/Mivox10.EXE"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')" 2>/dev/null)
 rm -rf "$temp/Mivox10" "$temp/Mivox10.EXE" "$temp"/MVX*.tmp
 
-# wait_box CAPTION TEXT-PART: waits until the box's text holds TEXT-PART.
-wait_box() {
-    for _ in $(seq 200); do
-        if drive --timeout 100 text "$1" 65535 2>/dev/null | grep -qF -- "$2"; then return 0; fi
-        sleep 0.1
-    done
-    echo "FAIL: no box \"$1\" saying \"$2\""
-    E2E_FAILURES=$((E2E_FAILURES + 1))
-    drive list
-    return 1
-}
-
 start_program "$archive"
 drive wait "Mivox 4.10 Archive" >/dev/null
 drive click "Mivox 4.10 Archive" "Yes"

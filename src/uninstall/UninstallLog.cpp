@@ -1,0 +1,247 @@
+#include "uninstall/UninstallLog.h"
+
+#include "util/FixedText.h"
+
+namespace mivox {
+
+namespace {
+
+// One line of the text, without its end.
+struct Line {
+    const char* text;
+    size_t size;
+};
+
+bool StartsWith(const Line& line, const char* prefix, Line& rest) {
+    size_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (i >= line.size || line.text[i] != prefix[i]) return false;
+    }
+    rest = {line.text + i, line.size - i};
+    return true;
+}
+
+bool Is(const Line& line, const char* whole) {
+    Line rest{};
+    return StartsWith(line, whole, rest) && rest.size == 0;
+}
+
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Right-aligned number of width places (leading blanks allowed).
+bool ReadNumber(const char* text, size_t width, int& value) {
+    value = 0;
+    size_t i = 0;
+    while (i + 1 < width && text[i] == ' ') ++i;
+    if (i == width) return false;
+    for (; i < width; ++i) {
+        if (!Digit(text[i])) return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+bool ReadName(const char* text, const char* const (&names)[12], int count, int& index) {
+    for (int i = 0; i < count; ++i) {
+        if (text[0] == names[i][0] && text[1] == names[i][1] && text[2] == names[i][2]) {
+            index = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+// "Jan  7, 2001  Sun  9:05 am ***" after the start line's keyword.
+bool ReadStamp(const Line& line, LogStamp& stamp) {
+    static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* const kDays[12] = {"Sun", "Mon", "Tue", "Wed", "Thr", "Fri", "Sat"};
+    constexpr char kShape[] = "Mmm dd, yyyy  Ddd hh:mm am ***";
+    if (line.size != sizeof(kShape) - 1) return false;
+    const char* t = line.text;
+    int month = 0, weekday = 0;
+    if (!ReadName(t, kMonths, 12, month) || t[3] != ' ' || !ReadNumber(t + 4, 2, stamp.day) ||
+        t[6] != ',' || t[7] != ' ' || !ReadNumber(t + 8, 4, stamp.year) || t[8] == ' ' ||
+        t[12] != ' ' || t[13] != ' ' || !ReadName(t + 14, kDays, 7, weekday) || t[17] != ' ' ||
+        !ReadNumber(t + 18, 2, stamp.hour) || t[20] != ':' || !Digit(t[21]) ||
+        !ReadNumber(t + 21, 2, stamp.minute) || t[23] != ' ' || t[25] != 'm' || t[26] != ' ' ||
+        t[27] != '*' || t[28] != '*' || t[29] != '*') {
+        return false;
+    }
+    stamp.month = month + 1;
+    if (stamp.day < 1 || stamp.day > 31 || stamp.hour < 1 || stamp.hour > 12 || stamp.minute > 59 ||
+        (t[24] != 'a' && t[24] != 'p')) {
+        return false;
+    }
+    stamp.hour = stamp.hour % 12 + (t[24] == 'p' ? 12 : 0);
+    return true;
+}
+
+// Case-blind: is folder the same as protectedDir, or above it?
+bool Covers(const char* folder, size_t size, const char* protectedDir) {
+    if (!protectedDir || !*protectedDir) return false;
+    size_t i = 0;
+    for (; i < size; ++i) {
+        if (!protectedDir[i] || AsciiUpper(folder[i]) != AsciiUpper(protectedDir[i])) return false;
+    }
+    return !protectedDir[i] || protectedDir[i] == '\\';
+}
+
+// A folder of a local drive: "X:\name[\name...]", each name plain (no
+// "." or "..", no wildcard, no second stream), below the root.
+const char* CheckFolder(const Line& value, const ProtectedFolders& folders) {
+    const char* t = value.text;
+    if (value.size >= kLogPathSize) return "A path in it is longer than Windows allows.";
+    if (value.size == 2 && t[1] == ':') return "It names the root folder of a drive.";
+    if (value.size < 3 || AsciiUpper(t[0]) < 'A' || AsciiUpper(t[0]) > 'Z' || t[1] != ':' ||
+        t[2] != '\\') {
+        return "A path in it is not a full path on a drive.";
+    }
+    if (value.size == 3) return "It names the root folder of a drive.";
+    size_t nameStart = 3;
+    for (size_t i = 3; i <= value.size; ++i) {
+        const char c = i < value.size ? t[i] : '\\';
+        if (c == '\\') {
+            const size_t length = i - nameStart;
+            if (length == 0 || (length == 1 && t[nameStart] == '.') ||
+                (length == 2 && t[nameStart] == '.' && t[nameStart + 1] == '.')) {
+                return "A path in it has an empty, \".\" or \"..\" folder name.";
+            }
+            nameStart = i + 1;
+        } else if (static_cast<unsigned char>(c) < 32 || c == '*' || c == '?' || c == '"' ||
+                   c == '<' || c == '>' || c == '|' || c == '/' || c == ':') {
+            return "A path in it holds a character no folder name has.";
+        }
+    }
+    if (Covers(t, value.size, folders.windowsDir) || Covers(t, value.size, folders.systemDir)) {
+        return "It names the Windows folder, the system folder or a folder above them.";
+    }
+    return nullptr;
+}
+
+// The keys an installation of the product records: its own key below the
+// maker's, and its entries in the shell's lists of program paths and
+// uninstallers. Nothing else is ever removed, whatever a log says.
+const char* CheckKey(const Line& value) {
+    static const char* const kOwned[] = {
+        "SOFTWARE\\Vexlor\\",
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\",
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
+    };
+    if (value.size >= kLogPathSize) return "A registry key in it is longer than Windows allows.";
+    for (size_t k = 0; k < sizeof(kOwned) / sizeof(kOwned[0]); ++k) {
+        size_t i = 0;
+        while (kOwned[k][i] && i < value.size &&
+               AsciiUpper(value.text[i]) == AsciiUpper(kOwned[k][i])) {
+            ++i;
+        }
+        if (kOwned[k][i]) continue;
+        // Named keys below: any depth below the maker's, one below a list.
+        int names = 0;
+        bool named = false;
+        for (size_t j = i; j <= value.size; ++j) {
+            const char c = j < value.size ? value.text[j] : '\\';
+            if (c == '\\') {
+                if (!named) return "It names a registry key without a name.";
+                ++names;
+                named = false;
+            } else if (static_cast<unsigned char>(c) < 32) {
+                return "A registry key in it holds a control character.";
+            } else if (c != ' ') {
+                named = true;
+            }
+        }
+        if (k == 0 || names == 1) return nullptr;
+        break;
+    }
+    return "It names a registry key the product does not own.";
+}
+
+bool Add(UninstallPlan& plan, LogEntry::Kind kind, const Line& value) {
+    if (plan.count == kMaxLogEntries) return false;
+    LogEntry& entry = plan.entries[plan.count++];
+    entry.kind = kind;
+    entry.productTree = false;
+    for (size_t i = 0; i < value.size; ++i) entry.path[i] = value.text[i];
+    entry.path[value.size] = '\0';
+    return true;
+}
+
+}  // namespace
+
+const char* ReadUninstallLog(const char* text, size_t size, const ProtectedFolders& folders,
+                             UninstallPlan& plan) {
+    plan = UninstallPlan();
+    if (size == 0) return "It is empty.";
+    if (size > kMaxLogBytes) return "It is far larger than an installation's log.";
+    const char* end = text + size;
+    if (end[-1] != '\n' && end[-1] != '\r') return "It ends in the middle of a line.";
+
+    int number = 0;
+    bool rootSeen = false;
+    for (const char* at = text; at < end; ++number) {
+        Line line{at, 0};
+        while (at < end && *at != '\r' && *at != '\n') {
+            if (*at == '\0') return "It is not a text file.";
+            ++at;
+            ++line.size;
+        }
+        // CR LF as written, but also a lone LF or CR after an editor.
+        if (at < end && *at == '\r') ++at;
+        if (at < end && *at == '\n') ++at;
+
+        Line value{};
+        if (number == 0) {
+            if (!StartsWith(line, "*** Installation Started: ", value) ||
+                !ReadStamp(value, plan.started)) {
+                return "It does not begin with the line that starts an installation's log.";
+            }
+        } else if (number == 1) {
+            if (!Is(line, "Title: Mivox")) return "It is the log of another product.";
+        } else if (StartsWith(line, "File Tree: ", value)) {
+            if (value.size < 4 || !Is({value.text + value.size - 4, 4}, "\\*.*")) {
+                return "A \"File Tree\" line does not end with \\*.*.";
+            }
+            value.size -= 4;
+            if (const char* problem = CheckFolder(value, folders)) return problem;
+            if (!Add(plan, LogEntry::kFileTree, value)) return "It has too many lines.";
+            plan.entries[plan.count - 1].productTree = number == 2;
+        } else if (number == 2) {
+            return "Its third line does not name the product's folder.";
+        } else if (StartsWith(line, "Made Dir: ", value)) {
+            if (const char* problem = CheckFolder(value, folders)) return problem;
+            if (!Add(plan, LogEntry::kMadeDir, value)) return "It has too many lines.";
+        } else if (Is(line, "RegDB Root: 0") || Is(line, "RegDB Root: 2")) {
+            rootSeen = true;
+        } else if (StartsWith(line, "RegDB TREE: ", value)) {
+            if (!rootSeen) return "A \"RegDB TREE\" line comes before its \"RegDB Root\" line.";
+            if (const char* problem = CheckKey(value)) return problem;
+            if (!Add(plan, LogEntry::kRegistryTree, value)) return "It has too many lines.";
+        } else {
+            return "It holds a line that an installation does not write.";
+        }
+    }
+    if (number < 3) return "It ends before it names the product's folder.";
+    return nullptr;
+}
+
+bool IsUsersFile(const LogStamp& started, const LogStamp& lastWrite) {
+    const int a[] = {started.year, started.month, started.day, started.hour, started.minute};
+    const int b[] = {lastWrite.year, lastWrite.month, lastWrite.day, lastWrite.hour,
+                     lastWrite.minute};
+    for (int i = 0; i < 5; ++i) {
+        if (a[i] != b[i]) return b[i] > a[i];
+    }
+    return true;
+}
+
+bool IsInstallationRecord(const char* fileName) {
+    size_t size = 0;
+    while (fileName[size]) ++size;
+    return EqualsUpper(fileName, size, "INSTALL.LOG") ||
+           EqualsUpper(fileName, size, "REGISTER.TXT");
+}
+
+}  // namespace mivox

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The uninstaller the records point at: after a full installation, with a file
+# of the user's own in the product folder, the Uninstall entry's command is
+# started as the control panel starts it. Everything the installation
+# created goes; the user's file and its folder stay; in NT mode a file held
+# open goes at the restart. The same, without the held file, in Windows 98
+# mode. Then a missing argument and a log that names the Windows folder are
+# refused and nothing is removed.
+E2E_OWN_SESSION=1
+source "$(dirname "$0")/lib.sh"
+
+box="Mivox Uninstall"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivox'
+keys=('HKLM\Software\Vexlor\Mivox' 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE'
+    "$uninstall_key")
+key_count() {
+    local key n=0
+    for key in "${keys[@]}"; do
+        wine reg query "$key" >/dev/null 2>&1 && n=$((n + 1))
+    done
+    echo $n
+}
+# The folders of shortcuts the log names, as Linux paths.
+link_folders() {
+    sed -n 's/^File Tree: \(.*\)\\\*\.\*\r$/\1/p' "$c/Mivox/Install.Log" | tail -n +2 |
+        while read -r folder; do wine winepath -u "$folder" 2>/dev/null | tr -d '\r'; done
+}
+
+# uninstall_run MODE: a full installation, the user's notes added, and the
+# Uninstall entry's command run, answered yes; then the checks.
+uninstall_run() {
+    local mode=$1
+    fresh_system
+    install_to_registration no yes yes
+    register_by_file Ann Tester
+    if [[ $mode == NT ]]; then
+        finish_installation
+    else
+        close_release_notes
+        drive --timeout 10000 click "Serial port driver COMM.DRV may be defective" "Cancel" >/dev/null
+        answer 'The system must Reboot to complete the installation.' no
+        expect_eq "$mode: installer exited" "0" "$(wait_exit 30)"
+    fi
+    mapfile -t links < <(link_folders)
+    expect_eq "$mode: two folders of shortcuts logged" 2 "${#links[@]}"
+    expect_eq "$mode: three keys recorded" 3 "$(key_count)"
+    mkdir -p "$c/Mivox/My Data"
+    echo "my measurements" >"$c/Mivox/My Data/notes.txt"
+    local holder="" left="./My Data/notes.txt"
+    if [[ $mode == NT ]]; then
+        rm -f "$c/ready"
+        wine "$(dirname "$MIVOX_UIDRIVER")/holdopen.exe" 'C:\Mivox\MIVOX.INI' 'C:\ready' &
+        holder=$!
+        on_exit "touch '$c/Mivox/MIVOX.INI.release'"
+        for _ in $(seq 100); do [[ -f "$c/ready" ]] && break; sleep 0.1; done
+        left=$(printf "%s\n" ./MIVOX.INI "$left" | sort)
+    fi
+
+    local command
+    command=$(wine reg query "$uninstall_key" /v UninstallString | tr -d '\r' |
+        sed -n 's/^ *UninstallString *REG_SZ *//p')
+    start_program cmd /c "$command"
+    wait_box "$box" 'Product folder: C:\Mivox'
+    drive click "$box" "Yes" >/dev/null
+    wait_box "$box" 'C:\Mivox\My Data\notes.txt'
+    if [[ -n $holder ]]; then
+        expect_eq "$mode: the final message tells of the restart" 1 \
+            "$(drive text "$box" 65535 | grep -c 'removed when Windows restarts')"
+    fi
+    expect_eq "$mode: the final message says it is done" "Mivox was removed." \
+        "$(drive text "$box" 65535 | head -1)"
+    drive click "$box" "OK" >/dev/null
+    expect_eq "$mode: uninstaller exit code" 0 "$(wait_exit 30)"
+
+    expect_eq "$mode: only the user's file (and the file in use) is left" "$left" \
+        "$(cd "$c/Mivox" && find . -type f | sort)"
+    if [[ -n $holder ]]; then
+        touch "$c/Mivox/MIVOX.INI.release"
+        wait "$holder" || true
+        expect_eq "$mode: the file in use is to go at restart" 1 \
+            "$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+                /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -ci 'MIVOX.INI' || true)"
+        wine wineboot -r >/dev/null 2>&1 || true
+        expect_eq "$mode: after the restart only the user's file is left" "./My Data/notes.txt" \
+            "$(cd "$c/Mivox" && find . -type f)"
+    fi
+    expect_eq "$mode: the user's file is unchanged" "my measurements" "$(cat "$c/Mivox/My Data/notes.txt")"
+    expect_eq "$mode: registry keys gone" 0 "$(key_count)"
+    local folder
+    for folder in "${links[@]}"; do
+        expect_eq "$mode: shortcut folder gone: $folder" "gone" "$([[ -e "$folder" ]] || echo gone)"
+    done
+    expect_eq "$mode: the maker's empty program group gone" "gone" \
+        "$([[ -e "$(dirname "${links[0]}")" ]] || echo gone)"
+}
+
+# windows_version [win98]: the Windows version the installer and the
+# uninstaller see (the session's own without an argument); the prefix
+# outlives the script, so it is set from the start.
+windows_version() {
+    local program
+    for program in Setup.exe UNWISE.EXE; do
+        if [[ -n ${1:-} ]]; then
+            wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /d "$1" /f
+        else
+            wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$program" /f
+        fi >/dev/null 2>&1 || true
+    done
+}
+
+windows_version
+uninstall_run NT
+windows_version win98
+on_exit windows_version
+uninstall_run "Windows 98"
+
+# Started without a log, it says what it needs.
+start_program 'C:\windows\UNWISE.EXE'
+wait_box "$box" "needs the path of the installation's Install.Log"
+drive click "$box" "OK" >/dev/null
+expect_eq "no log named: exit code 1" 1 "$(wait_exit 20)"
+
+# A log that names the Windows folder is refused; nothing is removed.
+mkdir -p "$c/Mivox" && echo "my measurements" >"$c/Mivox/keep.txt"
+printf '%s\r\n' "*** Installation Started: Jan  7, 2001  Sun  9:05 am ***" "Title: Mivox" \
+    'File Tree: C:\Mivox\*.*' 'Made Dir: C:\windows' >"$c/Mivox/Install.Log"
+start_program 'C:\windows\UNWISE.EXE' 'C:\Mivox\Install.Log'
+wait_box "$box" "It names the Windows folder"
+expect_eq "the refusal says nothing was removed" "1" \
+    "$(drive text "$box" 65535 | grep -c 'Nothing was removed.')"
+drive click "$box" "OK" >/dev/null
+expect_eq "refused log: exit code 1" 1 "$(wait_exit 20)"
+expect_eq "refused log: the product folder untouched" "Install.Log|My Data|keep.txt" \
+    "$(ls "$c/Mivox" | paste -sd'|')"
+expect_eq "refused log: the Windows folder untouched" "present" \
+    "$([[ -f "$c/windows/UNWISE.EXE" && -d "$c/windows/system32" ]] && echo present)"
+finish

@@ -1,0 +1,211 @@
+#include "uninstall/UninstallLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace mivox {
+namespace {
+
+const ProtectedFolders kFolders{"C:\\WINDOWS", "C:\\WINDOWS\\system32"};
+
+// A log as the installer writes it, with the desktop copy.
+std::string WrittenLog(const std::string& end = "\r\n") {
+    const char* lines[] = {
+        "*** Installation Started: Jan  7, 2001  Sun 12:05 pm ***",
+        "Title: Mivox",
+        "File Tree: D:\\Apps\\Mivox\\*.*",
+        "RegDB Root: 0",
+        "RegDB TREE: SOFTWARE\\Vexlor\\Mivox",
+        "RegDB Root: 2",
+        "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE",
+        "RegDB Root: 2",
+        "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox",
+        "RegDB Root: 2",
+        "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor",
+        "File Tree: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox\\*.*",
+        "File Tree: C:\\Users\\Public\\Desktop\\Mivox\\*.*",
+    };
+    std::string text;
+    for (const char* line : lines) text += std::string(line) + end;
+    return text;
+}
+
+const char* Read(const std::string& text, UninstallPlan& plan) {
+    return ReadUninstallLog(text.data(), text.size(), kFolders, plan);
+}
+
+// text with the first occurrence of from replaced by to.
+std::string With(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+}
+
+TEST(UninstallLogTest, ReadsEveryLineKindInOrderWithAnyLineEnd) {
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        UninstallPlan plan;
+        ASSERT_EQ(Read(WrittenLog(end), plan), nullptr) << "line end " << int(end[0]);
+        EXPECT_EQ(plan.started.year, 2001);
+        EXPECT_EQ(plan.started.month, 1);
+        EXPECT_EQ(plan.started.day, 7);
+        EXPECT_EQ(plan.started.hour, 12);
+        EXPECT_EQ(plan.started.minute, 5);
+        ASSERT_EQ(plan.count, 7);
+        const struct {
+            LogEntry::Kind kind;
+            bool product;
+            const char* path;
+        } expected[] = {
+            {LogEntry::kFileTree, true, "D:\\Apps\\Mivox"},
+            {LogEntry::kRegistryTree, false, "SOFTWARE\\Vexlor\\Mivox"},
+            {LogEntry::kRegistryTree, false,
+             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE"},
+            {LogEntry::kRegistryTree, false,
+             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox"},
+            {LogEntry::kMadeDir, false, "C:\\WINDOWS\\Start Menu\\Programs\\Vexlor"},
+            {LogEntry::kFileTree, false, "C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox"},
+            {LogEntry::kFileTree, false, "C:\\Users\\Public\\Desktop\\Mivox"},
+        };
+        for (int i = 0; i < plan.count; ++i) {
+            EXPECT_EQ(plan.entries[i].kind, expected[i].kind) << i;
+            EXPECT_EQ(plan.entries[i].productTree, expected[i].product) << i;
+            EXPECT_STREQ(plan.entries[i].path, expected[i].path) << i;
+        }
+    }
+}
+
+TEST(UninstallLogTest, StartLineGivesTheTwentyFourHourClock) {
+    const struct {
+        const char* stamp;
+        int day, hour, minute;
+    } cases[] = {
+        {"Feb  1, 2024  Thr 12:30 am", 1, 0, 30},
+        {"Feb 29, 2024  Thr  9:05 am", 29, 9, 5},
+        {"Feb 29, 2024  Thr 11:59 pm", 29, 23, 59},
+    };
+    for (const auto& c : cases) {
+        UninstallPlan plan;
+        const std::string log = With(WrittenLog(), "Jan  7, 2001  Sun 12:05 pm", c.stamp);
+        ASSERT_EQ(Read(log, plan), nullptr) << c.stamp;
+        EXPECT_EQ(plan.started.month, 2);
+        EXPECT_EQ(plan.started.day, c.day);
+        EXPECT_EQ(plan.started.hour, c.hour);
+        EXPECT_EQ(plan.started.minute, c.minute);
+    }
+}
+
+TEST(UninstallLogTest, FoldersBesideOrBelowTheWindowsFolderAreFine) {
+    for (const char* folder : {"C:\\WINDOWS2\\Mivox", "C:\\WINDOWS\\Start Menu\\Mivox"}) {
+        UninstallPlan plan;
+        EXPECT_EQ(Read(With(WrittenLog(), "D:\\Apps\\Mivox", folder), plan), nullptr) << folder;
+    }
+}
+
+TEST(UninstallLogTest, ALogCutShortAtALineEndIsWhatWasDone) {
+    // An installation that stopped after the copy wrote only three lines.
+    std::string log = WrittenLog();
+    log.resize(log.find("RegDB Root: 0"));
+    UninstallPlan plan;
+    ASSERT_EQ(Read(log, plan), nullptr);
+    ASSERT_EQ(plan.count, 1);
+    EXPECT_STREQ(plan.entries[0].path, "D:\\Apps\\Mivox");
+}
+
+TEST(UninstallLogTest, RefusesDamagedForeignAndDangerousLogs) {
+    const std::string log = WrittenLog();
+    const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    const struct {
+        const char* what;
+        const char* problem;  // a part of what the refusal says
+        std::string text;
+    } cases[] = {
+        {"empty", "empty", ""},
+        {"cut inside a line", "middle of a line", log.substr(0, log.find("App Paths") + 4)},
+        {"cut inside a path of the last line", "middle of a line", log.substr(0, log.size() - 5)},
+        {"binary", "not a text file", With(log, "Title", std::string("Ti\0le", 5))},
+        {"another product", "another product", With(log, "Title: Mivox", "Title: Other")},
+        {"no start line", "does not begin", log.substr(log.find("Title"))},
+        {"start line damaged", "does not begin", With(log, "Jan  7", "Jan 77")},
+        {"hour 13", "does not begin", With(log, "12:05 pm", "13:05 pm")},
+        {"lines swapped", "another product",
+         With(log, "Title: Mivox\r\nFile Tree: D:\\Apps\\Mivox\\*.*",
+              "File Tree: D:\\Apps\\Mivox\\*.*\r\nTitle: Mivox")},
+        {"third line not the product tree", "third line",
+         With(log, "File Tree: D:\\Apps\\Mivox\\*.*", "Made Dir: D:\\Apps\\Mivox")},
+        {"tree before its root line", "comes before", With(log, "RegDB Root: 0\r\n", "")},
+        {"unknown line", "does not write", With(log, "RegDB Root: 0", "RegDB Root: 1")},
+        {"tree without pattern", "does not end with", With(log, "Mivox\\*.*", "Mivox")},
+        {"bare root", "root folder", With(log, "D:\\Apps\\Mivox\\*.*", "D:\\*.*")},
+        {"relative path", "not a full path", With(log, "D:\\Apps\\Mivox\\*.*", "Apps\\Mivox\\*.*")},
+        {"network path", "not a full path",
+         With(log, "D:\\Apps\\Mivox\\*.*", "\\\\host\\share\\*.*")},
+        {"climbs out", "\"..\"", With(log, "D:\\Apps\\Mivox\\*.*", "D:\\Apps\\..\\*.*")},
+        {"doubled backslash", "empty", With(log, "D:\\Apps\\Mivox\\*.*", "D:\\Apps\\\\Mivox\\*.*")},
+        {"Windows folder", "Windows folder", With(log, "D:\\Apps\\Mivox\\*.*", "c:\\windows\\*.*")},
+        {"system folder", "system folder",
+         With(log, "D:\\Apps\\Mivox\\*.*", "C:\\Windows\\System32\\*.*")},
+        {"above the Windows folder made", "root folder",
+         With(log, "C:\\WINDOWS\\Start Menu\\Programs\\Vexlor", "C:\\")},
+        {"wildcard in a folder", "character", With(log, "D:\\Apps\\Mivox\\*.*", "D:\\Ap*\\*.*")},
+        {"too long", "longer", With(log, "D:\\Apps\\Mivox", "D:\\" + std::string(300, 'a'))},
+        {"the maker's whole key", "does not own",
+         With(log, "SOFTWARE\\Vexlor\\Mivox", "SOFTWARE\\Vexlor")},
+        {"the whole software key", "does not own",
+         With(log, "SOFTWARE\\Vexlor\\Mivox", "SOFTWARE")},
+        {"a service key", "does not own",
+         With(log, "SOFTWARE\\Vexlor\\Mivox", "SYSTEM\\CurrentControlSet\\Services\\Mivox_NT")},
+        {"the whole list of program paths", "without a name",
+         With(log, appPaths + "Mivox.EXE", appPaths)},
+        {"below another program's path", "does not own",
+         With(log, appPaths + "Mivox.EXE", appPaths + "a\\b")},
+        {"blank key name", "without a name",
+         With(log, "SOFTWARE\\Vexlor\\Mivox", "SOFTWARE\\Vexlor\\ ")},
+        {"key from the root", "does not own",
+         With(log, "SOFTWARE\\Vexlor\\Mivox", "\\SOFTWARE\\Vexlor\\Mivox")},
+        {"too many lines", "too many lines",
+         log +
+             [] {
+                 std::string more;
+                 for (int i = 0; i < kMaxLogEntries; ++i) more += "Made Dir: D:\\Apps\\Mivox\r\n";
+                 return more;
+             }()},
+    };
+    for (const auto& c : cases) {
+        UninstallPlan plan;
+        const char* problem = Read(c.text, plan);
+        ASSERT_NE(problem, nullptr) << c.what;
+        EXPECT_NE(std::string(problem).find(c.problem), std::string::npos)
+            << c.what << ": " << problem;
+    }
+}
+
+TEST(UninstallLogTest, AFileOfTheStartMinuteOrLaterIsTheUsers) {
+    const LogStamp started{2001, 1, 7, 12, 5};
+    const struct {
+        LogStamp written;
+        bool users;
+    } cases[] = {
+        {{2001, 1, 7, 12, 5}, true},     {{2001, 1, 7, 12, 6}, true},
+        {{2002, 1, 1, 0, 0}, true},      {{2001, 2, 1, 0, 0}, true},
+        {{2001, 1, 7, 12, 4}, false},    {{2001, 1, 7, 11, 59}, false},
+        {{2000, 12, 31, 23, 59}, false}, {{1998, 5, 11, 12, 0}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsUsersFile(started, c.written), c.users)
+            << c.written.year << "-" << c.written.month << "-" << c.written.day << " "
+            << c.written.hour << ":" << c.written.minute;
+    }
+}
+
+TEST(UninstallLogTest, TheLogAndTheRegistrationFormAreTheInstallations) {
+    EXPECT_TRUE(IsInstallationRecord("Install.Log"));
+    EXPECT_TRUE(IsInstallationRecord("INSTALL.LOG"));
+    EXPECT_TRUE(IsInstallationRecord("register.txt"));
+    EXPECT_FALSE(IsInstallationRecord("Install.Log.bak"));
+    EXPECT_FALSE(IsInstallationRecord("MyNotes.txt"));
+    EXPECT_FALSE(IsInstallationRecord(""));
+}
+
+}  // namespace
+}  // namespace mivox

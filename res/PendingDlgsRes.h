@@ -1,6 +1,5 @@
-// Identifiers of the dialogs of the registration's senders, not built yet:
-// each gets its own block of 100 and its own template when it is.
+// Identifier of the fax sender's dialog, not built yet: it gets its own
+// block of 100 and its own template when it is.
 #pragma once
 
-#define IDD_SENDINGEMAIL 700
 #define IDD_SENDINGFAX 800

@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-# MIVOX_BUILD names another build folder of the win64 preset.
+# MIVOX_BUILD names another build folder of the win64 preset. MIVOX_SMTP_SERVER
+# (a host name or address, such as 127.0.0.1 for a local aiosmtpd) is written
+# as the mail program's SMTP server, and the driven run registers by e-mail.
 build=${MIVOX_BUILD:-build/win64}
 cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" --target medium uidriver
@@ -22,6 +24,10 @@ fi
 
 trap '"$session" "$dir" stop' EXIT
 eval "$("$session" "$dir" env)"
+if [[ -n "${MIVOX_SMTP_SERVER:-}" ]]; then
+    wine reg add 'HKCU\Software\Microsoft\Internet Mail and News\Mail' \
+        /v "Default SMTP Server" /d "$MIVOX_SMTP_SERVER" /f >/dev/null 2>&1
+fi
 drive() { wine "$build/uidriver.exe" "$@" | tr -d '\r'; }
 main="Mivox Installation"
 
@@ -50,8 +56,23 @@ reg="Product Registration"
 if drive --timeout 8000 wait "$reg" >/dev/null 2>&1; then
     drive set "$reg" 602 "Sample" >/dev/null
     drive set "$reg" 603 "User" >/dev/null
-    drive click "$reg" 655 >/dev/null
-    drive click "$reg" 1 >/dev/null
+    if [[ -n "${MIVOX_SMTP_SERVER:-}" ]]; then
+        drive click "$reg" 652 >/dev/null
+        drive click "$reg" 1 >/dev/null
+        for outcome in "EMail Transaction Successful" "EMail Transaction Failed" ""; do
+            drive --timeout 40000 wait "$outcome" >/dev/null 2>&1 && break
+        done
+        echo "  E-mail:       ${outcome:-no outcome} (server $MIVOX_SMTP_SERVER)"
+        [[ -n $outcome ]] && drive click "$outcome" "OK" >/dev/null
+        if [[ $outcome != "EMail Transaction Successful" ]]; then
+            drive --timeout 5000 click "Selected Method Failed" "OK" >/dev/null || true
+            drive click "$reg" 655 >/dev/null
+            drive click "$reg" 1 >/dev/null
+        fi
+    else
+        drive click "$reg" 655 >/dev/null
+        drive click "$reg" 1 >/dev/null
+    fi
     drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null || true
     drive --timeout 8000 gone "$reg" >/dev/null || true
 fi

@@ -8,6 +8,7 @@
 #include "HttpTooLongDlgRes.h"
 #include "PendingDlgsRes.h"
 #include "ProdRegDlgRes.h"
+#include "SendingEMailDlgRes.h"
 #include "TxtViewerDlgRes.h"
 #include "YesNoDlgRes.h"
 
@@ -29,7 +30,7 @@ Forms::Forms(DialogFactory& factory, Platform& platform) {
     yesNoDlg_ = Create<TYesNoDlg>(factory, IDD_YESNO);
     infoBoxDlg_ = Create<TInfoBoxDlg>(factory, IDD_INFOBOX, platform.loop);
     prodRegDlg_ = Create<TProdRegDlg>(factory, IDD_PRODREG, platform, *this);
-    sendingEMailDlg_ = Create<TSendingEMailDlg>(factory, IDD_SENDINGEMAIL);
+    sendingEMailDlg_ = Create<TSendingEMailDlg>(factory, IDD_SENDINGEMAIL, platform);
     sendingFaxDlg_ = Create<TSendingFaxDlg>(factory, IDD_SENDINGFAX);
     txtViewerDlg_ = Create<TTxtViewerDlg>(factory, IDD_TXTVIEWER, platform);
     httpTooLongDlg_ = Create<THttpTooLongDlg>(factory, IDD_HTTPTOOLONG, platform.boxes);

@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 #include "registration/HttpTooLongDlg.h"
 #include "registration/ProdRegDlg.h"
+#include "registration/SendingEMailDlg.h"
 
 namespace mivox {
 

@@ -1,8 +1,7 @@
-// The registration's senders. Not built yet: each is an empty, hidden window
-// created at start-up in its place among the others. Asked to send, each
-// shows nothing and reports the registration as not sent, so that the user
-// is told to choose another method. Each moves to a unit of its own when it
-// is built.
+// The fax sender. Not built yet: an empty, hidden window created at start-up
+// in its place among the others. Asked to send, it shows nothing and reports
+// the registration as not sent, so that the user is told to choose another
+// method. It moves to a unit of its own when it is built.
 #pragma once
 
 #include <string>
@@ -11,19 +10,6 @@
 #include "platform/DialogPeer.h"
 
 namespace mivox {
-
-class TSendingEMailDlg final : public DialogEvents {
-public:
-    explicit TSendingEMailDlg(DialogPeer&) {}
-    void Command(int, int) override {}
-    void ShowModal() { MailSent = false; }
-
-    std::string FromAddr;
-    std::string ToAddr;
-    std::string MailSubject;
-    const std::vector<std::string>* MsgLines = nullptr;  // the registration dialog's own
-    bool MailSent = false;
-};
 
 class TSendingFaxDlg final : public DialogEvents {
 public:

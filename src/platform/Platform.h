@@ -6,6 +6,7 @@
 #include "platform/CommonDialogs.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/Libraries.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageLoop.h"
@@ -13,7 +14,9 @@
 #include "platform/Registry.h"
 #include "platform/Security.h"
 #include "platform/Shell.h"
+#include "platform/Socket.h"
 #include "platform/SystemInfo.h"
+#include "platform/Timers.h"
 #include "platform/VersionResources.h"
 
 namespace mivox {
@@ -35,6 +38,12 @@ struct Platform {
     // The user's own programs and the registration's choice controls; the
     // real and the test platforms set it, helpers that need neither may not.
     Desktop* desktop = nullptr;
+    // What the e-mail sender needs beyond the rest: sockets and posted
+    // messages, the dial-up library, the zone of the Date header, a timer.
+    Network* network = nullptr;
+    Libraries* libraries = nullptr;
+    TimeZone* zone = nullptr;
+    Timers* timers = nullptr;
 };
 
 }  // namespace mivox

@@ -1,12 +1,15 @@
 // A test double of the MessageLoop seam: each pump of pending messages runs
 // the next of the user's queued actions, so a test can press Cancel between
-// two files of a copy.
+// two files of a copy. Given a virtual queue, a pump without a user action
+// lets 10 ms of virtual time pass instead, running what falls due in them,
+// and the tick count follows the queue's clock.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <vector>
 
+#include "fakes/FakeNetwork.h"
 #include "platform/MessageLoop.h"
 
 namespace mivox::testing {
@@ -15,7 +18,10 @@ class FakeMessageLoop : public MessageLoop {
 public:
     void ProcessMessages() override {
         ++pumps;
-        if (pending.empty()) return;
+        if (pending.empty()) {
+            if (queue) RunQueue();
+            return;
+        }
         auto action = std::move(pending.front());
         pending.pop_front();
         action();
@@ -31,10 +37,19 @@ public:
     }
 
     int pumps = 0;
+    VirtualQueue* queue = nullptr;
+    uint32_t* ticks = nullptr;  // follows the queue's clock
+    uint64_t tickOffset = 0;    // the tick count at the queue's time 0
     std::deque<std::function<void()>> pending;
     Cursor cursor = Cursor::kDefault;
     std::vector<Cursor> cursors;  // every cursor set, in order
     std::function<void(const std::exception&)> exceptionHandler;
+
+private:
+    void RunQueue() {
+        queue->Advance(10);
+        if (ticks) *ticks = static_cast<uint32_t>(tickOffset + queue->now);
+    }
 };
 
 }  // namespace mivox::testing

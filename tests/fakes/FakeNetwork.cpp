@@ -24,7 +24,48 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+class VirtualTimer : public Timer {
+public:
+    VirtualTimer(VirtualQueue& queue, int& ticks) : queue_(queue), ticks_(ticks) {}
+    ~VirtualTimer() override { *alive_ = false; }
+    void SetInterval(uint16_t milliseconds) override { interval_ = milliseconds; }
+    void SetEnabled(bool enabled) override {
+        if (enabled && !enabled_ && interval_ != 0 && !scheduled_) Schedule(queue_.now + interval_);
+        enabled_ = enabled;
+    }
+    bool Enabled() const override { return enabled_; }
+
+private:
+    void Schedule(uint64_t due) {
+        scheduled_ = true;
+        queue_.Post(static_cast<uint32_t>(due - queue_.now), [alive = alive_, this] {
+            if (*alive) Due();
+        });
+    }
+    void Due() {
+        scheduled_ = false;
+        if (!enabled_) return;  // resumed later, it ticks one interval on
+        const uint64_t found = queue_.now;
+        ++ticks_;
+        if (OnTimer) OnTimer();
+        if (!*alive_ || !enabled_ || scheduled_) return;
+        const uint64_t due = found + interval_;
+        Schedule(queue_.now > due ? queue_.now + interval_ : due);
+    }
+
+    VirtualQueue& queue_;
+    int& ticks_;
+    uint16_t interval_ = 1000;
+    bool enabled_ = false;
+    bool scheduled_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
 }  // namespace
+
+std::unique_ptr<Timer> FakeTimers::CreateTimer() {
+    return std::make_unique<VirtualTimer>(queue_, ticks);
+}
 
 std::unique_ptr<MessageWindow> FakeNetwork::CreateMessageWindow(MessageWindow::Handler handler) {
     return std::make_unique<QueuedWindow>(queue, std::move(handler));
@@ -46,7 +87,9 @@ void ScriptedSocket::DnsLookup(const std::string& host) {
         error = kWsaHostNotFound;
     else
         dnsResult_ = found->second;
-    Later(network_.lookupDelayMs, [this, error] { events_->DnsLookupDone(error); });
+    const auto delay = network_.lookupDelays.find(host);
+    Later(delay == network_.lookupDelays.end() ? network_.lookupDelayMs : delay->second,
+          [this, error] { events_->DnsLookupDone(error); });
 }
 
 void ScriptedSocket::Connect(const std::string& toAddress, const std::string& toPort) {

@@ -4,6 +4,7 @@
 // one, closing whenever the test says.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/Socket.h"
+#include "platform/Timers.h"
 
 namespace mivox::testing {
 
@@ -30,11 +32,13 @@ public:
         node.mapped()();
         return true;
     }
-    // Runs every event due within the next ms milliseconds.
+    // Runs every event due within the next ms milliseconds. An event that
+    // waits on the queue itself may carry the clock further; it never goes
+    // back.
     void Advance(uint32_t ms) {
         const uint64_t until = now + ms;
         while (!events_.empty() && events_.begin()->first.first <= until) RunOne();
-        now = until;
+        now = std::max(now, until);
     }
     void RunUntilIdle(int limit = 100000) {
         while (limit-- > 0 && RunOne()) {
@@ -113,6 +117,7 @@ public:
     std::map<std::string, std::string> hosts{{"mail.example.com", "192.0.2.25"}};
     std::map<std::string, int> lookupErrors;
     uint32_t lookupDelayMs = 5;
+    std::map<std::string, uint32_t> lookupDelays;  // by host, instead of the above
     // Connections: an error code for an address, or a raised exception.
     std::map<std::string, int> connectErrors;
     bool connectThrows = false;
@@ -122,6 +127,19 @@ public:
     std::function<void(ScriptedSocket& socket, const std::string& line)> onClientLine;
     // Called when a connection has been accepted (the greeting goes here).
     std::function<void(ScriptedSocket& socket)> onAccept;
+};
+
+// Timers on the virtual queue: a tick falls due one interval after the
+// timer is enabled, the next one interval after the previous was due, or
+// after its handler returned if that ran longer.
+class FakeTimers : public Timers {
+public:
+    explicit FakeTimers(VirtualQueue& queue) : queue_(queue) {}
+    std::unique_ptr<Timer> CreateTimer() override;
+    int ticks = 0;  // handlers run, over all timers
+
+private:
+    VirtualQueue& queue_;
 };
 
 class FakeTimeZone : public TimeZone {

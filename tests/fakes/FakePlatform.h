@@ -11,6 +11,8 @@
 
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/FakeDesktop.h"
+#include "fakes/FakeLibraries.h"
+#include "fakes/FakeNetwork.h"
 #include "fakes/FakeMessageLoop.h"
 #include "fakes/FakeProcesses.h"
 #include "fakes/FakeSecurity.h"
@@ -137,12 +139,25 @@ struct FakePlatform {
     FakeProcesses processes;
     FakeCommonDialogs commonDialogs;
     BasicFakeDesktop<FakeClock> desktop{clock};
-    Platform platform{files,    clock, system,   locale, versions,  memory,        boxes,
-                      registry, shell, security, loop,   processes, commonDialogs, &desktop};
+    FakeNetwork network;
+    FakeLibraries libraries;
+    FakeTimeZone zone;
+    FakeTimers timers{network.queue};
+    Platform platform{files,         clock,    system,   locale,     versions, memory,
+                      boxes,         registry, shell,    security,   loop,     processes,
+                      commonDialogs, &desktop, &network, &libraries, &zone,    &timers};
 
     FakePlatform() {
         files.SetLastErrorTarget(&system.lastError);
         security.SetRegistry(&registry);
+        libraries.present = false;  // no dial-up unless a test provides it
+    }
+    // From now on pumping messages runs the network's virtual queue, and the
+    // tick count follows its clock.
+    void RunOnVirtualTime() {
+        loop.queue = &network.queue;
+        loop.ticks = &clock.ticks;
+        loop.tickOffset = clock.ticks - network.queue.now;
     }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;

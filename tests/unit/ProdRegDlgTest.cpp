@@ -268,7 +268,7 @@ TEST_F(ProdRegDlgTest, AYearOutsideTheListLeavesTheDateWithoutYear) {
     EXPECT_EQ(Dlg().RegFormLines[28], " Purchased Data: Dec  7, ");
 }
 
-TEST_F(ProdRegDlgTest, SendersNotBuiltYetFailAndNothingIsRecorded) {
+TEST_F(ProdRegDlgTest, FailedSendersAskForAnotherMethodAndNothingIsRecorded) {
     bool closed = Run([&](FakeDialog& d) {
         d.Type(IDE_PRODREG_COMPANY, "Acme");
         Choose(IDR_PRODREG_EMAIL);
@@ -280,9 +280,10 @@ TEST_F(ProdRegDlgTest, SendersNotBuiltYetFailAndNothingIsRecorded) {
         d.Click(IDB_PRODREG_OK);
     });
     EXPECT_FALSE(closed);
+    // E-mail without mail settings reports its own failure first.
     EXPECT_EQ(Captions(),
-              (std::vector<std::string>{"Selected Method Failed", "Selected Method Failed",
-                                        "Selected Method Failed"}));
+              (std::vector<std::string>{"EMail Transaction Failed", "Selected Method Failed",
+                                        "Selected Method Failed", "Selected Method Failed"}));
     EXPECT_EQ(forms->SendingEMailDlg().MsgLines, &Dlg().RegFormLines);
     EXPECT_EQ(forms->SendingEMailDlg().ToAddr, "register@vexlor.example");
     EXPECT_EQ(forms->SendingEMailDlg().MailSubject, "Product Registration");

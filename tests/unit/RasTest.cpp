@@ -4,11 +4,14 @@
 
 #include <map>
 
+#include "fakes/FakeLibraries.h"
 #include "fakes/FakePlatform.h"
 #include "registration/Ras.h"
 
 namespace mivox {
 namespace {
+
+using testing::FakeLibraries;
 
 uint32_t lastHangUp = 0;
 uint32_t MIVOX_RASAPI FakeHangUp(HRasConn connection) {
@@ -22,26 +25,6 @@ uint32_t MIVOX_RASAPI FakeEnumEntries(const char*, const char*, void*, uint32_t*
     return 0;
 }
 
-struct FakeLibraries : Libraries {
-    struct Lib : LoadedLibrary {
-        explicit Lib(FakeLibraries& owner) : owner(owner) { ++owner.loaded; }
-        ~Lib() override { --owner.loaded; }
-        void* Proc(const std::string& name) const override {
-            const auto it = owner.procs.find(name);
-            return it == owner.procs.end() ? nullptr : it->second;
-        }
-        FakeLibraries& owner;
-    };
-    std::unique_ptr<LoadedLibrary> Load(const std::string& name) override {
-        names.push_back(name);
-        if (!present) return nullptr;
-        return std::make_unique<Lib>(*this);
-    }
-    bool present = true;
-    int loaded = 0;
-    std::vector<std::string> names;
-    std::map<std::string, void*> procs;
-};
 
 TEST(RasApi, BindsByNameOnceAndReportsEachMissingFunction) {
     FakeLibraries libraries;

@@ -136,7 +136,7 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: uidriver [--timeout MS] "
-                 "wait|gone|text|set|click|enabled|wait-text|items|select|open|list ...\n");
+                 "wait|gone|close|text|set|click|enabled|wait-text|items|select|open|list ...\n");
     return 2;
 }
 
@@ -177,6 +177,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "wait") return 0;
+    if (command == "close") {
+        // The close box: posted, as the box's handler may open a modal box.
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
     if (command == "text" && args.size() == 2) {
         std::printf("%s\n", TextOf(window).c_str());
         return 0;

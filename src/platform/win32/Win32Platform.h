@@ -1,13 +1,16 @@
 // The real operating system behind each seam.
 #pragma once
 
+#include "components/timer/AsyncTimer.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32MessageLoop.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Security.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32Socket.h"
 
 namespace mivox::win32 {
 
@@ -108,8 +111,13 @@ struct Win32Platform {
     Win32Processes processes;
     Win32CommonDialogs commonDialogs;
     Win32Desktop desktop;
-    Platform platform{files,    clock, system,   locale, versions,  memory,        boxes,
-                      registry, shell, security, loop,   processes, commonDialogs, &desktop};
+    Win32Network network;
+    Win32Libraries libraries;
+    Win32TimeZone zone;
+    AsyncTimers timers{network};
+    Platform platform{files,         clock,    system,   locale,     versions, memory,
+                      boxes,         registry, shell,    security,   loop,     processes,
+                      commonDialogs, &desktop, &network, &libraries, &zone,    &timers};
 };
 
 }  // namespace mivox::win32

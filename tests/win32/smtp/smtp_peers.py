@@ -4,7 +4,9 @@
 A real SMTP server (aiosmtpd) on 127.0.0.1:25 writes what each delivery
 brought into DIR/delivered/, and a scripted server on 127.0.0.1:2525
 misbehaves as DIR/scenario says at each connection, recording the raw bytes
-it received into DIR/raw.bin. Runs until it is sent SIGTERM.
+it received into DIR/raw.bin. The scripted server also listens on
+127.0.0.2:25, for programs that always use the SMTP port. Runs until it is
+sent SIGTERM.
 
     smtp_peers.py DIR
 """
@@ -111,18 +113,22 @@ def serve_scripted(listener):
 def main():
     controller = Controller(Recorder(), hostname="127.0.0.1", port=25, server_hostname="peer.test")
     controller.start()
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", 2525))
-    listener.listen(8)
-    threading.Thread(target=serve_scripted, args=(listener,), daemon=True).start()
+    listeners = []
+    for address in (("127.0.0.1", 2525), ("127.0.0.2", 25)):
+        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(address)
+        listener.listen(8)
+        listeners.append(listener)
+        threading.Thread(target=serve_scripted, args=(listener,), daemon=True).start()
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
     open(os.path.join(DIR, "ready"), "w").close()
     stop.wait()
     controller.stop()
-    listener.close()
+    for listener in listeners:
+        listener.close()
 
 
 if __name__ == "__main__":

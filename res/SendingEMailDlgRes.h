@@ -1,0 +1,11 @@
+// Control identifiers of the e-mail sender (block 700-799).
+#pragma once
+
+#define IDD_SENDINGEMAIL 700
+
+#define IDG_SENDINGEMAIL_INFO 701
+#define IDE_SENDINGEMAIL_LOG 702
+#define IDS_SENDINGEMAIL_RASLABEL 703
+#define IDC_SENDINGEMAIL_RAS 704
+#define IDB_SENDINGEMAIL_DIAL 705
+#define IDB_SENDINGEMAIL_CANCEL 2 /* IDCANCEL */

@@ -458,6 +458,8 @@ TEST_F(SmtpCliTest, MalformedRepliesNeverCountAsSuccess) {
     const std::pair<std::string, uint16_t> cases[] = {
         {"no code at all\r\n", 500},
         {"\r\n", 500},
+        {"000 zero\r\n", 500},
+        {"-0 zero\r\n", 500},
         {"99999999999999999999 overflow\r\n", 65535},
         {"-250 negative\r\n", static_cast<uint16_t>(-250)},
         {std::string("25\0 nul", 7) + "\r\n", 25},

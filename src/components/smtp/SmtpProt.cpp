@@ -29,8 +29,9 @@ std::string Trim(const std::string& text) {
 }
 
 // The reply code at the start of a line, and whether the line is followed
-// by more lines of the same reply. A line without digits has no code;
-// codes are kept within the 16 bits a completion carries.
+// by more lines of the same reply. A line without digits has no code, nor
+// has code 0, which a completion would carry as success; codes are kept
+// within the 16 bits a completion carries.
 int ParseReplyCode(const std::string& line, bool& continuation) {
     size_t i = 0;
     while (i < line.size() && std::strchr(" \t\r\n", line[i]) && line[i] != '\0') ++i;
@@ -43,7 +44,7 @@ int ParseReplyCode(const std::string& line, bool& continuation) {
         ++i;
     }
     continuation = i < line.size() && line[i] == '-';
-    if (i == digits) return kNoCode;
+    if (i == digits || code == 0) return kNoCode;
     return static_cast<int>(negative ? -code : code);
 }
 

@@ -77,7 +77,8 @@ expected=$(printf '%s\r\n' "Reply-To: register@vexlor.example" \
     "Return-Path: register@vexlor.example" "From: register@vexlor.example" \
     "Comments: This is a test" "To: register@vexlor.example" "Subject: Product Registration" \
     "Mime-Version: 1.0" 'Content-Type: text/plain; charset="iso-8859-1"' "Date: DATE" "")
-expected+=$'\r\n'"$form"
+# (the command substitution took the blank line's LF)
+expected+=$'\n'"$form"
 actual=$(sed -e 's/^Date: .*\r$/Date: DATE\r/' -e '3,$s/^Created: .*\r$/CREATED\r/' \
     "$peers/delivered/content")
 expect_eq "(a) message byte for byte" "$(od -c <<<"$expected")" "$(od -c <<<"$actual")"

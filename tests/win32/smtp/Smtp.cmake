@@ -1,6 +1,6 @@
 # The SMTP client over real Windows Sockets, run as one test against the
-# SMTP peers on loopback (a real SMTP server and a scripted one), which a
-# fixture starts before it and stops after it. Both run in a time zone with
+# SMTP peers on loopback (a real SMTP server and a scripted one), started
+# for it and stopped after it. Both run in a time zone with
 # daylight saving in force in one half of the year and not in the other, so
 # the Date header's zone is checked against the server's own view of it.
 set(MIVOX_SMTP_PEERS ${CMAKE_BINARY_DIR}/smtp-peers)
@@ -12,15 +12,10 @@ add_executable(win32_smtp_tests ${CMAKE_CURRENT_LIST_DIR}/Win32SmtpTest.cpp
 target_link_libraries(win32_smtp_tests PRIVATE mivox_win32 GTest::gtest_main)
 target_include_directories(win32_smtp_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_SOURCE_DIR}/tests)
 
-add_test(NAME smtp_peers_start COMMAND ${MIVOX_SMTP_PEERS_SCRIPT} ${MIVOX_SMTP_PEERS} start)
-add_test(NAME smtp_peers_stop COMMAND ${MIVOX_SMTP_PEERS_SCRIPT} ${MIVOX_SMTP_PEERS} stop)
-set_tests_properties(smtp_peers_start PROPERTIES FIXTURES_SETUP smtp_peers
-    ENVIRONMENT TZ=${MIVOX_SMTP_TZ})
-set_tests_properties(smtp_peers_stop PROPERTIES FIXTURES_CLEANUP smtp_peers)
-
-add_test(NAME win32_smtp COMMAND win32_smtp_tests)
+add_test(NAME win32_smtp COMMAND ${MIVOX_SMTP_PEERS_SCRIPT} ${MIVOX_SMTP_PEERS} with
+    ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win32_smtp_tests>)
 set_tests_properties(win32_smtp PROPERTIES
-    FIXTURES_REQUIRED "wine;smtp_peers"
+    FIXTURES_REQUIRED wine
     RESOURCE_LOCK desktop
     TIMEOUT 300
     ENVIRONMENT "MIVOX_SMTP_PEERS=${MIVOX_SMTP_PEERS};TZ=${MIVOX_SMTP_TZ}")

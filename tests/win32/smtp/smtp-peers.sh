@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Starts or stops the SMTP peers of the Win32 SMTP tests (smtp_peers.py).
 #   smtp-peers.sh DIR start|stop
+#   smtp-peers.sh DIR with COMMAND...   runs COMMAND while the peers listen
+# They take port 25, which the e-mail end-to-end test takes too, so a test
+# holds them only while it runs.
 set -euo pipefail
 dir=$(mkdir -p "$1" && cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,8 +33,14 @@ stop)
         rm -f "$dir/peers.pid"
     fi
     ;;
+with)
+    shift 2
+    "$0" "$dir" start
+    trap '"$0" "$dir" stop' EXIT
+    "$@"
+    ;;
 *)
-    echo "usage: $0 DIR start|stop" >&2
+    echo "usage: $0 DIR start|stop|with COMMAND..." >&2
     exit 2
     ;;
 esac

@@ -103,9 +103,14 @@ bytes_in() {
     find "$@" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f\n", s }'
 }
 
-# without_product_record: no earlier installation is recorded.
+# without_product_record: no earlier installation is recorded (a session's
+# prefix outlives its script, so an earlier run's records may be there).
 without_product_record() {
-    wine reg delete 'HKLM\Software\Vexlor\Mivox' /f >/dev/null 2>&1 || true
+    local key
+    for key in 'Software\Vexlor\Mivox' 'Software\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE' \
+        'Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivox'; do
+        wine reg delete "HKLM\\$key" /f >/dev/null 2>&1 || true
+    done
 }
 
 screenshot() {

@@ -4,14 +4,14 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/win32/Win32Platform.h"
+
 namespace mivox::win32 {
 namespace {
 
+// The system's text of an error code, without its line end.
 std::string SystemText(DWORD code) {
-    char buffer[256] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, buffer, sizeof buffer, nullptr);
-    std::string text(buffer, length);
+    std::string text = Win32SystemInfo().ErrorMessageText(code);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
     return text.empty() ? "system error " + std::to_string(code) : text;

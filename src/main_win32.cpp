@@ -1,11 +1,14 @@
 // Setup.exe: creates the installer's dialogs in their fixed order and runs
-// the message loop until the main dialog closes.
+// the message loop until the main dialog closes; with /S, runs the
+// installation without showing them.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include "app/AppException.h"
+#include "app/CommandLine.h"
 #include "app/Forms.h"
+#include "app/SilentSetup.h"
 #include "platform/win32/Win32Dialog.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -25,7 +28,7 @@ private:
     bool initialized_;
 };
 
-int RunSetup() {
+int RunSetup(const mivox::SetupOptions& options) {
     using namespace mivox;
     ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof(controls),
@@ -34,17 +37,29 @@ int RunSetup() {
 
     win32::Win32Platform platform;
     win32::Win32DialogFactory factory;
+    if (options.silent) return RunSilentSetup(factory, platform.platform, options);
     Forms forms(factory, platform.platform);
+    forms.MainDlg().PresetInstallDir = options.installDir;
     forms.MainWindow().Show();
     return platform.loop.Run();
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+    mivox::SetupOptions options;
+    std::string error;
+    if (!mivox::ParseCommandLine(arguments ? arguments : "", options, error)) {
+        if (!options.silent) {
+            MessageBoxA(nullptr, (error + "\r\n\r\nUsage: " + mivox::kCommandLineUsage).c_str(),
+                        mivox::kApplicationTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        }
+        return mivox::kExitBadArguments;
+    }
     try {
-        return RunSetup();
+        return RunSetup(options);
     } catch (const std::exception& error) {
+        if (options.silent) return mivox::kExitFailed;
         // Nothing is shown yet when the dialogs cannot even be made.
         MessageBoxA(nullptr, error.what(), mivox::kApplicationTitle,
                     MB_OK | MB_ICONERROR | MB_TASKMODAL);

@@ -2,6 +2,7 @@
 
 #include "MainDlgRes.h"
 #include "app/AppException.h"
+#include "app/DialogInstallUi.h"
 #include "app/Forms.h"
 #include "app/ProductInfo.h"
 #include "floppy/FloppyDiskSet.h"
@@ -92,6 +93,7 @@ void TMainDlg::FormShow() {
     std::string path = ReadProgramDir(platform_);
     if (TextToReal(ReadProgramVersion(platform_)) < kFirstVersionWithKnownDir) path.clear();
     if (path.empty()) path = product::kDefaultInstallDir;
+    if (!PresetInstallDir.empty()) path = PresetInstallDir;
     const size_t slash = path.rfind('\\');
     TextPath.SetText(slash == std::string::npos ? path : path.substr(0, slash + 1));
     EditDir.SetText(slash == std::string::npos ? std::string() : path.substr(slash + 1));
@@ -220,7 +222,8 @@ void TMainDlg::BtnInstallClick() {
                 button.SetEnabled(true);
             }
         } running{installing_, EditDir, btnPath};
-        completed = InstallSequence(*this, platform_, forms_).Run();
+        DialogInstallUi ui(platform_, forms_);
+        completed = InstallSequence(*this, platform_, ui).Run();
     }
     if (completed) dialog_.Close(kIdOk);
 }

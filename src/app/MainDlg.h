@@ -30,6 +30,10 @@ public:
     // and the dialog must outlive the loop that copies.
     bool FormCloseQuery() override { return !installing_; }
 
+    // A destination given on the command line, shown instead of the
+    // recorded or the default one.
+    std::string PresetInstallDir;
+
     // The folder of the running program when it runs as SETUP.EXE (in any
     // letter case); under another name, the program's full path.
     std::string SetupFolder() const;

@@ -4,7 +4,6 @@
 #include <exception>
 #include <utility>
 
-#include "app/Forms.h"
 #include "app/MainDlg.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
@@ -100,19 +99,20 @@ long double ProgressFraction(int64_t done, int64_t total) {
     return std::min(1.0L, static_cast<long double>(done) / static_cast<long double>(total));
 }
 
-InstallSequence::InstallSequence(TMainDlg& main, Platform& platform, Forms& forms)
-    : main_(main), platform_(platform), forms_(forms) {}
+InstallSequence::InstallSequence(TMainDlg& main, Platform& platform, InstallUi& ui)
+    : main_(main), platform_(platform), ui_(ui) {}
 
 bool InstallSequence::Run() {
     if (!CheckAdminRights() || !CheckDestination()) return false;
-    if (!Ask("Ready to begin installation: " + WithoutBackslash(installDir_), "Continue ?")) {
+    if (!ui_.Ask(Question::kBegin, "Ready to begin installation: " + WithoutBackslash(installDir_),
+                 "Continue ?")) {
         return false;
     }
     if (!PrepareDestination() || !CopyProductFiles()) return false;
 
     log_ = std::make_unique<InstallLog>(platform_, installDir_);
-    if (Ask("Do you have an MDF Mic floppy, place it in Drive A:",
-            "Copy MDF from A:\\ to " + installDir_ + "MDF" + " ?")) {
+    if (ui_.Ask(Question::kMdfFloppy, "Do you have an MDF Mic floppy, place it in Drive A:",
+                "Copy MDF from A:\\ to " + installDir_ + "MDF" + " ?")) {
         CopyMdfFiles();
     }
     WriteRegistryData();
@@ -128,26 +128,26 @@ bool InstallSequence::Run() {
 
 bool InstallSequence::CheckAdminRights() {
     if (!IsWinNT(platform_.system) || IsAdministrator(platform_)) return true;
-    forms_.NTrightsDlg().ShowModal();
+    ui_.RefuseRights();
     return false;
 }
 
 bool InstallSequence::CheckDestination() {
     const std::string folder = main_.EditDir.Text();
     if (folder.empty() || folder == "\\") {
-        ShowWarning(platform_.boxes, "Invalid/Empty Directory", "Please enter proper name");
+        ui_.Refuse("Invalid/Empty Directory", "Please enter proper name");
         return false;
     }
     installDir_ = main_.TextPath.Text() + folder;
     main_.InstallDir_ = installDir_;
     if (installDir_.find("\\\\") != std::string::npos) {
-        ShowWarning(platform_.boxes, "Invalid Path", "Double slash (\\\\) found in path");
+        ui_.Refuse("Invalid Path", "Double slash (\\\\) found in path");
         return false;
     }
     if (installDir_.back() != '\\') installDir_ += '\\';
     main_.InstallDir_ = installDir_;
     if (main_.NeedMegabytes() >= main_.FreeMegabytes()) {
-        ShowWarning(platform_.boxes, "Not Enough Drive Space !", installDir_);
+        ui_.Refuse("Not Enough Drive Space !", installDir_);
         return false;
     }
     return true;
@@ -161,8 +161,7 @@ bool InstallSequence::PrepareDestination() {
     if (reason.empty()) reason = MakeDestination();
     if (reason.empty()) reason = ProbeDestination();
     if (reason.empty()) return true;
-    ShowWarning(platform_.boxes, "Cannot Use Destination Folder",
-                WithoutBackslash(installDir_) + "\r\n" + reason);
+    ui_.Refuse("Cannot Use Destination Folder", WithoutBackslash(installDir_) + "\r\n" + reason);
     return false;
 }
 
@@ -225,29 +224,27 @@ bool InstallSequence::CopyProductFiles() {
     const std::vector<int64_t>& dirBytes = main_.DirBytes();
     for (const std::string& dest : dests) MakeFileDir(platform_, dest);
 
-    TCopyMeterDlg& meter = forms_.CopyMeterDlg();
     int64_t copiedOverall = 0;
-    meter.Show();
-    // Closing keeps the run state, so the result below can still be read.
-    AtExit closed([&meter] { meter.Close(); });
-    for (size_t i = 0; i < sources.size() && meter.RunState() == kIdOk; ++i) {
+    ui_.BeginCopy();
+    // Ending keeps the cancel state, so the result below can still be read.
+    AtExit ended([this] { ui_.EndCopy(); });
+    for (size_t i = 0; i < sources.size() && ui_.CopyGoesOn(); ++i) {
         // The byte totals are those of the last scan; a tree that grew since
         // has directories without one.
         const int64_t dirTotal = i < dirBytes.size() ? dirBytes[i] : 0;
         int64_t copiedHere = 0;
-        meter.SetDirName(dests[i]);
+        ui_.CopyingDir(dests[i]);
         for (const FindData& file : platform_.files.FindEntries(sources[i] + "*.*")) {
             if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
-            meter.SetDirProgress(ProgressFraction(copiedHere, dirTotal));
-            meter.SetFileProgress(ProgressFraction(copiedOverall, main_.TotalBytes()));
-            meter.SetFileName(file.name);
+            ui_.CopyingFile(file.name, ProgressFraction(copiedHere, dirTotal),
+                            ProgressFraction(copiedOverall, main_.TotalBytes()));
             CopyOneFile(platform_, dests[i] + UpperText(file.name), sources[i] + file.name, true);
             copiedHere += file.size;
             copiedOverall += file.size;
-            if (meter.RunState() != kIdOk) break;
+            if (!ui_.CopyGoesOn()) break;
         }
     }
-    return meter.RunState() == kIdOk;
+    return ui_.CopyGoesOn();
 }
 
 void InstallSequence::CopyMdfFiles() {
@@ -264,20 +261,18 @@ void InstallSequence::CopyMdfFiles() {
 
 void InstallSequence::WriteRegistryData() {
     const std::string version = main_.TextVerNum.Text();
-    TInfoBoxDlg& info = forms_.InfoBoxDlg();
     {
-        AtExit hidden([&info] { info.Hide(); });
+        AtExit hidden([this] { ui_.EndStep(); });
         // A record that fails part-way leaves keys behind: the uninstaller
         // must still learn of those that exist.
         RecordedOnError recorded(
             [this] { log_->WriteRegistryKeys(ExistingProductKeys(platform_)); });
-        info.Show();
-        info.SetTopText("Processing Windows Registration Data");
-        info.SetBottomText("Mivox Product & Uninstall");
+        ui_.BeginStep("Processing Windows Registration Data");
+        ui_.StepDetail("Mivox Product & Uninstall");
         WriteProductRecord(platform_, WithoutBackslash(installDir_), version);
         WriteUninstallEntry(platform_,
                             main_.WindowsDir() + kUninstaller + " " + UninstallArgument(), version);
-        info.SetBottomText("Mivox Driver Installation");
+        ui_.StepDetail("Mivox Driver Installation");
         if (IsWinNT(platform_.system)) {
             WriteDriverService(platform_);
             WriteVddEntry(platform_);
@@ -287,14 +282,13 @@ void InstallSequence::WriteRegistryData() {
 }
 
 void InstallSequence::CreateShortcuts() {
-    const bool allUsers = Ask("Shortcuts for All Users or Current User", "Install for All Users ?");
-    const bool desktopCopy =
-        Ask("Product Group Shortcut Folder", "Do you wish a copy placed on your Desktop ?");
-    TInfoBoxDlg& info = forms_.InfoBoxDlg();
-    AtExit hidden([&info] { info.Hide(); });
-    info.Show();
-    info.SetTopText("Processing Windows Group Shortcuts");
-    info.SetBottomText("Mivox Shell Links");
+    const bool allUsers = ui_.Ask(Question::kAllUsers, "Shortcuts for All Users or Current User",
+                                  "Install for All Users ?");
+    const bool desktopCopy = ui_.Ask(Question::kDesktopCopy, "Product Group Shortcut Folder",
+                                     "Do you wish a copy placed on your Desktop ?");
+    AtExit hidden([this] { ui_.EndStep(); });
+    ui_.BeginStep("Processing Windows Group Shortcuts");
+    ui_.StepDetail("Mivox Shell Links");
 
     // A shell folder the system does not name would put the group at the
     // root of the current drive, and the log would hand that tree to the
@@ -345,19 +339,14 @@ void InstallSequence::MakeShortcuts(const std::string& folder) {
 }
 
 void InstallSequence::RunRegistration() {
-    TProdRegDlg& registration = forms_.ProdRegDlg();
-    registration.ProdVersion = main_.TextVerNum.Text();
-    registration.AppDir = installDir_;
-    registration.ShowModal();
+    ui_.Register(main_.TextVerNum.Text(), installDir_);
 }
 
 void InstallSequence::ShowReleaseNotes() {
     for (const char* name : {"RELEASE.TXT", "README.TXT"}) {
         const std::string path = installDir_ + name;
         if (!platform_.files.FileExists(path)) continue;
-        TTxtViewerDlg& viewer = forms_.TxtViewerDlg();
-        viewer.FileName = path;
-        viewer.ShowModal();
+        ui_.ShowTextFile(path);
     }
 }
 
@@ -378,17 +367,13 @@ void InstallSequence::CheckCommDriver() {
 }
 
 void InstallSequence::AskReboot() {
-    if (!Ask("The system must Reboot to complete the installation.",
-             "Shutdown/Reboot the system now ?")) {
+    if (!ui_.Ask(Question::kRestart, "The system must Reboot to complete the installation.",
+                 "Shutdown/Reboot the system now ?")) {
         return;
     }
     if (!ShutdownWindows(platform_, kEwxReboot)) {
         ShowWarning(platform_.boxes, "Error Could Not Shutdown Windows", "Please perform manually");
     }
-}
-
-bool InstallSequence::Ask(const std::string& top, const std::string& bottom) {
-    return forms_.YesNoDlg().Ask(top, bottom);
 }
 
 std::string InstallSequence::UninstallArgument() const {

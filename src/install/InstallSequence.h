@@ -10,11 +10,11 @@
 #include <string>
 
 #include "install/InstallLog.h"
+#include "install/InstallUi.h"
 #include "platform/Platform.h"
 
 namespace mivox {
 
-class Forms;
 class TMainDlg;
 
 // The date COMM.DRV carries when it is the known good driver: 3 October 1992,
@@ -32,13 +32,15 @@ std::string CommandArgument(const std::string& path);
 
 class InstallSequence {
 public:
-    InstallSequence(TMainDlg& main, Platform& platform, Forms& forms);
+    // ui answers the questions and shows the progress.
+    InstallSequence(TMainDlg& main, Platform& platform, InstallUi& ui);
     InstallSequence(const InstallSequence&) = delete;
     InstallSequence& operator=(const InstallSequence&) = delete;
 
     // Every step up to the restart question. False when a check refused, the
     // user said No to the confirmation or cancelled the copy; the main
-    // dialog then stays open for another attempt.
+    // dialog then stays open for another attempt. A failed step raises its
+    // error.
     bool Run();
 
     // The medium's trees into the destination and the Windows directory.
@@ -63,13 +65,12 @@ private:
     void ShowReleaseNotes();
     void CheckCommDriver();
     void AskReboot();
-    bool Ask(const std::string& top, const std::string& bottom);
     // The log's path as the uninstaller receives it.
     std::string UninstallArgument() const;
 
     TMainDlg& main_;
     Platform& platform_;
-    Forms& forms_;
+    InstallUi& ui_;
     // Ends with a backslash from the destination check on.
     std::string installDir_;
     std::unique_ptr<InstallLog> log_;

@@ -300,6 +300,39 @@ bool TProdRegDlg::SendByFile() {
     return true;
 }
 
+void TProdRegDlg::RegisterFromAnswers(const RegistrationAnswers& answers) {
+    FormShow();
+    const std::pair<ControlPeer*, const std::string*> fields[] = {
+        {&EditFirstName, &answers.firstName},
+        {&EditLastName, &answers.lastName},
+        {&EditCompany, &answers.company},
+        {&EditAddr1, &answers.address1},
+        {&EditAddr2, &answers.address2},
+        {&EditAddr3, &answers.address3},
+        {&EditCity, &answers.city},
+        {&EditState, &answers.state},
+        {&EditZip, &answers.zip},
+        {&EditCountry, &answers.country},
+        {&EditTel, &answers.telephone},
+        {&EditFax, &answers.fax},
+        {&EditEmail, &answers.email},
+        {&EditProdSN, &answers.serialNumber},
+        {&EditDealer, &answers.dealer}};
+    for (const auto& [box, value] : fields) box->SetText(*value);
+    if (answers.purchaseYear != 0) {
+        ComboBoxDay.SetSelected(answers.purchaseDay - 1);
+        ComboBoxMonth.SetSelected(answers.purchaseMonth - 1);
+        ComboBoxYear.SetSelected(answers.purchaseYear - kFirstYear);
+    }
+    RadBtnVexlor.SetChecked(answers.dealer.empty());
+    RadBtnDealer.SetChecked(!answers.dealer.empty());
+    RadBtnWeb.SetChecked(false);
+    RadBtnFile.SetChecked(true);
+    BuildRegForm();
+    WriteRegistration(platform_, EditFirstName.Text() + " " + EditLastName.Text(),
+                      EditCompany.Text(), EditProdSN.Text());
+}
+
 void TProdRegDlg::WaitMs(uint32_t milliseconds) {
     const uint32_t start = platform_.clock.TickCount();
     // Elapsed time, so that the tick count wrapping round cannot end the wait early.

@@ -9,6 +9,7 @@
 #include "platform/Desktop.h"
 #include "platform/DialogPeer.h"
 #include "platform/Platform.h"
+#include "registration/RegistrationAnswers.h"
 
 namespace mivox {
 
@@ -40,6 +41,10 @@ public:
     bool SendByFax();
     bool SendByPrint();
     bool SendByFile();
+    // The registration by file without the window: the fields from an
+    // answer file, REGISTER.TXT written and the registration recorded, as
+    // Ok with the file method does. IoError when the form cannot be written.
+    void RegisterFromAnswers(const RegistrationAnswers& answers);
     // Sleeps the whole period, then hands on the messages that came meanwhile.
     void WaitMs(uint32_t milliseconds);
 

@@ -1,0 +1,71 @@
+#include "app/DialogInstallUi.h"
+
+#include "app/Forms.h"
+#include "util/Messages.h"
+
+namespace mivox {
+
+bool DialogInstallUi::Ask(Question, const std::string& top, const std::string& bottom) {
+    return forms_.YesNoDlg().Ask(top, bottom);
+}
+
+void DialogInstallUi::Refuse(const std::string& caption, const std::string& reason) {
+    ShowWarning(platform_.boxes, caption, reason);
+}
+
+void DialogInstallUi::RefuseRights() {
+    forms_.NTrightsDlg().ShowModal();
+}
+
+void DialogInstallUi::BeginCopy() {
+    forms_.CopyMeterDlg().Show();
+}
+
+void DialogInstallUi::CopyingDir(const std::string& destination) {
+    forms_.CopyMeterDlg().SetDirName(destination);
+}
+
+void DialogInstallUi::CopyingFile(const std::string& name, long double dirDone,
+                                  long double allDone) {
+    TCopyMeterDlg& meter = forms_.CopyMeterDlg();
+    meter.SetDirProgress(dirDone);
+    meter.SetFileProgress(allDone);
+    meter.SetFileName(name);
+}
+
+bool DialogInstallUi::CopyGoesOn() const {
+    return forms_.CopyMeterDlg().RunState() == kIdOk;
+}
+
+void DialogInstallUi::EndCopy() {
+    forms_.CopyMeterDlg().Close();
+}
+
+void DialogInstallUi::BeginStep(const std::string& title) {
+    TInfoBoxDlg& info = forms_.InfoBoxDlg();
+    info.Show();
+    info.SetTopText(title);
+}
+
+void DialogInstallUi::StepDetail(const std::string& detail) {
+    forms_.InfoBoxDlg().SetBottomText(detail);
+}
+
+void DialogInstallUi::EndStep() {
+    forms_.InfoBoxDlg().Hide();
+}
+
+void DialogInstallUi::Register(const std::string& version, const std::string& appDir) {
+    TProdRegDlg& registration = forms_.ProdRegDlg();
+    registration.ProdVersion = version;
+    registration.AppDir = appDir;
+    registration.ShowModal();
+}
+
+void DialogInstallUi::ShowTextFile(const std::string& path) {
+    TTxtViewerDlg& viewer = forms_.TxtViewerDlg();
+    viewer.FileName = path;
+    viewer.ShowModal();
+}
+
+}  // namespace mivox

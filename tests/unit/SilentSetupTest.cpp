@@ -1,0 +1,288 @@
+#include "app/SilentSetup.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fakes/FakeDialog.h"
+#include "fakes/FakePlatform.h"
+#include "registration/RegistrationAnswers.h"
+#include "registry/RegStuff.h"
+#include "util/Shortcuts.h"
+
+namespace mivox {
+namespace {
+
+using testing::FakeDialogFactory;
+using testing::FakePlatform;
+using testing::MemoryFileSystem;
+
+constexpr const char kStamp[] = "2001-01-05 15:04:06 ";
+
+// A machine with the medium on D:, Windows NT and an administrator; Setup.exe
+// /S /LOG=C:\setup.log is run on it.
+struct SilentMachine {
+    SilentMachine() {
+        fake.files.AddFile("D:\\APP\\Mivox.EXE", std::string(1500000, 'x'));
+        fake.files.AddFile("D:\\APP\\Mivox.HLP", "help");
+        fake.files.AddFile("D:\\APP\\readme.txt", "read me");
+        fake.files.AddFile("D:\\APP\\Release.txt", "released");
+        fake.files.AddFile("D:\\WinNT\\System32\\mivoxdrv.sys", "nt driver");
+        fake.files.AddFile("D:\\Win9X\\System\\mivox.vxd", "9x driver");
+        fake.files.AddFile("D:\\Misc\\comm.drv", "good driver");
+        for (const char* dir : {"C:\\WINDOWS", "C:\\All\\Programs", "C:\\All\\Desktop"}) {
+            fake.files.AddDirectory(dir);
+        }
+        fake.files.driveCapacity['C'] = 100000000;
+        fake.versions.Add("D:\\APP\\Mivox.EXE", 0x0004000A, 0x00000003);
+        fake.registry.SetString(kHkeyLocalMachine, kShellFoldersKey, "Common Programs",
+                                "C:\\All\\Programs");
+        fake.registry.SetString(kHkeyLocalMachine, kShellFoldersKey, "Common Desktop",
+                                "C:\\All\\Desktop");
+        options.silent = true;
+        fake.files.AddDirectory("E:\\Logs");
+        options.logPath = "E:\\Logs\\setup.log";
+    }
+
+    int RunSetup() { return RunSilentSetup(factory, fake.platform, options); }
+
+    // The progress log's lines without their time stamps.
+    std::vector<std::string> Progress() const {
+        std::vector<std::string> lines;
+        const auto* log = fake.files.Find(options.logPath);
+        if (!log) return lines;
+        const std::string& text = log->contents;
+        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            const std::string line = text.substr(start, end - start);
+            lines.push_back(line.rfind(kStamp, 0) == 0 ? line.substr(sizeof kStamp - 1)
+                                                       : "(no stamp) " + line);
+        }
+        return lines;
+    }
+    bool Logged(const std::string& line) const {
+        for (const std::string& logged : Progress()) {
+            if (logged == line) return true;
+        }
+        return false;
+    }
+    std::string Value(const std::string& name) {
+        const auto* value = fake.registry.FindValue(kHkeyLocalMachine, kProductKey, name);
+        return value ? value->data : "(none)";
+    }
+    void ExpectNoWindowShown() {
+        for (const auto& made : factory.made) EXPECT_EQ(made.dialog->showCount, 0);
+        EXPECT_TRUE(fake.boxes.shown.empty());
+    }
+
+    FakePlatform fake;
+    FakeDialogFactory factory{&fake.loop, &fake.files};
+    SetupOptions options;
+};
+
+class SilentSetupTest : public ::testing::Test, protected SilentMachine {};
+
+TEST_F(SilentSetupTest, DeploymentAnswersInstallAndRegisterIntoTheChosenFolderWithoutAWindow) {
+    fake.files.AddFile("C:\\deploy\\reg.ini",
+                       "[Registration]\r\nFirstName=Ann\r\nLastName=Lee\r\nCompany=Acme Labs\r\n"
+                       "SerialNumber=MX-42\r\nPurchaseDate=2000-03-07\r\n");
+    options.installDir = "C:\\Lab Tools\\Mivox";
+    options.answersPath = "C:\\deploy\\reg.ini";
+
+    EXPECT_EQ(RunSetup(), kExitDone);
+
+    ExpectNoWindowShown();
+    const std::string dir = "C:\\Lab Tools\\Mivox";
+    EXPECT_EQ(fake.files.Find(dir + "\\MIVOX.EXE")->contents.size(), 1500000u);
+    EXPECT_NE(fake.files.Find("C:\\WINDOWS\\System32\\MIVOXDRV.SYS"), nullptr);
+    EXPECT_EQ(fake.files.Find(dir + "\\MDF"), nullptr);
+    const auto* installLog = fake.files.Find(dir + "\\Install.Log");
+    ASSERT_NE(installLog, nullptr);
+    EXPECT_NE(installLog->contents.find("File Tree: C:\\Lab Tools\\Mivox\\*.*\r\n"),
+              std::string::npos);
+    EXPECT_NE(installLog->contents.find("Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+                                        "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"
+                                        "File Tree: C:\\All\\Desktop\\Mivox\\*.*\r\n"),
+              std::string::npos);
+    EXPECT_EQ(fake.shell.links.size(), 10u);
+    EXPECT_TRUE(fake.shell.exitRequests.empty());
+
+    EXPECT_EQ(Value("ProgramDir"), std::string("C:\\Lab Tools\\Mivox\0", 19));
+    EXPECT_EQ(Value("RegisterPerson"), std::string("Ann Lee\0", 8));
+    EXPECT_EQ(Value("RegisterCompany"), std::string("Acme Labs\0", 10));
+    EXPECT_EQ(Value("RegisterSerial"), std::string("MX-42\0", 6));
+    const auto* form = fake.files.Find(dir + "\\REGISTER.TXT");
+    ASSERT_NE(form, nullptr);
+    for (const char* line : {"Product Version: 4.10.0.3\r\n", " Purchased Data: Mar  7, 2000\r\n",
+                             " Purchased From: Vexlor\r\n", "     First Name: Ann\r\n",
+                             "   Company Name: Acme Labs\r\n", "        Country: USA\r\n"}) {
+        EXPECT_NE(form->contents.find(line), std::string::npos) << line;
+    }
+
+    EXPECT_EQ(Progress(),
+              (std::vector<std::string>{
+                  "Mivox Setup, unattended installation",
+                  "Installing into C:\\Lab Tools\\Mivox",
+                  "Question: Ready to begin installation: C:\\Lab Tools\\Mivox Continue ? - Yes",
+                  "Copying the product's files",
+                  "Copying into C:\\Lab Tools\\Mivox\\",
+                  "Copying into C:\\WINDOWS\\",
+                  "Copying into C:\\WINDOWS\\SYSTEM32\\",
+                  "Copy ended",
+                  "Question: Do you have an MDF Mic floppy, place it in Drive A: Copy MDF from "
+                  "A:\\ to C:\\Lab Tools\\Mivox\\MDF ? - No",
+                  "Processing Windows Registration Data",
+                  "  Mivox Product & Uninstall",
+                  "  Mivox Driver Installation",
+                  "Question: Shortcuts for All Users or Current User Install for All Users ? - Yes",
+                  "Question: Product Group Shortcut Folder Do you wish a copy placed on your "
+                  "Desktop ? - Yes",
+                  "Processing Windows Group Shortcuts",
+                  "  Mivox Shell Links",
+                  "Registered by file: C:\\Lab Tools\\Mivox\\REGISTER.TXT (please remember to "
+                  "mail it)",
+                  "Release notes: C:\\Lab Tools\\Mivox\\RELEASE.TXT",
+                  "Release notes: C:\\Lab Tools\\Mivox\\README.TXT",
+                  "Question: The system must Reboot to complete the installation. "
+                  "Shutdown/Reboot the system now ? - No",
+                  "Result: 0 (installed)",
+              }));
+}
+
+TEST_F(SilentSetupTest, WithoutAnAnswerFileTheRegistrationIsSkipped) {
+    EXPECT_EQ(RunSetup(), kExitDone);
+    EXPECT_TRUE(Logged("Registration skipped: no answer file given"));
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\REGISTER.TXT"), nullptr);
+    EXPECT_EQ(Value("RegisterPerson"), std::string("\0", 1));
+    EXPECT_NE(fake.files.Find("C:\\Mivox\\Install.Log"), nullptr);
+}
+
+struct Refusal {
+    const char* name;
+    std::function<void(FakePlatform&, SetupOptions&)> arrange;
+    const char* reason;
+};
+
+TEST_F(SilentSetupTest, RefusedChecksEndWithCodeOneTheReasonInTheLogAndNothingInstalled) {
+    const Refusal table[] = {
+        {"no free space", [](FakePlatform& f, SetupOptions&) { f.files.driveCapacity['C'] = 0; },
+         "Refused: Not Enough Drive Space !: C:\\Mivox\\"},
+        {"no administrator",
+         [](FakePlatform& f, SetupOptions&) {
+             f.security.processToken.groups = {{"S-1-1-0", 0}};
+         },
+         "Refused: Administrator Rights Needed: Installing the product needs an account with "
+         "administrator rights."},
+        {"destination takes no file",
+         [](FakePlatform& f, SetupOptions&) {
+             f.files.FailOn(MemoryFileSystem::Op::CreateIn, "C:\\Mivox", 5);
+         },
+         "Refused: Cannot Use Destination Folder: C:\\Mivox  No file can be created in it (error "
+         "5)."},
+        {"destination cannot be made",
+         [](FakePlatform& f, SetupOptions& o) {
+             o.installDir = "C:\\Locked\\Mivox";
+             f.files.FailOn(MemoryFileSystem::Op::CreateDir, "C:\\Locked", 19);
+         },
+         "Refused: Cannot Use Destination Folder: C:\\Locked\\Mivox  The folder C:\\Locked cannot "
+         "be created (error 19)."},
+        {"answer file missing",
+         [](FakePlatform&, SetupOptions& o) { o.answersPath = "C:\\reg.ini"; },
+         "Refused: Registration Answer File: The answer file C:\\reg.ini does not exist."},
+        {"answer file damaged",
+         [](FakePlatform& f, SetupOptions& o) {
+             f.files.AddFile("C:\\reg.ini", "[Registration]\nName=Ann\n");
+             o.answersPath = "C:\\reg.ini";
+         },
+         "Refused: Registration Answer File: Line 2 of the answer file names Name, which is not a "
+         "registration field."},
+        {"answer file too big",
+         [](FakePlatform& f, SetupOptions& o) {
+             f.files.AddFile("C:\\reg.ini", std::string(kMaxAnswerFileBytes + 1, ';'));
+             o.answersPath = "C:\\reg.ini";
+         },
+         "Refused: Registration Answer File: The answer file C:\\reg.ini is larger than 65536 "
+         "bytes."},
+    };
+    for (const Refusal& row : table) {
+        SCOPED_TRACE(row.name);
+        SilentMachine machine;
+        row.arrange(machine.fake, machine.options);
+        EXPECT_EQ(machine.RunSetup(), kExitRefused);
+        EXPECT_TRUE(machine.Logged(row.reason)) << ::testing::PrintToString(machine.Progress());
+        EXPECT_EQ(machine.Progress().back(), "Result: 1 (refused)");
+        EXPECT_EQ(machine.fake.files.Find("C:\\Mivox\\MIVOX.EXE"), nullptr);
+        EXPECT_EQ(machine.Value("ProgramDir"), "(none)");
+        EXPECT_TRUE(machine.fake.shell.links.empty());
+        machine.ExpectNoWindowShown();
+    }
+}
+
+TEST_F(SilentSetupTest, AFileInUseGivesCode3010AndRestartsWindowsUnlessTold) {
+    for (const bool noRestart : {true, false}) {
+        SCOPED_TRACE(noRestart);
+        SilentMachine machine;
+        machine.options.noRestart = noRestart;
+        machine.fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "running");
+        machine.fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.EXE",
+                                  kErrorSharingViolation);
+        EXPECT_EQ(machine.RunSetup(), kExitRestartNeeded);
+        EXPECT_EQ(machine.fake.files.restartMoves.size(), 2u);
+        EXPECT_TRUE(machine.Logged("Files in use are replaced when Windows restarts"));
+        EXPECT_EQ(machine.fake.shell.exitRequests,
+                  noRestart ? std::vector<uint32_t>{} : std::vector<uint32_t>{kEwxReboot});
+        EXPECT_TRUE(machine.Logged(noRestart ? "Windows is not restarted (/NORESTART)"
+                                             : "Windows restarts now"));
+        EXPECT_EQ(machine.Progress().back(), "Result: 3010 (installed, restart needed)");
+    }
+}
+
+TEST_F(SilentSetupTest, Windows98ReplacementAtRestartIsNoticedThroughWininit) {
+    fake.system.platformId = kPlatformWin32Windows;
+    options.noRestart = true;
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "running");
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.EXE", kErrorSharingViolation);
+    EXPECT_EQ(RunSetup(), kExitRestartNeeded) << ::testing::PrintToString(Progress());
+    EXPECT_TRUE(fake.files.restartMoves.empty());
+    // The serial port driver of unknown date is replaced by the known good one.
+    EXPECT_TRUE(Logged("Message: Serial port driver COMM.DRV may be defective: Replace with known "
+                       "good driver ? - OK"));
+    EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv")->contents, "good driver");
+}
+
+TEST_F(SilentSetupTest, ANewerFileIsKeptAndAFailedCopyMakesTheRunFail) {
+    fake.files.AddFile("C:\\Mivox\\README.TXT", "mine",
+                       MemoryFileSystem::PackDateTime(2020, 1, 1, 0, 0, 0));
+    EXPECT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\README.TXT")->contents, "mine");
+    EXPECT_TRUE(
+        Logged("Message: C:\\Mivox\\README.TXT already exists and is newer: Do you wish "
+               "to overwrite this file? - No"));
+
+    SilentMachine failing;
+    failing.fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP", 5);
+    EXPECT_EQ(failing.RunSetup(), kExitFailed);
+    EXPECT_TRUE(
+        failing.Logged("Warning: Error Copying File: D:\\APP\\Mivox.HLP: C:\\Mivox\\MIVOX.HLP"));
+    EXPECT_NE(failing.fake.files.Find("C:\\Mivox\\Install.Log"), nullptr);  // the rest went on
+    EXPECT_EQ(failing.Progress().back(),
+              "Result: 2 (installed with 1 problem(s), see the warnings above)");
+}
+
+TEST_F(SilentSetupTest, AStepThatRaisesEndsWithCodeTwoAndALogThatCannotBeMadeWithOne) {
+    fake.files.FailOn(MemoryFileSystem::Op::Write, "C:\\Mivox\\Install.Log", 112);
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    const std::vector<std::string> lines = Progress();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("Failed: ", 0), 0u) << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back(), "Result: 2 (failed)");
+    ExpectNoWindowShown();
+
+    SilentMachine unlogged;
+    unlogged.options.logPath = "C:\\No Such Folder\\setup.log";
+    EXPECT_EQ(unlogged.RunSetup(), kExitRefused);
+    EXPECT_EQ(unlogged.fake.files.Find("C:\\Mivox"), nullptr);
+}
+
+}  // namespace
+}  // namespace mivox

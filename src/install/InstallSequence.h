@@ -1,8 +1,8 @@
-// The installation behind the main dialog's Install button, one pass per
-// click: the account and destination checks, the copy of the medium's trees
-// with the copy meter, Install.Log, the measurement data files from A:, the
-// registry records, the shortcuts, the registration, the release notes, the
-// serial port driver on Windows 95/98 and the restart question.
+// The installation behind the main dialog's Install button (one pass per
+// click) and behind Setup.exe /S: the account and destination checks, the
+// copy of the medium's trees with its progress, Install.Log, the measurement data files from A:,
+// the registry records, the shortcuts, the registration, the release notes, the serial port driver
+// on Windows 95/98 and the restart question.
 #pragma once
 
 #include <cstdint>

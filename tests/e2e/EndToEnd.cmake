@@ -18,3 +18,5 @@ foreach(script ${MIVOX_E2E_SCRIPTS})
 endforeach()
 # Two full installations and their removal, one per platform, in one session.
 set_tests_properties(e2e_test_uninstall PROPERTIES TIMEOUT 480)
+# An interactive and several unattended installations in one session.
+set_tests_properties(e2e_test_install_silent PROPERTIES TIMEOUT 480)

@@ -4,7 +4,8 @@
 # Install.Log, registration form and records (the folder aside); a file in use
 # gives 3010; a full and a read-only destination are refused with code 1 and
 # the reason in the log; malformed arguments give 87 (with a box when not
-# silent) and a damaged answer file 1, nothing installed.
+# silent) and a damaged answer file 1, nothing installed; /D= alone sets the
+# folder the main dialog proposes.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -133,6 +134,10 @@ wait "$holder" || true
 forget_installation "$silent_dir"
 expect_eq "unknown argument, silent: exit code" 87 "$(silent_setup /S /QUIET)"
 expect_eq "quote left open, silent: exit code" 87 "$(silent_setup /S '"/D=C:\Lab')"
+start_program "$MIVOX_MEDIUM/Setup.exe" "/D=$silent_dir"
+expect_text "/D= without /S: the main dialog proposes the folder" "Installation: $silent_dir" "$main" 105
+drive click "$main" 2 >/dev/null
+expect_eq "/D= without /S: Exit ends Setup as before" 0 "$(wait_exit 20)"
 start_program "$MIVOX_MEDIUM/Setup.exe" /D=Mivox
 wait_box Setup.exe "the folder must be a full path below a drive's root"
 drive click Setup.exe OK >/dev/null

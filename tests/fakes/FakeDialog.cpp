@@ -40,6 +40,7 @@ int FakeDialog::ShowModal() {
 
 void FakeDialog::Show() {
     ++showCount;
+    if (showTally) ++*showTally;
     showing_ = true;
     closedWhileShowing_ = false;
     if (events_) Dispatch([&] { events_->FormShow(); });
@@ -93,6 +94,7 @@ void FakeDialog::OpenDirectory(int controlId, const std::string& path) {
 
 std::unique_ptr<DialogPeer> FakeDialogFactory::Create(int templateId, bool isMainWindow) {
     auto dialog = std::make_unique<FakeDialog>(loop_, files_);
+    dialog->showTally = &shownTotal;
     made.push_back({templateId, isMainWindow, dialog.get()});
     return dialog;
 }

@@ -55,6 +55,8 @@ public:
     std::function<void(FakeDialog&)> whileModal;
     int closeCount = 0;
     int showCount = 0;
+    // Also counts the showings here, when set: it outlives the dialog.
+    int* showTally = nullptr;
 
 private:
     template <typename Peer>
@@ -95,6 +97,9 @@ public:
         FakeDialog* dialog;
     };
     std::vector<Made> made;
+    // How often any dialog made here was shown, readable after the dialogs
+    // are gone.
+    int shownTotal = 0;
     // The dialog made last from a template; nullptr when none was.
     FakeDialog* Of(int templateId) const;
 

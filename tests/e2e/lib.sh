@@ -170,6 +170,18 @@ register_by_file() {
     drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null
 }
 
+# register_by METHOD WINDOW: the registration dialog filled in for Ann
+# Tester, card VX-0042, and sent by the method's button (its ID) to the
+# sender's WINDOW.
+register_by() {
+    drive set "$reg" 602 "Ann" >/dev/null
+    drive set "$reg" 603 "Tester" >/dev/null
+    drive set "$reg" 623 "VX-0042" >/dev/null
+    drive click "$reg" "$1" >/dev/null
+    drive click "$reg" 1 >/dev/null
+    drive --timeout 10000 wait "$2" >/dev/null
+}
+
 # close_release_notes: after the registration, the dialog gone and both
 # release notes shown and closed.
 close_release_notes() {

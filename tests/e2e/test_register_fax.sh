@@ -14,12 +14,7 @@ devices="Device Selection"
 
 fresh_system
 install_to_registration no yes yes
-drive set "$reg" 602 "Ann" >/dev/null
-drive set "$reg" 603 "Tester" >/dev/null
-drive set "$reg" 623 "VX-0042" >/dev/null
-drive click "$reg" 653 >/dev/null
-drive click "$reg" 1 >/dev/null
-drive --timeout 10000 wait "$fax" >/dev/null
+register_by 653 "$fax"
 expect_text "the maker's number" "1-541-555-0143" "$fax" 803
 expect_text "the device saved with the dialog" "Sportster 28800-33600 External" "$fax" 804
 

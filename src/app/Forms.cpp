@@ -1,14 +1,15 @@
 #include "app/Forms.h"
 
 #include "CopyMeterDlgRes.h"
+#include "DeviceSelectionDlgRes.h"
 #include "DirPickDlgRes.h"
 #include "InfoBoxDlgRes.h"
 #include "MainDlgRes.h"
 #include "NtRightsDlgRes.h"
 #include "HttpTooLongDlgRes.h"
-#include "PendingDlgsRes.h"
 #include "ProdRegDlgRes.h"
 #include "SendingEMailDlgRes.h"
+#include "SendingFaxDlgRes.h"
 #include "TxtViewerDlgRes.h"
 #include "YesNoDlgRes.h"
 
@@ -31,10 +32,13 @@ Forms::Forms(DialogFactory& factory, Platform& platform) {
     infoBoxDlg_ = Create<TInfoBoxDlg>(factory, IDD_INFOBOX, platform.loop);
     prodRegDlg_ = Create<TProdRegDlg>(factory, IDD_PRODREG, platform, *this);
     sendingEMailDlg_ = Create<TSendingEMailDlg>(factory, IDD_SENDINGEMAIL, platform);
-    sendingFaxDlg_ = Create<TSendingFaxDlg>(factory, IDD_SENDINGFAX);
+    sendingFaxDlg_ = Create<TSendingFaxDlg>(factory, IDD_SENDINGFAX, platform, *this);
     txtViewerDlg_ = Create<TTxtViewerDlg>(factory, IDD_TXTVIEWER, platform);
     httpTooLongDlg_ = Create<THttpTooLongDlg>(factory, IDD_HTTPTOOLONG, platform.boxes);
     ntRightsDlg_ = Create<TNTrightsDlg>(factory, IDD_NTRIGHTS, platform);
+    // The fax library's own dialog comes after the installer's.
+    deviceSelectionDlg_ =
+        Create<TDeviceSelectionDlg>(factory, IDD_DEVICESELECTION, *platform.desktop);
 }
 
 }  // namespace mivox

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/MainDlg.h"
-#include "app/PendingForms.h"
+#include "components/fax/DeviceSelectionDlg.h"
 #include "dialogs/CopyMeterDlg.h"
 #include "dialogs/DirPickDlg.h"
 #include "dialogs/InfoBoxDlg.h"
@@ -19,6 +19,7 @@
 #include "registration/HttpTooLongDlg.h"
 #include "registration/ProdRegDlg.h"
 #include "registration/SendingEMailDlg.h"
+#include "registration/SendingFaxDlg.h"
 
 namespace mivox {
 
@@ -41,6 +42,7 @@ public:
     TTxtViewerDlg& TxtViewerDlg() { return *txtViewerDlg_; }
     THttpTooLongDlg& HttpTooLongDlg() { return *httpTooLongDlg_; }
     TNTrightsDlg& NTrightsDlg() { return *ntRightsDlg_; }
+    TDeviceSelectionDlg& DeviceSelectionDlg() { return *deviceSelectionDlg_; }
 
 private:
     // Makes the window, then its dialog class, and binds them.
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<TTxtViewerDlg> txtViewerDlg_;
     std::unique_ptr<THttpTooLongDlg> httpTooLongDlg_;
     std::unique_ptr<TNTrightsDlg> ntRightsDlg_;
+    std::unique_ptr<TDeviceSelectionDlg> deviceSelectionDlg_;
     // Declared last, so the windows go before the classes that drive them.
     std::vector<std::unique_ptr<DialogPeer>> windows_;
 };

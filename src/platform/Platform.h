@@ -13,6 +13,7 @@
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
+#include "platform/SerialPort.h"
 #include "platform/Shell.h"
 #include "platform/Socket.h"
 #include "platform/SystemInfo.h"
@@ -44,6 +45,8 @@ struct Platform {
     Libraries* libraries = nullptr;
     TimeZone* zone = nullptr;
     Timers* timers = nullptr;
+    // The fax sender's modem, port and drawing of text.
+    FaxDevices* fax = nullptr;
 };
 
 }  // namespace mivox

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextRenderer.h"
+
 namespace mivox {
 
 struct SerialSettings {
@@ -61,6 +63,16 @@ class UiThreadPoster {
 public:
     virtual ~UiThreadPoster() = default;
     virtual void Post(std::function<void()> task) = 0;
+};
+
+// What the fax sender needs of the machine, gathered for the platform: the
+// modem's port, the modems installed, text drawn as fax lines, and the
+// user-interface thread that hears the sender's events.
+struct FaxDevices {
+    SerialPort& port;
+    ModemDirectory& modems;
+    TextRenderer& renderer;
+    UiThreadPoster& ui;
 };
 
 }  // namespace mivox

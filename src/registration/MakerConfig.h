@@ -1,5 +1,5 @@
 // Where registrations go: the maker's addresses and numbers, in one place.
-// The form, the web method and the e-mail method all read them from here.
+// The form and the web, e-mail and fax methods all read them from here.
 #pragma once
 
 namespace mivox::maker {
@@ -11,6 +11,10 @@ inline constexpr const char kPostalCity[] = "Port Alden, OR 97499 USA";
 
 inline constexpr const char kTelephone[] = "+1 541 555 0142";
 inline constexpr const char kFax[] = "+1 541 555 0143";
+// The same fax number in the parts the fax sender dials.
+inline constexpr const char kFaxCountryCode[] = "1";
+inline constexpr const char kFaxAreaCode[] = "541";
+inline constexpr const char kFaxLocalNumber[] = "555-0143";
 inline constexpr const char kWebHost[] = "www.vexlor.example";
 // Receives registrations sent by e-mail and is printed on the form.
 inline constexpr const char kRegistrationEmail[] = "register@vexlor.example";

@@ -170,6 +170,18 @@ register_by_file() {
     drive --timeout 5000 click "Please remember to mail your registration." "OK" >/dev/null
 }
 
+# register_by METHOD WINDOW: the registration dialog filled in for Ann
+# Tester, card VX-0042, and sent by the method's button (its ID) to the
+# sender's WINDOW.
+register_by() {
+    drive set "$reg" 602 "Ann" >/dev/null
+    drive set "$reg" 603 "Tester" >/dev/null
+    drive set "$reg" 623 "VX-0042" >/dev/null
+    drive click "$reg" "$1" >/dev/null
+    drive click "$reg" 1 >/dev/null
+    drive --timeout 10000 wait "$2" >/dev/null
+}
+
 # close_release_notes: after the registration, the dialog gone and both
 # release notes shown and closed.
 close_release_notes() {
@@ -187,6 +199,45 @@ finish_installation() {
     close_release_notes
     answer 'The system must Reboot to complete the installation.' no
     expect_eq "installer exited" "0" "$(wait_exit 30)"
+}
+
+# fax_peer_on_com1 SCRIPT: the fax receiver (tests/fax/faxpeer.c) on a
+# pseudo-terminal that this script's own session maps to COM1, playing one
+# entry of SCRIPT ("busy,ok") per call. Call N is stored in
+# $FAX_RECEIVED-N.tif, the receiver's log in $FAX_PEER_LOG. Wine maps its
+# serial ports when a session starts, so the session's server is restarted.
+fax_peer_on_com1() {
+    local link="$MIVOX_E2E_OUT/$E2E_NAME-com1"
+    FAX_RECEIVED="$MIVOX_E2E_OUT/$E2E_NAME-received"
+    FAX_PEER_LOG="$MIVOX_E2E_OUT/$E2E_NAME-faxpeer.log"
+    rm -f "$FAX_RECEIVED"-*.tif "$link"
+    "$PWD/faxpeer" "$link" "$FAX_RECEIVED" "$1" 4 >"$FAX_PEER_LOG" 2>&1 &
+    on_exit "kill $! 2>/dev/null"
+    for _ in $(seq 50); do
+        [[ -L "$link" ]] && break
+        sleep 0.1
+    done
+    wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(readlink "$link")" /f >/dev/null
+    wineserver -k 2>/dev/null || true
+    "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" start >/dev/null
+}
+
+# expect_fax_pages WHAT RECEIVED CONVERTED PAGES: the received TIFF opens
+# without warnings, has PAGES CCITT Group 3 pages 1728 dots wide, and each
+# page below the sender's header line (20 rows) equals the converted one.
+expect_fax_pages() {
+    local what=$1 received=$2 converted=$3 pages=$4 info page same
+    expect_eq "$what: opens without warnings" "" "$(tiffinfo "$received" 2>&1 >/dev/null || true)"
+    info=$(tiffinfo "$received" 2>/dev/null || true)
+    expect_eq "$what: $pages page(s) 1728 wide" "$pages" "$(grep -c 'Image Width: 1728' <<<"$info" || true)"
+    expect_eq "$what: CCITT Group 3" "$pages" "$(grep -c 'Compression Scheme: CCITT Group 3' <<<"$info" || true)"
+    for ((page = 0; page < pages; page++)); do
+        convert "$received[$page]" -crop 1728x1120+0+20 +repage -strip "$MIVOX_E2E_OUT/$E2E_NAME-rx.pbm" 2>/dev/null
+        convert "$converted[$page]" -strip "$MIVOX_E2E_OUT/$E2E_NAME-tx.pbm" 2>/dev/null
+        same=no
+        cmp -s "$MIVOX_E2E_OUT/$E2E_NAME-rx.pbm" "$MIVOX_E2E_OUT/$E2E_NAME-tx.pbm" && same=yes
+        expect_eq "$what: page $((page + 1)) pixel for pixel" yes "$same"
+    done
 }
 
 # Ends what is left of the started program (the Windows program is a child

@@ -1,5 +1,7 @@
 #include "fakes/FakeFax.h"
 
+#include "fakes/FakePlatform.h"
+
 #include "components/fax/ModifiedHuffman.h"
 #include "components/fax/T30.h"
 

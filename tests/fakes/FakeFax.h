@@ -1,21 +1,38 @@
-// Test doubles of the fax library's seams: a text renderer that draws a
-// pattern from each character's code, a poster that queues work for the
-// test to run as the user-interface thread, and a Class 1 fax modem with a
-// fax machine behind it, played from a script on virtual time.
+// Test doubles of the fax library's seams: the machine's ports and modems,
+// a text renderer that draws a pattern from each character's code, a poster
+// that queues work for the test to run as the user-interface thread, and a
+// Class 1 fax modem with a fax machine behind it, played from a script on
+// virtual time.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "components/fax/Hdlc.h"
-#include "fakes/FakePlatform.h"
 #include "platform/SerialPort.h"
 #include "platform/TextRenderer.h"
 
 namespace mivox::testing {
+
+class FakeClock;
+
+// The serial ports and modems of a machine, as a test sets them.
+class FakeModemDirectory : public ModemDirectory {
+public:
+    std::vector<std::string> SerialPorts() override { return ports; }
+    std::vector<std::string> TelephonyLines() override { return lines; }
+    std::string PortOfLine(const std::string& line) override {
+        const auto it = portOfLine.find(line);
+        return it == portOfLine.end() ? std::string() : it->second;
+    }
+    std::vector<std::string> ports{"COM1", "COM2"};
+    std::vector<std::string> lines;
+    std::map<std::string, std::string> portOfLine;
+};
 
 // Each character is a cell 10 dots wide: blank for a space, otherwise the
 // bits of its code as eight columns over the middle rows.
@@ -34,16 +51,20 @@ public:
     }
     // Runs the work posted so far, in order, as the user-interface thread would.
     void RunAll() {
-        while (true) {
-            std::function<void()> task;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (tasks_.empty()) return;
-                task = std::move(tasks_.front());
-                tasks_.pop_front();
-            }
-            task();
+        while (RunOne()) {
         }
+    }
+    // Runs the oldest work waiting; false when there is none.
+    bool RunOne() {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (tasks_.empty()) return false;
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        task();
+        return true;
     }
 
 private:

@@ -11,6 +11,7 @@
 
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/FakeDesktop.h"
+#include "fakes/FakeFax.h"
 #include "fakes/FakeLibraries.h"
 #include "fakes/FakeNetwork.h"
 #include "fakes/FakeMessageLoop.h"
@@ -143,9 +144,14 @@ struct FakePlatform {
     FakeLibraries libraries;
     FakeTimeZone zone;
     FakeTimers timers{network.queue};
-    Platform platform{files,         clock,    system,   locale,     versions, memory,
-                      boxes,         registry, shell,    security,   loop,     processes,
-                      commonDialogs, &desktop, &network, &libraries, &zone,    &timers};
+    ScriptedFaxModem faxModem{clock};
+    FakeModemDirectory modems;
+    PatternTextRenderer faxRenderer;
+    QueuedPoster uiThread;  // the fax sender's events, run by the test
+    FaxDevices fax{faxModem, modems, faxRenderer, uiThread};
+    Platform platform{files,    clock,      system,   locale,  versions,  memory,        boxes,
+                      registry, shell,      security, loop,    processes, commonDialogs, &desktop,
+                      &network, &libraries, &zone,    &timers, &fax};
 
     FakePlatform() {
         files.SetLastErrorTarget(&system.lastError);

@@ -58,6 +58,7 @@ public:
     void FailOn(Op op, const std::string& path, uint32_t error) {
         failures_[{op, Key(path)}] = error;
     }
+    void ClearFailures() { failures_.clear(); }
     // Every operation on the drive fails as a drive without a disk does.
     std::set<char> notReadyDrives;
     // Bytes a drive holds in all; free space is what its files leave.

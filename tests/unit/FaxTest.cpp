@@ -9,6 +9,7 @@
 #include "components/fax/SendFax.h"
 #include "components/fax/T30.h"
 #include "fakes/FakeFax.h"
+#include "fakes/FakePlatform.h"
 
 namespace mivox {
 namespace {
@@ -376,14 +377,8 @@ TEST(SendFax, ACancelledFaxStillSaysGoodbyeAndHangsUp) {
 }
 
 TEST(TapiDevice, OffersPortsWithoutModemsAndOpensTheChosenDevice) {
-    struct Directory : ModemDirectory {
-        std::vector<std::string> lines;
-        std::vector<std::string> SerialPorts() override { return {"COM1", "COM2"}; }
-        std::vector<std::string> TelephonyLines() override { return lines; }
-        std::string PortOfLine(const std::string& line) override {
-            return line == "Sportster 28800-33600 External" ? "COM2" : "";
-        }
-    } directory;
+    testing::FakeModemDirectory directory;
+    directory.portOfLine["Sportster 28800-33600 External"] = "COM2";
     FakePlatform fake;
     ScriptedFaxModem modem(fake.clock);
     TApdComPort port(modem);

@@ -8,6 +8,7 @@
 #include "HttpTooLongDlgRes.h"
 #include "MainDlgRes.h"
 #include "ProdRegDlgRes.h"
+#include "SendingFaxDlgRes.h"
 #include "YesNoDlgRes.h"
 #include "app/Forms.h"
 #include "fakes/FakeDialog.h"
@@ -293,6 +294,28 @@ TEST_F(ProdRegDlgTest, FailedSendersAskForAnotherMethodAndNothingIsRecorded) {
     EXPECT_TRUE(
         Form().ends_with("          EMail: \r\n \r\n===================================\r\n"));
     EXPECT_EQ(Dlg().RegFormLines.size(), 48u);
+}
+
+TEST_F(ProdRegDlgTest, AFaxDeliveredRecordsTheRegistration) {
+    fake.files.AddDirectory("C:\\TEMP");
+    FakeDialog& fax = *factory.Of(IDD_SENDINGFAX);
+    fax.whileModal = [&](FakeDialog& d) {
+        forms->SendingFaxDlg().TapiDevice().Choose("COM1");
+        d.Click(IDB_SENDINGFAX_START);
+        forms->SendingFaxDlg().SendFax().WaitForEnd();
+        fake.uiThread.RunAll();
+    };
+    const bool closed = Run([&](FakeDialog& d) {
+        d.Type(IDE_PRODREG_FIRSTNAME, "Anne");
+        d.Type(IDE_PRODREG_LASTNAME, "Smith");
+        Choose(IDR_PRODREG_FAX);
+        d.Click(IDB_PRODREG_OK);
+    });
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(forms->SendingFaxDlg().FaxLines, &Dlg().RegFormLines);
+    EXPECT_EQ(fake.faxModem.pages.size(), 1u) << "the 48 lines make one page";
+    EXPECT_EQ(Reg("RegisterPerson"), std::string("Anne Smith\0", 11));
 }
 
 TEST_F(ProdRegDlgTest, AFormThatCannotBeWrittenKeepsTheDialogOpenAndRunsNoMethod) {

@@ -291,7 +291,8 @@ TEST(Forms, AreCreatedOnceInTheirFixedOrderAndOnlyTheMainOneShows) {
         EXPECT_EQ(made.isMainWindow, made.templateId == 100) << made.templateId;
         EXPECT_FALSE(made.dialog->IsVisible()) << made.templateId;
     }
-    EXPECT_EQ(order, (std::vector<int>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100}));
+    EXPECT_EQ(order,
+              (std::vector<int>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200}));
     EXPECT_EQ(&forms.MainWindow(), factory.made.front().dialog);
     EXPECT_TRUE(fake.loop.exceptionHandler) << "the main dialog installs the error report";
 }

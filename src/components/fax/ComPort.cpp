@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "components/fax/DeviceSelectionDlg.h"
+
 namespace mivox {
 
 void TApdComPort::SetOpen(bool open) {
@@ -64,7 +66,15 @@ std::vector<std::string> TApdTapiDevice::Devices() const {
 
 void TApdTapiDevice::Choose(const std::string& device) {
     SelectedDevice = device;
-    port_.TapiMode = PortNumber(device) ? TTapiMode::tmOff : TTapiMode::tmOn;
+    const int number = PortNumber(device);
+    port_.TapiMode = number ? TTapiMode::tmOff : TTapiMode::tmOn;
+    // A port chosen by name is opened directly: it is the port's own now.
+    if (number) port_.ComNumber = number;
+}
+
+void TApdTapiDevice::SelectDevice(TDeviceSelectionDlg& dialog) {
+    std::string device = SelectedDevice;
+    if (dialog.Execute(Devices(), device)) Choose(device);
 }
 
 void TApdTapiDevice::ConfigAndOpen() {

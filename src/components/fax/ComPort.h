@@ -10,6 +10,8 @@
 
 namespace mivox {
 
+class TDeviceSelectionDlg;
+
 class PortOpenError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -73,8 +75,12 @@ public:
     // the serial ports (when shown, or when there are no line devices).
     std::vector<std::string> Devices() const;
     // Makes `device` the selected one; a serial port name sets the port to
-    // be opened directly, a line device name through the line.
+    // be opened directly (its number and mode), a line device name through
+    // the line.
     void Choose(const std::string& device);
+    // Lets the user choose among Devices() in the selection dialog; Cancel
+    // keeps the device selected before.
+    void SelectDevice(TDeviceSelectionDlg& dialog);
     // Opens the selected device's port for the fax sender. Raises a
     // PortOpenError when no device is configured, it has no port, or the
     // port cannot be opened (in use, missing).

@@ -27,6 +27,17 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+// A picture button (BS_ICON) shows the icon resource of its control's ID, so
+// that the template alone says which picture a button has.
+BOOL CALLBACK ShowButtonIcon(HWND child, LPARAM) {
+    if (ClassOf(child) != "Button" || !(GetWindowLongA(child, GWL_STYLE) & BS_ICON)) return TRUE;
+    const auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                                    MAKEINTRESOURCEA(GetDlgCtrlID(child)),
+                                                    IMAGE_ICON, 16, 16, LR_SHARED));
+    if (icon) SendMessageA(child, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    return TRUE;
+}
+
 // The windows a modal showing disables, and enables again afterwards.
 struct DisabledWindows {
     HWND except;
@@ -239,6 +250,7 @@ Win32Dialog::Win32Dialog(int templateId, bool isMainWindow) : isMainWindow_(isMa
         throw std::runtime_error("Cannot create dialog " + std::to_string(templateId) + " (error " +
                                  std::to_string(GetLastError()) + ")");
     }
+    EnumChildWindows(window_, ShowButtonIcon, 0);
 }
 
 Win32Dialog::~Win32Dialog() {

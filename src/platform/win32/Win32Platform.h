@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32Fax.h"
 #include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32MessageLoop.h"
 #include "platform/win32/Win32Processes.h"
@@ -115,9 +116,14 @@ struct Win32Platform {
     Win32Libraries libraries;
     Win32TimeZone zone;
     AsyncTimers timers{network};
-    Platform platform{files,         clock,    system,   locale,     versions, memory,
-                      boxes,         registry, shell,    security,   loop,     processes,
-                      commonDialogs, &desktop, &network, &libraries, &zone,    &timers};
+    Win32SerialPort faxPort;
+    Win32ModemDirectory modems;
+    Win32TextRenderer faxRenderer;
+    Win32UiThreadPoster uiThread;
+    FaxDevices fax{faxPort, modems, faxRenderer, uiThread};
+    Platform platform{files,    clock,      system,   locale,  versions,  memory,        boxes,
+                      registry, shell,      security, loop,    processes, commonDialogs, &desktop,
+                      &network, &libraries, &zone,    &timers, &fax};
 };
 
 }  // namespace mivox::win32

@@ -75,7 +75,8 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
                     .network = platform.network,
                     .libraries = platform.libraries,
                     .zone = platform.zone,
-                    .timers = platform.timers};
+                    .timers = platform.timers,
+                    .fax = platform.fax};
     try {
         Forms forms(factory, silent);
         TMainDlg& main = forms.MainDlg();

@@ -92,7 +92,7 @@ TEST_F(SilentSetupTest, DeploymentAnswersInstallAndRegisterIntoTheChosenFolderWi
 
     EXPECT_EQ(RunSetup(), kExitDone);
 
-    EXPECT_EQ(factory.made.size(), 11u);  // every dialog made, none shown
+    EXPECT_EQ(factory.made.size(), 12u);  // every dialog made, none shown
     ExpectNoWindowShown();
     const std::string dir = "C:\\Lab Tools\\Mivox";
     EXPECT_EQ(fake.files.Find(dir + "\\MIVOX.EXE")->contents.size(), 1500000u);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <set>
 #include <utility>
 
 #include "app/Forms.h"
@@ -235,13 +236,19 @@ bool InstallSequence::CopyProductFiles() {
         // has directories without one.
         const int64_t dirTotal = i < dirBytes.size() ? dirBytes[i] : 0;
         int64_t copiedHere = 0;
-        meter.SetDirName(dests[i]);
+        // What the destination holds already, searched once for the folder
+        // rather than asked for each file.
+        std::set<std::string> present;
+        for (const FindData& entry : platform_.files.FindEntries(dests[i] + "*.*")) {
+            present.insert(UpperText(entry.name));
+        }
         for (const FindData& file : platform_.files.FindEntries(sources[i] + "*.*")) {
             if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
-            meter.SetDirProgress(ProgressFraction(copiedHere, dirTotal));
-            meter.SetFileProgress(ProgressFraction(copiedOverall, main_.TotalBytes()));
-            meter.SetFileName(file.name);
-            CopyOneFile(platform_, dests[i] + UpperText(file.name), sources[i] + file.name, true);
+            meter.ShowFile(dests[i], ProgressFraction(copiedHere, dirTotal), file.name,
+                           ProgressFraction(copiedOverall, main_.TotalBytes()));
+            const std::string name = UpperText(file.name);
+            CopyOneFile(platform_, dests[i] + name, sources[i] + file.name, true,
+                        {file.attributes, present.count(name) != 0});
             copiedHere += file.size;
             copiedOverall += file.size;
             if (meter.RunState() != kIdOk) break;

@@ -36,6 +36,28 @@ TEST(StreamCrc32, MatchesTheStandardCheckValueAndAnIndependentComputation) {
         << "a running CRC carries over parts";
 }
 
+TEST(StreamCrc32, EveryLengthStartAndSplitGivesTheSameChecksum) {
+    // Eight bytes are taken at a time: lengths and starts around that
+    // stride, and a running CRC split anywhere, must not change the result.
+    std::mt19937 random(7);
+    std::string bytes(64, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    for (size_t start = 0; start < 9; ++start) {
+        for (size_t length = 0; start + length <= bytes.size(); ++length) {
+            const std::string part = bytes.substr(start, length);
+            const uint32_t expected = SlowCrc32(part);
+            ASSERT_EQ(StreamCrc32(bytes.substr(0, start + length), start), expected)
+                << start << "+" << length;
+            for (size_t split = 0; split <= length; split += 3) {
+                const uint32_t head = Crc32Update(kCrc32Start, part.data(), split);
+                ASSERT_EQ(Crc32Finish(Crc32Update(head, part.data() + split, length - split)),
+                          expected)
+                    << start << "+" << length << " split at " << split;
+            }
+        }
+    }
+}
+
 TEST(FloppyNames, CountDisksByWholeParts) {
     EXPECT_EQ(DiskCount(0), 0);
     EXPECT_EQ(DiskCount(1), 1);

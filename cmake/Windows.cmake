@@ -6,6 +6,9 @@ set(MIVOX_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} run)
 
 file(GLOB MIVOX_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+# Linked into Setup.exe directly, where it replaces the library's handler.
+set(MIVOX_QUIET_TERMINATE ${CMAKE_SOURCE_DIR}/src/platform/win32/QuietTerminate.cpp)
+list(REMOVE_ITEM MIVOX_WIN32_SOURCES ${MIVOX_QUIET_TERMINATE})
 add_library(mivox_win32 STATIC ${MIVOX_WIN32_SOURCES})
 target_link_libraries(mivox_win32 PUBLIC mivox_core
     comctl32 comdlg32 shell32 ole32 oleaut32 uuid advapi32 user32 gdi32 version ws2_32)
@@ -13,7 +16,8 @@ target_compile_definitions(mivox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN3
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 
-add_executable(Setup WIN32 ${CMAKE_SOURCE_DIR}/src/main_win32.cpp ${CMAKE_SOURCE_DIR}/res/Setup.rc)
+add_executable(Setup WIN32 ${CMAKE_SOURCE_DIR}/src/main_win32.cpp ${MIVOX_QUIET_TERMINATE}
+                           ${CMAKE_SOURCE_DIR}/res/Setup.rc)
 target_link_libraries(Setup PRIVATE mivox_win32)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup)
 

@@ -1,5 +1,5 @@
 # Writes the long sample recording of the medium (OUT): a 1 Hz triangle
-# signal sampled every 10 ms for about seven minutes, so that the product's
+# signal sampled every 10 ms for about seventeen minutes, so that the product's
 # archive spans more than one floppy disk as the real one does.
 set(block "")
 foreach(step RANGE 0 99)
@@ -13,5 +13,5 @@ foreach(step RANGE 0 99)
     string(SUBSTRING "${fraction}" 1 3 fraction)
     string(APPEND block "${step};${whole}.${fraction}\r\n")
 endforeach()
-string(REPEAT "${block}" 420 samples)
+string(REPEAT "${block}" 1000 samples)
 file(WRITE "${OUT}" "MDF1 long recording, 10 ms steps\r\nsample;U\r\n${samples}")

@@ -22,15 +22,12 @@ void DialogInstallUi::BeginCopy() {
 }
 
 void DialogInstallUi::CopyingDir(const std::string& destination) {
-    forms_.CopyMeterDlg().SetDirName(destination);
+    copyDir_ = destination;
 }
 
 void DialogInstallUi::CopyingFile(const std::string& name, long double dirDone,
                                   long double allDone) {
-    TCopyMeterDlg& meter = forms_.CopyMeterDlg();
-    meter.SetDirProgress(dirDone);
-    meter.SetFileProgress(allDone);
-    meter.SetFileName(name);
+    forms_.CopyMeterDlg().ShowFile(copyDir_, dirDone, name, allDone);
 }
 
 bool DialogInstallUi::CopyGoesOn() const {

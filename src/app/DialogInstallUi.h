@@ -29,6 +29,7 @@ public:
 private:
     Platform& platform_;
     Forms& forms_;
+    std::string copyDir_;  // shown with each file the meter repaints for
 };
 
 }  // namespace mivox

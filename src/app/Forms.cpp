@@ -27,7 +27,7 @@ std::unique_ptr<Dialog> Forms::Create(DialogFactory& factory, int templateId, Ar
 Forms::Forms(DialogFactory& factory, Platform& platform) {
     mainDlg_ = Create<TMainDlg>(factory, IDD_MAIN, platform, *this);
     dirPickDlg_ = Create<TDirPickDlg>(factory, IDD_DIRPICK);
-    copyMeterDlg_ = Create<TCopyMeterDlg>(factory, IDD_COPYMETER, platform.loop);
+    copyMeterDlg_ = Create<TCopyMeterDlg>(factory, IDD_COPYMETER, platform.loop, platform.clock);
     yesNoDlg_ = Create<TYesNoDlg>(factory, IDD_YESNO);
     infoBoxDlg_ = Create<TInfoBoxDlg>(factory, IDD_INFOBOX, platform.loop);
     prodRegDlg_ = Create<TProdRegDlg>(factory, IDD_PRODREG, platform, *this);

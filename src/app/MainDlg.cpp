@@ -145,6 +145,7 @@ void TMainDlg::ShowFreeSpace() {
 bool TMainDlg::BuildDirLists() {
     SourceDirs_.clear();
     DestDirs_.clear();
+    listedBytes_.clear();
     size_t scanned = 0;
     SourceDirs_.push_back(SourceRoot_ + "APP\\");
     DestDirs_.push_back(WithBackslash(InstallDir_));
@@ -159,6 +160,7 @@ bool TMainDlg::BuildDirLists() {
     if (!fits) {
         SourceDirs_.clear();
         DestDirs_.clear();
+        listedBytes_.clear();
         ShowWarning(platform_.boxes, "Too Many Directories",
                     "The product's files on " + SourceRoot_ + " lie in more than " +
                         std::to_string(kMaxDirs) +
@@ -170,10 +172,15 @@ bool TMainDlg::BuildDirLists() {
 bool TMainDlg::AddSubdirs(size_t& scanned) {
     while (scanned < SourceDirs_.size()) {
         const size_t end = SourceDirs_.size();
+        listedBytes_.resize(end, 0);
         for (size_t i = scanned; i < end; ++i) {
             for (const FindData& entry : platform_.files.FindEntries(SourceDirs_[i] + "*.*")) {
-                if (!(entry.attributes & kAttrDirectory) ||
-                    (entry.attributes & (kAttrHidden | kAttrSystem)) || entry.name == "." ||
+                if (!(entry.attributes & kAttrDirectory)) {
+                    // Counted on the way, so that the scan searches each folder once.
+                    if (!(entry.attributes & kAttrVolumeLabel)) listedBytes_[i] += entry.size;
+                    continue;
+                }
+                if ((entry.attributes & (kAttrHidden | kAttrSystem)) || entry.name == "." ||
                     entry.name == "..") {
                     continue;
                 }
@@ -191,14 +198,8 @@ void TMainDlg::ComputeRequiredSpace() {
     HourglassCursor hourglass(platform_.loop);
     TotalBytes_ = 0;
     BuildDirLists();
-    DirBytes_.assign(SourceDirs_.size(), 0);
-    for (size_t i = 0; i < SourceDirs_.size(); ++i) {
-        for (const FindData& entry : platform_.files.FindEntries(SourceDirs_[i] + "*.*")) {
-            if (entry.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
-            DirBytes_[i] += entry.size;
-            TotalBytes_ += entry.size;
-        }
-    }
+    DirBytes_ = listedBytes_;
+    for (const int64_t bytes : DirBytes_) TotalBytes_ += bytes;
     TextNeed.SetIntValue(TotalBytes_ / kMegabyte);
 }
 

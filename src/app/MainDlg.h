@@ -96,6 +96,9 @@ private:
     std::vector<std::string> DestDirs_;
     // 64-bit, so that files of 2 GiB and more add up right.
     std::vector<int64_t> DirBytes_;
+    // The bytes of the files of each source directory, as the last
+    // BuildDirLists found them.
+    std::vector<int64_t> listedBytes_;
     int64_t TotalBytes_ = 0;
     // While set, the buttons and closing are held off.
     bool installing_ = false;

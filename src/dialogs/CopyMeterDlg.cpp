@@ -12,9 +12,10 @@ namespace {
 constexpr int kLastFrame = 34;
 }
 
-TCopyMeterDlg::TCopyMeterDlg(DialogPeer& dialog, MessageLoop& loop)
+TCopyMeterDlg::TCopyMeterDlg(DialogPeer& dialog, MessageLoop& loop, const Clock& clock)
     : dialog_(dialog),
       loop_(loop),
+      clock_(clock),
       AniFileCopy(dialog.Animation(IDA_COPYMETER_FILECOPY)),
       TextDirName(dialog.Control(IDT_COPYMETER_DIRNAME)),
       BarDir(dialog.Progress(IDP_COPYMETER_DIR)),
@@ -35,6 +36,7 @@ void TCopyMeterDlg::FormCreate() {
 }
 
 void TCopyMeterDlg::FormShow() {
+    painted_ = false;
     AniFileCopy.Play(kLastFrame);
     SetFileProgress(0);
     SetDirProgress(0);
@@ -67,6 +69,24 @@ void TCopyMeterDlg::SetFileName(const std::string& name) {
 
 void TCopyMeterDlg::SetDirName(const std::string& name) {
     TextDirName.SetText(name);
+    loop_.ProcessMessages();
+}
+
+void TCopyMeterDlg::ShowFile(const std::string& dirName, long double dirFraction,
+                             const std::string& fileName, long double fraction) {
+    const uint32_t now = clock_.TickCount();
+    // Unsigned difference: right across the tick count's wrap as well.
+    if (painted_ && now - paintedAt_ < kRepaintInterval) {
+        if (loop_.InputPending()) loop_.ProcessMessages();
+        return;
+    }
+    painted_ = true;
+    paintedAt_ = now;
+    // Setting a text repaints it even when it stays the same.
+    if (TextDirName.Text() != dirName) TextDirName.SetText(dirName);
+    BarDir.SetPosition(BarPosition(dirFraction));
+    BarFile.SetPosition(BarPosition(fraction));
+    TextFileName.SetText(fileName);
     loop_.ProcessMessages();
 }
 

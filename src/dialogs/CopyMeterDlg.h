@@ -4,11 +4,13 @@
 // The close box cancels too, deliberately: the window has no close action
 // of its own, and one closed while the copy goes on would hide the only
 // way to stop it. Every update hands on pending messages: that is how a
-// Cancel press reaches the copy loop.
+// Cancel press reaches the copy loop. The copy loop's own update before each
+// file, ShowFile, repaints only a few times a second.
 #pragma once
 
 #include <string>
 
+#include "platform/Clock.h"
 #include "platform/DialogPeer.h"
 #include "platform/MessageLoop.h"
 
@@ -16,7 +18,11 @@ namespace mivox {
 
 class TCopyMeterDlg final : public DialogEvents {
 public:
-    TCopyMeterDlg(DialogPeer& dialog, MessageLoop& loop);
+    // The eye reads a meter no faster than this, in milliseconds; a repaint
+    // costs the system far more than copying a small file.
+    static constexpr uint32_t kRepaintInterval = 250;
+
+    TCopyMeterDlg(DialogPeer& dialog, MessageLoop& loop, const Clock& clock);
 
     void Show() { dialog_.Show(); }
     // Hides the dialog and keeps its run state.
@@ -30,6 +36,14 @@ public:
     void SetFileName(const std::string& name);
     void SetDirName(const std::string& name);
 
+    // Before each file of the copy: its folder, its name and the fractions
+    // done of that folder and of the whole copy. The window shows them for
+    // the first file after Show and then once kRepaintInterval has passed;
+    // in between only waiting keys and clicks are handed on, so that Cancel
+    // still stops the copy before the next file.
+    void ShowFile(const std::string& dirName, long double dirFraction, const std::string& fileName,
+                  long double fraction);
+
     // A fraction as a bar position: a whole percent, halves to the even
     // neighbour, kept within 0 to 100.
     static int BarPosition(long double fraction);
@@ -42,6 +56,9 @@ public:
 private:
     DialogPeer& dialog_;
     MessageLoop& loop_;
+    const Clock& clock_;
+    bool painted_ = false;  // since the last Show
+    uint32_t paintedAt_ = 0;
     AnimationPeer& AniFileCopy;
     ControlPeer& TextDirName;
     ProgressPeer& BarDir;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <set>
 #include <utility>
 
 #include "app/MainDlg.h"
@@ -234,11 +235,19 @@ bool InstallSequence::CopyProductFiles() {
         const int64_t dirTotal = i < dirBytes.size() ? dirBytes[i] : 0;
         int64_t copiedHere = 0;
         ui_.CopyingDir(dests[i]);
+        // What the destination holds already, searched once for the folder
+        // rather than asked for each file.
+        std::set<std::string> present;
+        for (const FindData& entry : platform_.files.FindEntries(dests[i] + "*.*")) {
+            present.insert(UpperText(entry.name));
+        }
         for (const FindData& file : platform_.files.FindEntries(sources[i] + "*.*")) {
             if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
             ui_.CopyingFile(file.name, ProgressFraction(copiedHere, dirTotal),
                             ProgressFraction(copiedOverall, main_.TotalBytes()));
-            CopyOneFile(platform_, dests[i] + UpperText(file.name), sources[i] + file.name, true);
+            const std::string name = UpperText(file.name);
+            CopyOneFile(platform_, dests[i] + name, sources[i] + file.name, true,
+                        {file.attributes, present.count(name) != 0});
             copiedHere += file.size;
             copiedOverall += file.size;
             if (!ui_.CopyGoesOn()) break;

@@ -17,6 +17,9 @@ public:
     // Handles every message already waiting (repaints, clicks, keys), then
     // returns without waiting for more.
     virtual void ProcessMessages() = 0;
+    // Whether a key, mouse or posted message waits: far cheaper to ask than
+    // to hand messages on, so a long step can ask before each small piece.
+    virtual bool InputPending() const = 0;
     // The cursor shown over every window of the program; returns the one it
     // replaces.
     virtual Cursor SetCursor(Cursor cursor) = 0;

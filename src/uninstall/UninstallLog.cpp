@@ -90,7 +90,8 @@ bool Covers(const char* folder, size_t size, const char* protectedDir) {
 }
 
 // A folder of a local drive: "X:\name[\name...]", each name plain (no
-// "." or "..", no wildcard, no second stream), below the root.
+// "." or "..", no trailing dot or blank, no wildcard, no second stream),
+// below the root.
 const char* CheckFolder(const Line& value, const ProtectedFolders& folders) {
     const char* t = value.text;
     if (value.size >= kLogPathSize) return "A path in it is longer than Windows allows.";
@@ -108,6 +109,12 @@ const char* CheckFolder(const Line& value, const ProtectedFolders& folders) {
             if (length == 0 || (length == 1 && t[nameStart] == '.') ||
                 (length == 2 && t[nameStart] == '.' && t[nameStart + 1] == '.')) {
                 return "A path in it has an empty, \".\" or \"..\" folder name.";
+            }
+            // Windows drops them: "C:\WINDOWS." is the Windows folder, and
+            // "..." would climb like "..".
+            if (t[i - 1] == '.' || t[i - 1] == ' ') {
+                return "A path in it has a folder name ending in a dot or a blank, which Windows "
+                       "reads as another name.";
             }
             nameStart = i + 1;
         } else if (static_cast<unsigned char>(c) < 32 || c == '*' || c == '?' || c == '"' ||

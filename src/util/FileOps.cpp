@@ -58,8 +58,13 @@ std::string DirectoryPart(const std::string& path) {
 
 bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
                  bool checkNewer) {
+    return CopyOneFile(platform, dest, source, checkNewer, KnownFiles{});
+}
+
+bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
+                 bool checkNewer, const KnownFiles& known) {
     FileSystem& files = platform.files;
-    if (checkNewer && files.FileExists(dest)) {
+    if (checkNewer && known.destMayExist && files.FileExists(dest)) {
         const int64_t destAge = files.FileAge(dest);
         const int64_t sourceAge = files.FileAge(source);
         if (destAge > sourceAge + kAgeTolerance &&
@@ -74,7 +79,10 @@ bool CopyOneFile(Platform& platform, const std::string& dest, const std::string&
     bool copied = false;
     if (files.Copy(source, dest, false)) {
         // A read-only source must not give a read-only installed file.
-        copied = files.SetAttributes(dest, kAttrNormal);
+        constexpr uint32_t kKept = kAttrReadOnly | kAttrHidden | kAttrSystem;
+        copied =
+            (known.sourceAttributes != kInvalidAttributes && !(known.sourceAttributes & kKept)) ||
+            files.SetAttributes(dest, kAttrNormal);
     } else if (platform.system.LastError() == kErrorSharingViolation && !dest.empty()) {
         copied = ReplaceAtRestart(platform, dest, source, shownPath);
     }

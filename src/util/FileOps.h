@@ -18,6 +18,21 @@ namespace mivox {
 bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
                  bool checkNewer);
 
+// What a copy loop already knows from searching the two folders, so that
+// copying a file asks the system only for the copy itself.
+struct KnownFiles {
+    // The source's attributes as its search listed them.
+    uint32_t sourceAttributes = kInvalidAttributes;
+    // False when the destination folder's search did not list dest.
+    bool destMayExist = true;
+};
+
+// CopyOneFile for such a loop: without a dest there is no age to compare,
+// and a source with none of the read-only, hidden or system attributes gives
+// a copy without them, whose attributes need no reset.
+bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
+                 bool checkNewer, const KnownFiles& known);
+
 // Makes the directory part of path exist, creating one level at most; the
 // parent must exist. True when the directory exists afterwards.
 bool MakeFileDir(Platform& platform, const std::string& path);

@@ -26,6 +26,8 @@ public:
         pending.pop_front();
         action();
     }
+    // A queued user action is input waiting.
+    bool InputPending() const override { return !pending.empty(); }
     Cursor SetCursor(Cursor shape) override {
         cursors.push_back(shape);
         const Cursor previous = cursor;

@@ -87,6 +87,37 @@ TEST_F(CopyOneFileTest, AttributeResetFailureFailsTheCopy) {
     EXPECT_EQ(fake.boxes.shown[0].text, kDest);
 }
 
+TEST_F(CopyOneFileTest, WhatTheLoopKnowsSparesOnlyTheCallsItAnswers) {
+    // A failing attribute reset shows whether the copy asked for one.
+    struct Case {
+        uint32_t sourceAttributes;
+        bool resetAsked;
+    } cases[] = {
+        {kAttrArchive, false}, {kAttrNormal, false}, {kAttrReadOnly | kAttrArchive, true},
+        {kAttrHidden, true},   {kAttrSystem, true},  {kInvalidAttributes, true},  // not known
+    };
+    for (const Case& c : cases) {
+        FakePlatform t;
+        t.files.AddFile(
+            kSource, "new", kSourceAge,
+            c.sourceAttributes == kInvalidAttributes ? kAttrArchive : c.sourceAttributes);
+        t.files.AddDirectory("C:\\Mivox");
+        t.files.FailOn(Op::SetAttributes, kDest, kErrorAccessDenied);
+        EXPECT_EQ(CopyOneFile(t.platform, kDest, kSource, true, {c.sourceAttributes, false}),
+                  !c.resetAsked)
+            << c.sourceAttributes;
+        EXPECT_EQ(t.boxes.shown.size(), c.resetAsked ? 1u : 0u) << c.sourceAttributes;
+        EXPECT_EQ(t.files.Find(kDest)->contents, "new");
+    }
+
+    // A dest the folder's search listed is still compared and asked about.
+    AddDest(3);
+    fake.boxes.answers = {kIdNo};
+    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, true, {kAttrArchive, true}));
+    EXPECT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_EQ(DestContents(), "old");
+}
+
 TEST_F(CopyOneFileTest, OtherCopyFailuresAreShownAndNotRetried) {
     fake.files.FailOn(Op::Copy, kDest, kErrorAccessDenied);
     EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, false));

@@ -113,7 +113,7 @@ TEST(TCopyMeterDlg, BarPositionsRoundHalvesToEvenWithinZeroToHundred) {
 
 TEST(TCopyMeterDlg, RunStateIsCancelUntilShownAndAfterCancel) {
     FakePlatform fake;
-    Harness<TCopyMeterDlg> meter(fake, fake.loop);
+    Harness<TCopyMeterDlg> meter(fake, fake.loop, fake.clock);
     auto& animation = meter.window.Animation(IDA_COPYMETER_FILECOPY);
     EXPECT_EQ(meter.dlg.RunState(), kIdCancel);
     EXPECT_EQ(animation.opened, CommonAvi::kCopyFiles);
@@ -146,6 +146,45 @@ TEST(TCopyMeterDlg, RunStateIsCancelUntilShownAndAfterCancel) {
     meter.dlg.Close();
     EXPECT_FALSE(meter.window.IsVisible());
     EXPECT_EQ(meter.dlg.RunState(), kIdOk) << "the caller's close keeps the run state";
+}
+
+TEST(TCopyMeterDlg, FilesRepaintTheMeterAFewTimesASecondAndCancelAnswersInBetween) {
+    FakePlatform fake;
+    Harness<TCopyMeterDlg> meter(fake, fake.loop, fake.clock);
+    fake.clock.ticks = 0xFFFFFF00u;  // the tick count wraps during the copy
+    meter.dlg.Show();
+    const std::string kDir = "C:\\Mivox\\";
+    struct Step {
+        uint32_t elapsed;  // milliseconds since the step before
+        const char* file;
+        bool cancelWaits;
+        const char* shown;  // the file name on screen afterwards
+        int pumps;          // messages handed on by the step
+    } steps[] = {
+        {0, "A.DAT", false, "A.DAT", 1},  // the first file after Show
+        {100, "B.DAT", false, "A.DAT", 0}, {149, "C.DAT", false, "A.DAT", 0},
+        {1, "D.DAT", false, "D.DAT", 1},  // 250 ms since A, across the wrap
+        {10, "E.DAT", true, "D.DAT", 1},  // a waiting click is handed on at once
+    };
+    for (const Step& step : steps) {
+        fake.clock.ticks += step.elapsed;
+        if (step.cancelWaits) {
+            fake.loop.pending.push_back([&] { meter.window.Click(IDB_COPYMETER_CANCEL); });
+        }
+        const int before = fake.loop.pumps;
+        meter.dlg.ShowFile(kDir, 0.5L, step.file, 0.25L);
+        EXPECT_EQ(meter.window.Control(IDT_COPYMETER_FILENAME).Text(), step.shown) << step.file;
+        EXPECT_EQ(fake.loop.pumps - before, step.pumps) << step.file;
+        EXPECT_EQ(meter.dlg.RunState(), step.cancelWaits ? kIdCancel : kIdOk) << step.file;
+    }
+    EXPECT_EQ(meter.window.Control(IDT_COPYMETER_DIRNAME).Text(), kDir);
+    EXPECT_EQ(meter.window.Progress(IDP_COPYMETER_DIR).position, 50);
+    EXPECT_EQ(meter.window.Progress(IDP_COPYMETER_FILE).position, 25);
+
+    meter.dlg.Show();
+    meter.dlg.ShowFile(kDir, 0, "F.DAT", 0);
+    EXPECT_EQ(meter.window.Control(IDT_COPYMETER_FILENAME).Text(), "F.DAT")
+        << "a new showing starts with a repaint";
 }
 
 TEST(TTxtViewerDlg, ShowsTheFileLineByLineInNavyCourier) {

@@ -109,7 +109,8 @@ TEST(Win32TYesNoDlg, FocusOnYesSoEnterSaysYesAndTheCloseBoxCancels) {
 class Win32TCopyMeterDlg : public ::testing::Test {
 protected:
     Win32MessageLoop loop;
-    RealDialog<TCopyMeterDlg> meter{IDD_COPYMETER, loop};
+    Win32Clock clock;
+    RealDialog<TCopyMeterDlg> meter{IDD_COPYMETER, loop, clock};
     // Pumps until the dialog has taken what is pending.
     void Pump() {
         for (int i = 0; i < 20; ++i) {
@@ -152,6 +153,19 @@ TEST_F(Win32TCopyMeterDlg, EnterAndEscBothCancelTheCopy) {
         EXPECT_EQ(meter.dlg.RunState(), kIdCancel) << key;
         EXPECT_FALSE(meter.window.IsVisible()) << key;
     }
+}
+
+TEST_F(Win32TCopyMeterDlg, BetweenRepaintsAWaitingKeyStillCancelsBeforeTheNextFile) {
+    meter.dlg.Show();
+    Pump();
+    meter.dlg.ShowFile("C:\\Mivox\\", 0, "A.DAT", 0);
+    EXPECT_EQ(meter.window.Control(IDT_COPYMETER_FILENAME).Text(), "A.DAT");
+    EXPECT_FALSE(loop.InputPending());
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(loop.InputPending());
+    meter.dlg.ShowFile("C:\\Mivox\\", 0.5L, "B.DAT", 0.5L);
+    EXPECT_EQ(meter.dlg.RunState(), kIdCancel);
+    EXPECT_FALSE(loop.InputPending());
 }
 
 TEST(Win32TInfoBoxDlg, AnimatesOnlyWhileShown) {

@@ -30,6 +30,12 @@ void Win32MessageLoop::ProcessMessages() {
     }
 }
 
+bool Win32MessageLoop::InputPending() const {
+    // Posted too: a click can come as a posted message, as it does from
+    // another program driving the window.
+    return HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) != 0;
+}
+
 Cursor Win32MessageLoop::SetCursor(Cursor cursor) {
     const Cursor previous = cursor_;
     cursor_ = cursor;

@@ -1,0 +1,159 @@
+// The uninstaller acts on Install.Log, which anyone may have edited. Whatever
+// ReadUninstallLog accepts must name only what an installation of the product
+// creates: full folders on a drive, below its root, outside the Windows and
+// system folders and everything above them, as Windows itself would read the
+// path; registry keys the product owns. Written out again, the plan must be
+// read back the same.
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "uninstall/UninstallLog.h"
+
+namespace {
+
+using mivox::LogEntry;
+using mivox::UninstallPlan;
+
+const mivox::ProtectedFolders kFolders{"C:\\WINDOWS", "C:\\WINDOWS\\system32"};
+
+[[noreturn]] void Fail(const char* what, const std::string& path) {
+    std::fprintf(stderr, "%s: \"%s\"\n", what, path.c_str());
+    std::abort();
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return text;
+}
+
+std::vector<std::string> Split(const std::string& path) {
+    std::vector<std::string> names(1);
+    for (const char c : path) {
+        if (c == '\\')
+            names.emplace_back();
+        else
+            names.back() += c;
+    }
+    return names;
+}
+
+// The names of a folder as Windows resolves them: trailing dots and blanks
+// dropped, "." and ".." followed.
+std::vector<std::string> Resolved(const std::string& path) {
+    std::vector<std::string> names;
+    for (std::string name : Split(path)) {
+        while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+        if (name.empty()) continue;
+        names.push_back(Upper(name));
+    }
+    return names;
+}
+
+void CheckFolder(const std::string& path) {
+    if (path.size() < 4 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' ||
+        path[2] != '\\') {
+        Fail("accepted a folder that is not a full path on a drive", path);
+    }
+    for (const unsigned char c : path.substr(3)) {
+        if (c < 32 || std::strchr("*?\"<>|/:", c)) Fail("accepted a character no name has", path);
+    }
+    for (const std::string& name : Split(path.substr(3))) {
+        if (Resolved(name).size() != 1 || Resolved(name)[0] != Upper(name))
+            Fail("accepted a folder name Windows reads otherwise", path);
+    }
+    const std::vector<std::string> folder = Resolved(path);
+    if (folder.size() < 2) Fail("accepted a drive's root", path);
+    for (const char* kept : {kFolders.windowsDir, kFolders.systemDir}) {
+        const std::vector<std::string> protectedDir = Resolved(kept);
+        if (folder.size() <= protectedDir.size() &&
+            std::equal(folder.begin(), folder.end(), protectedDir.begin())) {
+            Fail("accepted the Windows or system folder or one above them", path);
+        }
+    }
+}
+
+void CheckKey(const std::string& key) {
+    const std::string upper = Upper(key);
+    const std::string appPaths = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\APP PATHS\\";
+    const std::string uninstall = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\";
+    for (const unsigned char c : key) {
+        if (c < 32) Fail("accepted a key with a control character", key);
+    }
+    std::string below;
+    if (upper.rfind("SOFTWARE\\VEXLOR\\", 0) == 0) {
+        below = key.substr(16);
+    } else if (upper.rfind(appPaths, 0) == 0 || upper.rfind(uninstall, 0) == 0) {
+        below = key.substr(upper.rfind(appPaths, 0) == 0 ? appPaths.size() : uninstall.size());
+        if (below.find('\\') != std::string::npos) Fail("accepted a key deeper than its list", key);
+    } else {
+        Fail("accepted a key the product does not own", key);
+    }
+    for (const std::string& name : Split(below)) {
+        if (name.find_first_not_of(' ') == std::string::npos) Fail("accepted a nameless key", key);
+    }
+}
+
+// The plan as the installer would write it.
+std::string Written(const UninstallPlan& plan) {
+    std::string text =
+        "*** Installation Started: Jan  7, 2001  Sun 12:05 pm ***\r\nTitle: Mivox\r\n";
+    for (int i = 0; i < plan.count; ++i) {
+        const LogEntry& entry = plan.entries[i];
+        switch (entry.kind) {
+            case LogEntry::kFileTree:
+                text += std::string("File Tree: ") + entry.path + "\\*.*\r\n";
+                break;
+            case LogEntry::kMadeDir:
+                text += std::string("Made Dir: ") + entry.path + "\r\n";
+                break;
+            case LogEntry::kRegistryTree:
+                text += std::string("RegDB Root: 2\r\nRegDB TREE: ") + entry.path + "\r\n";
+                break;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The reader must not need a terminating NUL: the copy has none past size.
+    std::vector<char> text(data, data + size);
+    UninstallPlan plan;
+    const char* problem = mivox::ReadUninstallLog(text.data(), text.size(), kFolders, plan);
+    if (problem) {
+        if (!*problem) Fail("refused without saying why", "");
+        return 0;
+    }
+    if (plan.count < 1 || plan.count > mivox::kMaxLogEntries)
+        Fail("accepted a plan of no or too many entries", std::to_string(plan.count));
+    for (int i = 0; i < plan.count; ++i) {
+        const LogEntry& entry = plan.entries[i];
+        if (!std::memchr(entry.path, '\0', sizeof(entry.path))) Fail("left a path unended", "");
+        if (entry.productTree != (i == 0))
+            Fail("marked the wrong tree as the product's", entry.path);
+        if (i == 0 && entry.kind != LogEntry::kFileTree) Fail("began without the product tree", "");
+        if (entry.kind == LogEntry::kRegistryTree)
+            CheckKey(entry.path);
+        else
+            CheckFolder(entry.path);
+    }
+
+    const std::string again = Written(plan);
+    UninstallPlan reread;
+    if (const char* refused = mivox::ReadUninstallLog(again.data(), again.size(), kFolders, reread))
+        Fail("refused the plan it had accepted, written again", refused);
+    if (reread.count != plan.count) Fail("read its own plan back with other entries", again);
+    for (int i = 0; i < plan.count; ++i) {
+        if (reread.entries[i].kind != plan.entries[i].kind ||
+            std::strcmp(reread.entries[i].path, plan.entries[i].path) != 0)
+            Fail("read its own plan back with other entries", again);
+    }
+    return 0;
+}

@@ -33,10 +33,11 @@ private:
         UniqueHandle done;
         char buffer[1024];
     };
-    // Waits for the transfer started on `io_` (`started` is what ReadFile or
-    // WriteFile returned); false when it failed or did not end in time. A
-    // transfer that does not even end when cancelled closes the port, and its
-    // memory is left to it rather than freed under it.
+    // Waits up to `timeoutMs` for the transfer started on `io_` (`started` is
+    // what ReadFile or WriteFile returned), then cancels it; `count` is what
+    // it moved by then. False when the port failed. A transfer that does not
+    // even end when cancelled closes the port, and its memory is left to it
+    // rather than freed under it.
     bool Finish(BOOL started, uint32_t timeoutMs, DWORD& count);
 
     FileHandle handle_;

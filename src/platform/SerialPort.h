@@ -39,8 +39,9 @@ public:
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // Writes every byte (waiting while flow control holds them); false when
-    // the port fails.
-    virtual bool Write(const std::string& bytes) = 0;
+    // the port fails or the bytes have not all gone out within `timeoutMs`.
+    // Neither call waits much longer than its time, whatever the driver does.
+    virtual bool Write(const std::string& bytes, uint32_t timeoutMs) = 0;
     // Appends what arrives within `timeoutMs` (at least one byte unless the
     // time runs out); false when the port fails.
     virtual bool Read(std::string& bytes, uint32_t timeoutMs) = 0;

@@ -39,8 +39,12 @@ bool ScriptedFaxModem::Open(const std::string& name, const SerialSettings& setti
     return true;
 }
 
-bool ScriptedFaxModem::Write(const std::string& bytes) {
+bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
     if (!open_) return false;
+    if (writesStuck) {
+        clock_.ticks += timeoutMs;
+        return false;
+    }
     for (char c : bytes) {
         switch (mode_) {
             case Mode::kCommand:
@@ -102,6 +106,11 @@ void ScriptedFaxModem::GiveFrame(const HdlcFrame& frame) {
 void ScriptedFaxModem::Command(const std::string& command) {
     commands.push_back(command);
     if (onCommand) onCommand(command);
+    if (ignores && ignores(command)) return;
+    if (refuses && refuses(command)) {
+        Reply("ERROR");
+        return;
+    }
     const bool needsLine =
         command == "AT+FRH=3" || command == "AT+FTH=3" || command.rfind("AT+FTM=", 0) == 0;
     if (lineDown_ && needsLine && command != "AT+FTM=?") {

@@ -93,6 +93,10 @@ public:
     std::deque<uint8_t> pageReplies;
     int hangUpInPage = 0;  // the page (from 1) after whose data the line drops
     std::function<void(const std::string&)> onCommand;  // the user acting meanwhile
+    // Faults: commands answered "ERROR" or not at all, and a port whose
+    // writes never complete (each takes its whole time and fails).
+    std::function<bool(const std::string&)> refuses, ignores;
+    bool writesStuck = false;
 
     // -- What the sender did -------------------------------------------------
     std::vector<std::string> commands;  // AT commands, in order
@@ -106,7 +110,7 @@ public:
               std::string& detail) override;
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
-    bool Write(const std::string& bytes) override;
+    bool Write(const std::string& bytes, uint32_t timeoutMs) override;
     bool Read(std::string& bytes, uint32_t timeoutMs) override;
 
     std::string openedName;

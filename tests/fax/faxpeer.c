@@ -2,8 +2,10 @@
  * terminal's far end answers AT commands as a Class 1 fax modem, and the
  * modem's audio goes, in memory, to a fax machine in receive mode that stores
  * the pages it gets as a TIFF file. Each call placed to it plays the next
- * part of a script: "ok" (answer and receive), "busy", "noanswer", or
- * "hangup" (answer, then hang up three seconds into the first page).
+ * part of a script: "ok" (answer and receive), "busy", "noanswer",
+ * "hangup" (answer, then hang up three seconds into the first page), or
+ * "leave" (answer and receive, then close the terminal and end the moment
+ * the fax has been received, before the sender hangs up).
  *
  *   faxpeer LINK OUTPREFIX SCRIPT [SPEED]
  *
@@ -36,6 +38,7 @@ static char script[16][16];
 static int script_len;
 static int call_number; /* calls placed so far */
 static const char *out_prefix;
+static const char *link_path;
 static long long now_samples;
 static long long event_at = -1; /* when the pending call event happens */
 static int pending_event;
@@ -71,6 +74,11 @@ static void phase_e(t30_state_t *s, void *user, int completion) {
            t30_completion_code_to_str(completion));
     fflush(stdout);
     call_done = 1;
+    if (strcmp(behaviour(), "leave") == 0) {
+        close(master);
+        unlink(link_path);
+        exit(0);
+    }
 }
 
 static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *msg, int len) {
@@ -168,6 +176,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     out_prefix = argv[2];
+    link_path = argv[1];
     char *list = strdup(argv[3]);
     for (char *item = strtok(list, ","); item && script_len < 16; item = strtok(NULL, ","))
         snprintf(script[script_len++], sizeof script[0], "%s", item);

@@ -376,6 +376,81 @@ TEST(SendFax, ACancelledFaxStillSaysGoodbyeAndHangsUp) {
     EXPECT_EQ(FaxErrorText(ecCancelled), "The fax transmission was cancelled.");
 }
 
+// Whatever the modem or the port does while the sender says goodbye, the
+// transmission ends within bounded time with its own code; and a fax the
+// receiver confirmed stays delivered however the hang-up goes.
+TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDoes) {
+    // The DCN's frame command, right after the receiver confirmed the last page.
+    const auto afterDelivery = [](SenderRig& r, const std::string& command) {
+        return command == "AT+FTH=3" && !r.modem.framesSent.empty() &&
+               t30::Kind(r.modem.framesSent.back().fcf) == t30::kEop;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(SenderRig&)> script;
+        int error;
+        bool hangsUp;  // ATH0 is still tried
+    };
+    const std::vector<Case> cases = {
+        {"delivered, then the goodbye refused",
+         [&](SenderRig& r) { r.modem.refuses = [&](auto& c) { return afterDelivery(r, c); }; },
+         ecOK, true},
+        {"delivered, then the receiver gone",
+         [&](SenderRig& r) {
+             r.modem.onCommand = [&](auto& c) {
+                 if (afterDelivery(r, c)) r.modem.silent = true;
+             };
+         },
+         ecOK, true},
+        {"delivered, then ATH0 never answered",
+         [](SenderRig& r) { r.modem.ignores = [](auto& c) { return c == "ATH0"; }; }, ecOK, true},
+        {"delivered, then the port's writes never complete",
+         [&](SenderRig& r) {
+             r.modem.onCommand = [&](auto& c) {
+                 if (afterDelivery(r, c)) r.modem.writesStuck = true;
+             };
+         },
+         ecOK, false},
+        {"training failed, then ATH0 never answered",
+         [](SenderRig& r) {
+             r.modem.trainingReplies.assign(6, t30::kFtt);
+             r.modem.ignores = [](auto& c) { return c == "ATH0"; };
+         },
+         ecTrainingFailed, true},
+        {"training, and the port's writes never complete",
+         [&](SenderRig& r) {
+             r.modem.onCommand = [&](auto& c) {
+                 if (c == "AT+FTM=145") r.modem.writesStuck = true;
+             };
+         },
+         ecPortError, false},
+        {"the modem goes silent in the goodbye of a failed fax",
+         [](SenderRig& r) {
+             r.modem.pageReplies = {t30::kPin};
+             r.modem.ignores = [&r](auto& c) {  // from the DCN on
+                 return c == "ATH0" || (c == "AT+FTH=3" && r.modem.framesSent.size() == 3);
+             };
+         },
+         ecInterrupted, true},
+    };
+    SenderRig normal;
+    ASSERT_EQ(normal.Send(), ecOK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SenderRig rig;
+        c.script(rig);
+        EXPECT_EQ(rig.Send(), c.error);
+        EXPECT_EQ(rig.errors, c.error == ecOK ? std::vector<int>{} : std::vector<int>{c.error});
+        // At most one write's time (30 s) more than a fax that goes well.
+        EXPECT_LE(rig.fake.clock.ticks, normal.fake.clock.ticks + 31000u);
+        EXPECT_EQ(rig.modem.commands.back() == "ATH0", c.hangsUp);
+        if (c.error == ecOK) {
+            EXPECT_EQ(rig.progress.back(), fpFinished);
+            EXPECT_EQ(rig.modem.pages.size(), 2u);
+        }
+    }
+}
+
 TEST(TapiDevice, OffersPortsWithoutModemsAndOpensTheChosenDevice) {
     testing::FakeModemDirectory directory;
     directory.portOfLine["Sportster 28800-33600 External"] = "COM2";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "components/fax/Hdlc.h"
 #include "components/fax/T30.h"
@@ -92,6 +93,8 @@ constexpr uint32_t kResponseTimeout = 3000;  // a response frame to a command (T
 constexpr uint32_t kDisTimeout = 35000;      // capabilities after the answer (T1)
 constexpr int kCommandTries = 3;             // a command without response is sent three times
 constexpr uint32_t kReadSlice = 200;         // checks for cancellation this often
+constexpr uint32_t kWriteTimeout = 30000;    // a modem holding CTS low this long is gone
+constexpr uint32_t kHangUpTimeout = 15000;   // saying goodbye and hanging up, all steps
 
 struct Failure {
     int code;
@@ -147,15 +150,20 @@ public:
         } catch (const Failure& failure) {
             return failure.code;
         } catch (...) {
-            return ecPortError;
+            return delivered_ ? ecOK : ecPortError;
         }
     }
 
 private:
+    // Once the receiver has confirmed the last page the fax is delivered:
+    // what fails while hanging up after it must not make the user send it
+    // again.
     int Attempt() {
         connected_ = false;
+        delivered_ = false;
         ignoreCancel_ = false;
         inData_ = false;
+        hangUpBy_.reset();
         try {
             Initialise();
             Dial();
@@ -163,13 +171,13 @@ private:
             std::string dis = ReceiveCapabilities();
             SendPages(dis);
             Disconnect();
-            Status(fpFinished);
-            return ecOK;
         } catch (const Failure& failure) {
-            if (failure.code == ecPortError) throw;
-            Abandon(failure.code);
-            return failure.code;
+            if (failure.code != ecPortError) Abandon(failure.code);
+            if (!delivered_ && failure.code == ecPortError) throw;
+            if (!delivered_) return failure.code;
         }
+        Status(fpFinished);
+        return ecOK;
     }
 
     // -- The modem's commands ------------------------------------------------
@@ -260,6 +268,7 @@ private:
                 SendPage(index, speeds[speedIndex]);
                 const uint8_t reply = PostPage(last);
                 if (reply == t30::kMcf || reply == t30::kRtp) {
+                    delivered_ = last;
                     Status(fpPageAccepted);
                     if (reply == t30::kRtp && !last) speedIndex = Train(speeds, speedIndex);
                     break;
@@ -360,6 +369,8 @@ private:
     }
 
     void Disconnect() {
+        ignoreCancel_ = true;  // too late to cancel a delivered fax
+        hangUpBy_ = Now() + kHangUpTimeout;
         Status(fpDisconnect);
         SendFrames({{true, t30::Command(t30::kDcn), ""}});
         connected_ = false;
@@ -371,12 +382,9 @@ private:
     // the modem still listens.
     void Abandon(int code) {
         ignoreCancel_ = true;  // a cancelled fax still hangs up
+        if (!hangUpBy_) hangUpBy_ = Now() + kHangUpTimeout;
         try {
-            if (inData_) {  // the modem takes nothing else before the data's end
-                inData_ = false;
-                Send(std::string{kDle, kEtx});
-                ReadLine(kCommandTimeout);
-            }
+            EndData();
             if (connected_ && code != ecFarEndHungUp) {
                 Status(fpDisconnect);
                 SendFrames({{true, t30::Command(t30::kDcn), ""}});
@@ -384,12 +392,21 @@ private:
         } catch (const Failure&) {
         }
         try {
+            EndData();  // the goodbye itself may have stopped in its data
             Send("\r");
             Drain(300);
             Status(fpHangUp);
             Command("ATH0", kCommandTimeout);
         } catch (const Failure&) {
         }
+    }
+
+    // The modem takes nothing else before the end of data it was given.
+    void EndData() {
+        if (!inData_) return;
+        inData_ = false;
+        Send(std::string{kDle, kEtx});
+        ReadLine(kCommandTimeout);
     }
 
     // -- Frames and data -----------------------------------------------------
@@ -462,15 +479,25 @@ private:
 
     uint32_t Now() const { return fax_.clock_.TickCount(); }
 
+    // How long a step may still take: until `deadline`, and while hanging
+    // up no longer than the hang-up's own deadline.
+    uint32_t Left(uint32_t deadline) const {
+        if (hangUpBy_ && static_cast<int32_t>(*hangUpBy_ - deadline) < 0) deadline = *hangUpBy_;
+        return static_cast<uint32_t>(std::max<int32_t>(0, static_cast<int32_t>(deadline - Now())));
+    }
+
     void Send(const std::string& bytes) {
         if (fax_.cancel_ && !ignoreCancel_) throw Failure{ecCancelled};
-        if (!port_.Write(bytes)) throw Failure{ecPortError};
+        const uint32_t left = Left(Now() + kWriteTimeout);
+        if (left == 0) throw Failure{ecNoModemResponse};
+        if (!port_.Write(bytes, left)) throw Failure{ecPortError};
     }
 
     // Reads more into the buffer; false when the time ran out.
     bool Fill(uint32_t deadline) {
         while (true) {
             if (fax_.cancel_ && !ignoreCancel_) throw Failure{ecCancelled};
+            deadline = Now() + Left(deadline);
             const uint32_t now = Now();
             if (static_cast<int32_t>(deadline - now) <= 0) return false;
             const size_t before = in_.size();
@@ -613,6 +640,8 @@ private:
     std::vector<int> modulations_;
     int minScanMs_ = 20;
     bool connected_ = false;
+    bool delivered_ = false;  // the receiver confirmed the last page
+    std::optional<uint32_t> hangUpBy_;
     bool reportedAny_ = false;
     bool ignoreCancel_ = false;
     bool inData_ = false;  // from a data or frame command to the end of its data

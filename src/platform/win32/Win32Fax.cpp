@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Fax.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -45,8 +46,17 @@ private:
 
 bool Win32SerialPort::Open(const std::string& name, const SerialSettings& settings,
                            PortError& error, std::string& detail) {
+    if (!io_) {
+        io_ = std::make_unique<Transfer>();
+        io_->done.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!io_->done) {
+            detail = SystemText(GetLastError());
+            error = PortError::kOther;
+            return false;
+        }
+    }
     handle_.reset(CreateFileA(("\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr));
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     if (!handle_) {
         const DWORD code = GetLastError();
         detail = SystemText(code);
@@ -94,16 +104,47 @@ bool Win32SerialPort::Open(const std::string& name, const SerialSettings& settin
     return true;
 }
 
-bool Win32SerialPort::Write(const std::string& bytes) {
-    // Flow control may hold the data back, but not for ever: a modem that
-    // keeps CTS low for half a minute is gone.
-    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, 100, 1, 30000};
+bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
+    count = 0;
+    HANDLE port = handle_.get();
+    OVERLAPPED* overlapped = &io_->overlapped;
+    if (!started && GetLastError() != ERROR_IO_PENDING) return false;
+    // The driver's own timeout is not relied on (Wine's ignores it on an
+    // overlapped read): the transfer ends at ours.
+    constexpr DWORD kGrace = 1000;
+    bool ended = WaitForSingleObject(io_->done.get(), timeoutMs) == WAIT_OBJECT_0;
+    if (!ended) {
+        CancelIo(port);
+        ended = WaitForSingleObject(io_->done.get(), kGrace) == WAIT_OBJECT_0;
+    }
+    if (!ended) {
+        handle_.reset();
+        if (WaitForSingleObject(io_->done.get(), kGrace) != WAIT_OBJECT_0)
+            static_cast<void>(io_.release());  // still in the system's hands: never freed
+        return false;
+    }
+    // A cancelled transfer still counts what it moved.
+    return GetOverlappedResult(port, overlapped, &count, FALSE) ||
+           GetLastError() == ERROR_OPERATION_ABORTED;
+}
+
+bool Win32SerialPort::Write(const std::string& bytes, uint32_t timeoutMs) {
+    if (!handle_) return false;
+    // Flow control may hold the data back, but only for the time given.
+    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, 100, 0, timeoutMs ? timeoutMs : 1};
     if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
+    const DWORD start = GetTickCount();
     size_t done = 0;
     while (done < bytes.size()) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs) return false;
+        const DWORD size = static_cast<DWORD>(std::min(bytes.size() - done, sizeof io_->buffer));
+        std::memcpy(io_->buffer, bytes.data() + done, size);
+        io_->overlapped = {};
+        io_->overlapped.hEvent = io_->done.get();
         DWORD written = 0;
-        if (!WriteFile(handle_.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                       &written, nullptr) ||
+        if (!Finish(WriteFile(handle_.get(), io_->buffer, size, nullptr, &io_->overlapped),
+                    timeoutMs - spent, written) ||
             written == 0)
             return false;
         done += written;
@@ -112,14 +153,18 @@ bool Win32SerialPort::Write(const std::string& bytes) {
 }
 
 bool Win32SerialPort::Read(std::string& bytes, uint32_t timeoutMs) {
+    if (!handle_) return false;
     // Returns at once with what is waiting, or with the first bytes to come
     // within the time.
-    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, timeoutMs ? timeoutMs : 1, 1, 30000};
+    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, timeoutMs ? timeoutMs : 1, 0, 0};
     if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
-    char buffer[1024];
+    io_->overlapped = {};
+    io_->overlapped.hEvent = io_->done.get();
     DWORD read = 0;
-    if (!ReadFile(handle_.get(), buffer, sizeof buffer, &read, nullptr)) return false;
-    bytes.append(buffer, read);
+    if (!Finish(ReadFile(handle_.get(), io_->buffer, sizeof io_->buffer, nullptr, &io_->overlapped),
+                timeoutMs, read))
+        return false;
+    bytes.append(io_->buffer, read);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "platform/SerialPort.h"
 #include "platform/TextRenderer.h"
@@ -19,11 +20,28 @@ public:
               std::string& detail) override;
     void Close() override { handle_.reset(); }
     bool IsOpen() const override { return static_cast<bool>(handle_); }
-    bool Write(const std::string& bytes) override;
+    bool Write(const std::string& bytes, uint32_t timeoutMs) override;
     bool Read(std::string& bytes, uint32_t timeoutMs) override;
 
 private:
+    // An overlapped transfer and the memory the system writes into while it
+    // runs. The port's own timeouts are not trusted to end a transfer (some
+    // drivers ignore them): each is waited for with a deadline of our own
+    // and cancelled after it.
+    struct Transfer {
+        OVERLAPPED overlapped = {};
+        UniqueHandle done;
+        char buffer[1024];
+    };
+    // Waits up to `timeoutMs` for the transfer started on `io_` (`started` is
+    // what ReadFile or WriteFile returned), then cancels it; `count` is what
+    // it moved by then. False when the port failed. A transfer that does not
+    // even end when cancelled closes the port, and its memory is left to it
+    // rather than freed under it.
+    bool Finish(BOOL started, uint32_t timeoutMs, DWORD& count);
+
     FileHandle handle_;
+    std::unique_ptr<Transfer> io_;
 };
 
 // Modems from the registry's modem class (Windows NT and Windows 95/98

@@ -45,11 +45,7 @@ constexpr size_t kMaxFolderPath = 247;
 // " (error N: system text)" for the calling thread's last error.
 std::string ErrorSuffix(Platform& platform) {
     const uint32_t code = platform.system.LastError();
-    std::string text = platform.system.ErrorMessageText(code);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                             text.back() == '.')) {
-        text.pop_back();
-    }
+    const std::string text = TrimEnd(platform.system.ErrorMessageText(code), "\r\n .");
     return " (error " + std::to_string(code) + (text.empty() ? "" : ": " + text) + ")";
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/Registry.h"
 #include "util/Errors.h"
+#include "util/TextUtil.h"
 
 namespace mivox {
 
@@ -37,10 +38,7 @@ std::string TNTRegSecurity::TrusteeName(const std::string& sid) const {
 }
 
 void TNTRegSecurity::Fail(uint32_t code) const {
-    std::string text = platform_.system.ErrorMessageText(code);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
+    const std::string text = TrimEnd(platform_.system.ErrorMessageText(code), "\r\n ");
     throw SecurityError(std::to_string(code) + ": " + text);
 }
 

@@ -55,6 +55,11 @@ std::string StripBlanks(const std::string& text) {
     return stripped;
 }
 
+std::string TrimEnd(std::string text, std::string_view ending) {
+    text.erase(text.find_last_not_of(ending) + 1);
+    return text;
+}
+
 std::string RemoveText(const std::string& text, const std::string& part) {
     if (text.empty() || part.empty()) return text;
     const size_t at = UpperText(text).find(UpperText(part));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace mivox {
 
@@ -23,6 +24,10 @@ std::string UpperText(const std::string& text);
 
 // The text without blanks and NUL characters.
 std::string StripBlanks(const std::string& text);
+
+// The text without any of the characters of ending at its end, such as the
+// line end and full stop of a system message.
+std::string TrimEnd(std::string text, std::string_view ending);
 
 // The text with the first case-insensitive occurrence of part removed.
 std::string RemoveText(const std::string& text, const std::string& part);

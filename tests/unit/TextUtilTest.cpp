@@ -36,6 +36,13 @@ TEST(UpperText, TurnsOnlyAsciiLetters) {
     EXPECT_EQ(UpperText("\xe9t\xe9"), "\xe9T\xe9") << "accented letters stay as they are";
 }
 
+TEST(TrimEnd, DropsOnlyTheGivenCharactersAtTheEnd) {
+    EXPECT_EQ(TrimEnd("Access is denied. \r\n", "\r\n ."), "Access is denied");
+    EXPECT_EQ(TrimEnd(" a.b ", " "), " a.b") << "the start and the middle stay";
+    EXPECT_EQ(TrimEnd("\r\n", "\r\n"), "");
+    EXPECT_EQ(TrimEnd("", "\r\n"), "");
+}
+
 TEST(StripBlanks, DropsBlanksAndNuls) {
     EXPECT_EQ(StripBlanks(std::string(" 4. 5\0x ", 8)), "4.5x");
     EXPECT_EQ(StripBlanks("\t4"), "\t4") << "only blanks and NULs go";

@@ -6,15 +6,14 @@
 #include <stdexcept>
 
 #include "platform/win32/Win32Platform.h"
+#include "util/TextUtil.h"
 
 namespace mivox::win32 {
 namespace {
 
 // The system's text of an error code, without its line end.
 std::string SystemText(DWORD code) {
-    std::string text = Win32SystemInfo().ErrorMessageText(code);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
+    const std::string text = TrimEnd(Win32SystemInfo().ErrorMessageText(code), "\r\n ");
     return text.empty() ? "system error " + std::to_string(code) : text;
 }
 

@@ -221,6 +221,8 @@ double StartUp(const std::string& program, const char* caption) {
     PROCESS_INFORMATION process{};
     std::string commandLine = "\"" + program + "\"";
     const std::string folder = program.substr(0, program.rfind('\\'));
+    // A window of the run before, still closing, must not count as this one's.
+    for (int wait = 0; wait < 10000 && FindWindowA(nullptr, caption); ++wait) Sleep(1);
     const double start = Now();
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process)) {

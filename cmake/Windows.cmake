@@ -11,7 +11,7 @@ set(MIVOX_QUIET_TERMINATE ${CMAKE_SOURCE_DIR}/src/platform/win32/QuietTerminate.
 list(REMOVE_ITEM MIVOX_WIN32_SOURCES ${MIVOX_QUIET_TERMINATE})
 add_library(mivox_win32 STATIC ${MIVOX_WIN32_SOURCES})
 target_link_libraries(mivox_win32 PUBLIC mivox_core
-    comctl32 comdlg32 shell32 ole32 oleaut32 uuid advapi32 user32 gdi32 version ws2_32)
+    comctl32 ole32 oleaut32 uuid advapi32 user32 gdi32 version ws2_32)
 target_compile_definitions(mivox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")

@@ -38,9 +38,10 @@ int RunSetup(const mivox::SetupOptions& options) {
     win32::Win32Platform platform;
     win32::Win32DialogFactory factory;
     if (options.silent) return RunSilentSetup(factory, platform.platform, options);
-    Forms forms(factory, platform.platform);
-    forms.MainDlg().PresetInstallDir = options.installDir;
-    forms.MainWindow().Show();
+    Forms forms(factory, platform.platform, [&](Forms& made) {
+        made.MainDlg().PresetInstallDir = options.installDir;
+        made.MainWindow().Show();
+    });
     return platform.loop.Run();
 }
 

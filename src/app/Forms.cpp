@@ -24,8 +24,10 @@ std::unique_ptr<Dialog> Forms::Create(DialogFactory& factory, int templateId, Ar
     return dialog;
 }
 
-Forms::Forms(DialogFactory& factory, Platform& platform) {
+Forms::Forms(DialogFactory& factory, Platform& platform,
+             const std::function<void(Forms&)>& mainMade) {
     mainDlg_ = Create<TMainDlg>(factory, IDD_MAIN, platform, *this);
+    if (mainMade) mainMade(*this);
     dirPickDlg_ = Create<TDirPickDlg>(factory, IDD_DIRPICK);
     copyMeterDlg_ = Create<TCopyMeterDlg>(factory, IDD_COPYMETER, platform.loop, platform.clock);
     yesNoDlg_ = Create<TYesNoDlg>(factory, IDD_YESNO);

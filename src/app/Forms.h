@@ -1,8 +1,14 @@
 // The installer's dialogs: one of each, created at start-up in a fixed order
 // and kept until the program ends. The main dialog comes first and is the
 // main window; every other one stays hidden until it is used.
+//
+// Start-up shows the main window as soon as it is made (`mainMade`), before
+// the hidden ones: making them takes longer than everything else before the
+// window appears, and no input is handled until the message loop runs, by
+// which time they all exist. Inside `mainMade` only the main dialog exists.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -25,7 +31,8 @@ namespace mivox {
 
 class Forms {
 public:
-    Forms(DialogFactory& factory, Platform& platform);
+    Forms(DialogFactory& factory, Platform& platform,
+          const std::function<void(Forms&)>& mainMade = nullptr);
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
 

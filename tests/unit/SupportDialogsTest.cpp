@@ -336,5 +336,22 @@ TEST(Forms, AreCreatedOnceInTheirFixedOrderAndOnlyTheMainOneShows) {
     EXPECT_TRUE(fake.loop.exceptionHandler) << "the main dialog installs the error report";
 }
 
+TEST(Forms, StartUpShowsTheMainWindowBeforeTheHiddenOnesAreMade) {
+    FakePlatform fake;
+    FakeDialogFactory factory(&fake.loop, &fake.files);
+    size_t madeWhenShown = 0;
+    Forms forms(factory, fake.platform, [&](Forms& made) {
+        made.MainWindow().Show();
+        madeWhenShown = factory.made.size();
+    });
+    EXPECT_EQ(madeWhenShown, 1u);
+    ASSERT_EQ(factory.made.size(), 12u);
+    EXPECT_TRUE(forms.MainWindow().IsVisible());
+    for (size_t i = 1; i < factory.made.size(); ++i) {
+        EXPECT_EQ(factory.made[i].templateId, static_cast<int>(i + 1) * 100);
+        EXPECT_FALSE(factory.made[i].dialog->IsVisible()) << factory.made[i].templateId;
+    }
+}
+
 }  // namespace
 }  // namespace mivox

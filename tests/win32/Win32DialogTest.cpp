@@ -8,11 +8,14 @@
 
 #include <functional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "controls/LabelNum.h"
 #include "platform/MessageBoxes.h"
+#include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32MessageLoop.h"
+#include "TempDir.h"
 
 namespace mivox::win32 {
 namespace {
@@ -214,6 +217,34 @@ TEST(Win32MessageLoop, HourglassCursorComesBackToThePreviousOne) {
     }
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(loop.SetCursor(Cursor::kDefault), Cursor::kDefault);
+}
+
+// The file dialog's library is loaded on first use: the dialog appears, hands
+// back the file typed into it, and a cancel gives false.
+TEST(Win32CommonDialogs, TheFileDialogGivesTheChosenFileOrFalse) {
+    testing::TempDir folder;
+    const std::string archive = folder.WriteFile("MIVOX410.EXE", "MZ");
+    Win32CommonDialogs dialogs;
+    for (const int button : {IDOK, IDCANCEL}) {
+        std::thread user([&] {
+            HWND window = nullptr;
+            for (int wait = 0; wait < 1000 && !window; ++wait) {
+                Sleep(10);
+                window = FindWindowA("#32770", "Locate the Archive Program");
+            }
+            if (!window) return;
+            constexpr int kFileNameBox = 0x47C;  // cmb13 of the system's template
+            if (button == IDOK) SetDlgItemTextA(window, kFileNameBox, archive.c_str());
+            PostMessageA(window, WM_COMMAND, button, 0);
+        });
+        OpenFileRequest request{"Locate the Archive Program", "Program Files|*.exe", "exe", ""};
+        const bool chosen = dialogs.OpenFile(request);
+        user.join();
+        EXPECT_EQ(chosen, button == IDOK);
+        if (button == IDOK) {
+            EXPECT_EQ(request.fileName, archive);
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <stdexcept>
+
+#include "platform/win32/Handles.h"
+#include "platform/win32/SystemLibrary.h"
+
 namespace mivox::win32 {
 
 bool Win32CommonDialogs::OpenFile(OpenFileRequest& request) {
@@ -24,7 +29,12 @@ bool Win32CommonDialogs::OpenFile(OpenFileRequest& request) {
     dialog.lpstrTitle = request.title.c_str();
     dialog.lpstrDefExt = request.defaultExtension.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&dialog)) return false;
+    static const Library comdlg32(LoadSystemLibrary("comdlg32.dll"));
+    static const auto getOpenFileName =
+        BoundFunction<decltype(&GetOpenFileNameA)>(comdlg32.get(), "GetOpenFileNameA");
+    if (!getOpenFileName)
+        throw std::runtime_error("The file dialog of Windows (comdlg32.dll) cannot be loaded.");
+    if (!getOpenFileName(&dialog)) return false;
     request.fileName = path;
     return true;
 }

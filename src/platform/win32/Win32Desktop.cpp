@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/win32/Handles.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Dialog.h"
 
 namespace mivox::win32 {
@@ -61,7 +63,12 @@ std::string Win32DropDown::Text() const {
 }
 
 void Win32Desktop::OpenUrl(DialogPeer& owner, const std::string& url) {
-    ShellExecuteA(WindowOf(owner), nullptr, url.c_str(), "", "", SW_SHOW);
+    static const Library shell32(LoadSystemLibrary("shell32.dll"));
+    static const auto shellExecute =
+        BoundFunction<decltype(&ShellExecuteA)>(shell32.get(), "ShellExecuteA");
+    if (!shellExecute)
+        throw std::runtime_error("The Windows shell (shell32.dll) cannot be loaded.");
+    shellExecute(WindowOf(owner), nullptr, url.c_str(), "", "", SW_SHOW);
 }
 
 bool Win32Desktop::StartProgram(const std::string& commandLine) {

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace mivox::win32 {
 
 namespace {
@@ -154,7 +156,7 @@ int Win32Progress::Position() const {
 
 bool Win32Animation::Open(CommonAvi avi) {
     // The common animations are resources of shell32, loaded for the program's life.
-    static const Library shell32(LoadLibraryA("shell32.dll"));
+    static const Library shell32(LoadSystemLibrary("shell32.dll"));
     return SendMessageA(window_, ACM_OPENA, reinterpret_cast<WPARAM>(shell32.get()),
                         reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(static_cast<int>(avi)))) != 0;
 }
@@ -380,6 +382,9 @@ void Win32Dialog::Show() {
         SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pendingFocus_), TRUE);
         pendingFocus_ = nullptr;
     }
+    // Painted now, controls included: the caller may go on working before
+    // its message loop next runs (start-up makes the hidden dialogs).
+    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void Win32Dialog::Hide() {

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace mivox::win32 {
 
 namespace {
@@ -13,21 +15,14 @@ using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 
-// A function of a loaded library by name; nullptr when it is not there.
-template <typename Fn>
-Fn Bind(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
-}
-
 class Win32ProcessHandle : public ProcessHandle {
 public:
     Win32ProcessHandle(UniqueHandle process, HMODULE psapi)
         : process_(std::move(process)), psapi_(psapi) {}
 
     bool ProgramFileName(std::string& path) const override {
-        auto enumModules = Bind<EnumProcessModulesFn>(psapi_, "EnumProcessModules");
-        auto moduleFileName = Bind<GetModuleFileNameExFn>(psapi_, "GetModuleFileNameExA");
+        auto enumModules = BoundFunction<EnumProcessModulesFn>(psapi_, "EnumProcessModules");
+        auto moduleFileName = BoundFunction<GetModuleFileNameExFn>(psapi_, "GetModuleFileNameExA");
         if (!enumModules || !moduleFileName) return false;
         HMODULE modules[8000 / sizeof(HMODULE)];
         DWORD needed = 0;
@@ -52,13 +47,13 @@ bool Win32Processes::LoadProcessStatusLibrary(const std::string& path) {
     if (psapi_) return true;
     // The medium's own copy first; a system that has the library needs none.
     HMODULE module = LoadLibraryA(path.c_str());
-    if (!module) module = LoadLibraryA("PSAPI.dll");
+    if (!module) module = LoadSystemLibrary("PSAPI.dll");
     psapi_.reset(module);
     return static_cast<bool>(psapi_);
 }
 
 bool Win32Processes::EnumProcesses(std::vector<uint32_t>& ids, size_t maxCount) {
-    auto enumProcesses = Bind<EnumProcessesFn>(psapi_.get(), "EnumProcesses");
+    auto enumProcesses = BoundFunction<EnumProcessesFn>(psapi_.get(), "EnumProcesses");
     if (!enumProcesses) return false;
     std::vector<DWORD> table(maxCount, 0);
     DWORD returned = 0;
@@ -77,9 +72,9 @@ std::unique_ptr<ProcessHandle> Win32Processes::OpenProcess(uint32_t id, uint32_t
 
 bool Win32Processes::SnapshotProgramPaths(std::vector<std::string>& paths) {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto createSnapshot = Bind<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-    auto first = Bind<ProcessWalkFn>(kernel, "Process32First");
-    auto next = Bind<ProcessWalkFn>(kernel, "Process32Next");
+    auto createSnapshot = BoundFunction<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    auto first = BoundFunction<ProcessWalkFn>(kernel, "Process32First");
+    auto next = BoundFunction<ProcessWalkFn>(kernel, "Process32Next");
     if (!createSnapshot || !first || !next) return false;
     FileHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;

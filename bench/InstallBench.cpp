@@ -7,7 +7,6 @@
 // one line "LABEL|installer seconds|plain seconds|ratio|note".
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -153,13 +152,6 @@ void PrintRow(const std::string& label, double installer, double plain, const st
     std::fflush(stdout);
 }
 
-std::string PeakWorkingSet() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return "peak working set " + std::to_string(counters.PeakWorkingSetSize / 1024) + " KB";
-}
-
 int BenchCopy(const std::string& medium, const std::string& dest, int repeat,
               const std::string& label) {
     Installer installer(medium);
@@ -191,7 +183,7 @@ int BenchCopy(const std::string& medium, const std::string& dest, int repeat,
         bestPlain = std::min(bestPlain, Seconds([&] { PlainCopy(source, plainDest); }));
         RemoveTree(plainDest);
     }
-    PrintRow(label, best, bestPlain, PeakWorkingSet());
+    PrintRow(label, best, bestPlain, "");
     return 0;
 }
 

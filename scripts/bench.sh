@@ -21,7 +21,7 @@ crc_mb=${BENCH_CRC_MB:-256}
 build=build/win64
 {
     cmake --preset win64
-    cmake --build --preset win64 --target Setup medium install_bench minimal_dialog crc_bench
+    cmake --build --preset win64 --target Setup medium install_bench minimal_dialog crc_bench uidriver
     cmake --preset win32
     cmake --build --preset win32 --target Setup
     cmake -S . -B build/bench-native -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -95,6 +95,36 @@ bench startup "$(winepath -w "$build/medium/Setup.exe")" \
     "start-up to main window, sample medium" >>"$rows"
 bench startup 'C:\mvxbench\small\Setup.exe' "$(winepath -w "$build/bench/minimal_dialog.exe")" \
     "$repeat" "start-up to main window, $small_files-file medium" >>"$rows"
+# peak_rss PROGRAM: the peak resident set, in KB, of the running Windows
+# program whose command line holds PROGRAM (under Wine, a Linux process).
+peak_rss() {
+    local pid
+    pid=$(pgrep -f "$1" | head -1)
+    awk '/^VmHWM/ { print $2 }' "/proc/$pid/status"
+}
+echo "bench: working set" >&2
+drive() { wine "$build/uidriver.exe" "$@" >/dev/null; }
+wine reg delete 'HKLM\Software\Vexlor\Mivox' /f >/dev/null 2>&1 || true
+rm -rf "$WINEPREFIX/drive_c/Mivox"
+wine 'C:\mvxbench\small\Setup.exe' >/dev/null 2>&1 &
+drive --timeout 30000 wait "Mivox Installation"
+drive click "Mivox Installation" "Install"
+for question in 'Ready to begin installation: C:\Mivox|403' \
+    'Do you have an MDF Mic floppy, place it in Drive A:|404' \
+    'Shortcuts for All Users or Current User|403' 'Product Group Shortcut Folder|403'; do
+    drive --timeout 120000 wait-text "Please Confirm" 401 "${question%|*}"
+    drive click "Please Confirm" "${question#*|}"
+done
+drive --timeout 120000 wait "Product Registration"
+setup_kb=$(peak_rss 'mvxbench.small.Setup.exe')
+pkill -f 'mvxbench.small.Setup.exe' || true
+wine "$(winepath -w "$build/bench/minimal_dialog.exe")" >/dev/null 2>&1 &
+drive --timeout 30000 wait "Minimal Dialog"
+minimal_kb=$(peak_rss 'minimal_dialog.exe')
+drive close "Minimal Dialog"
+wait
+echo "peak working set, $small_files-file installation, MB|$((setup_kb / 1024))|$((minimal_kb / 1024))|$(awk "BEGIN { printf \"%.2f\", $setup_kb / $minimal_kb }")|Setup.exe up to the registration against a minimal dialog program" >>"$rows"
+
 echo "bench: CRC-32" >&2
 build/bench-native/bench/crc_bench "$crc_mb" "$repeat" "CRC-32 native, GB/s" >>"$rows"
 wine "$build/bench/crc_bench.exe" "$crc_mb" "$repeat" "CRC-32 under Wine, GB/s" |

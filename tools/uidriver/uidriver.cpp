@@ -30,7 +30,9 @@
 
 namespace {
 
-constexpr UINT kMessageTimeoutMs = 2000;
+// A busy program answers late, not never: a loaded machine and a program
+// still making its windows can keep a message waiting for seconds.
+constexpr UINT kMessageTimeoutMs = 10000;
 
 std::string WithoutAmpersands(const std::string& text) {
     std::string result;
@@ -230,8 +232,11 @@ int main(int argc, char** argv) {
         PostMessageA(control, BM_CLICK, 0, 0);
     } else if (command == "set" && args.size() == 4) {
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[3].c_str()),
-                            SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+        if (!SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[3].c_str()),
+                                 SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result)) {
+            std::fprintf(stderr, "the program did not take the text\n");
+            return 1;
+        }
     } else {
         return Usage();
     }

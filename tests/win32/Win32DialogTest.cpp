@@ -160,18 +160,25 @@ TEST(Win32Dialog, HintsAreTooltipsOfTheirControls) {
     RecordingEvents events(dialog);
     dialog.Bind(events);
     auto& ok = static_cast<Win32Control&>(dialog.Control(kOk));
+    const auto hintOfOk = [&] {
+        char text[80] = {};
+        TTTOOLINFOA tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = dialog.Window();
+        tool.uId = reinterpret_cast<UINT_PTR>(ok.Window());
+        tool.lpszText = text;
+        SendMessageA(dialog.Tooltip(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+        return std::string(text);
+    };
     ok.SetHint("Install Product");
     ok.SetHint("Abort Setup");  // a second hint replaces the first
+    dialog.Show();
     ASSERT_NE(dialog.Tooltip(), nullptr);
     EXPECT_EQ(SendMessageA(dialog.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
-    char text[80] = {};
-    TTTOOLINFOA tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = dialog.Window();
-    tool.uId = reinterpret_cast<UINT_PTR>(ok.Window());
-    tool.lpszText = text;
-    SendMessageA(dialog.Tooltip(), TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
-    EXPECT_STREQ(text, "Abort Setup");
+    EXPECT_EQ(hintOfOk(), "Abort Setup");
+    ok.SetHint("Install Product");  // on a shown dialog, at once
+    EXPECT_EQ(SendMessageA(dialog.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(hintOfOk(), "Install Product");
 }
 
 TEST(Win32Dialog, ColoursTheTextOfAControl) {

@@ -319,6 +319,12 @@ std::string Win32Dialog::Caption() const {
 }
 
 void Win32Dialog::AddHint(HWND control, const std::string& hint) {
+    if (IsWindowVisible(window_)) return AttachHint(control, hint);
+    std::erase_if(pendingHints_, [&](const auto& pending) { return pending.first == control; });
+    pendingHints_.emplace_back(control, hint);
+}
+
+void Win32Dialog::AttachHint(HWND control, const std::string& hint) {
     if (!tooltip_) {
         tooltip_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -385,6 +391,7 @@ void Win32Dialog::Show() {
     // Painted now, controls included: the caller may go on working before
     // its message loop next runs (start-up makes the hidden dialogs).
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    for (const auto& [control, hint] : std::exchange(pendingHints_, {})) AttachHint(control, hint);
 }
 
 void Win32Dialog::Hide() {

@@ -8,6 +8,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/DialogPeer.h"
 #include "platform/win32/Handles.h"
@@ -122,7 +125,8 @@ public:
     void SetResult(int result) override { result_ = result; }
 
     HWND Window() const { return window_; }
-    // The tooltip window of the controls' hints; none before the first hint.
+    // The tooltip window of the controls' hints; made when the dialog first
+    // appears with hints, as no one can point at a control before.
     HWND Tooltip() const { return tooltip_.get(); }
 
     // Reports an exception that escaped an event handler; the event is
@@ -138,6 +142,7 @@ private:
     INT_PTR ColourControl(HDC dc, HWND control);
     HWND Item(int controlId) const;
     void AddHint(HWND control, const std::string& hint);
+    void AttachHint(HWND control, const std::string& hint);
     void FocusControl(HWND control);
 
     HWND window_ = nullptr;
@@ -150,6 +155,7 @@ private:
     std::map<int, std::unique_ptr<Win32DirList>> dirLists_;
     std::map<HWND, Colour> textColours_;
     UniqueWindow tooltip_;
+    std::vector<std::pair<HWND, std::string>> pendingHints_;
     HWND pendingFocus_ = nullptr;
     int result_ = 0;
     bool inModalLoop_ = false;

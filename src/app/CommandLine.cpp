@@ -53,7 +53,8 @@ std::string FolderProblem(const std::string& folder) {
         folder.size() > 3 && folder[1] == ':' && folder[2] == '\\' &&
         ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
     if (!drivePath) return "the folder must be a full path below a drive's root, such as C:\\Mivox";
-    if (HasForbiddenCharacter(folder) || folder.find(':', 2) != std::string::npos) {
+    // Windows also splits names at a slash, so C:\Mivox/.. would be the root.
+    if (HasForbiddenCharacter(folder) || folder.find_first_of(":/", 2) != std::string::npos) {
         return "the folder holds a character Windows does not allow in a name";
     }
     size_t start = 3;

@@ -30,8 +30,20 @@ bool IsForbidden(unsigned char c) {
     return c < 32 || std::strchr("<>\"|*?", c);
 }
 
-// Windows separates names at both slashes, drops trailing blanks and dots
-// and follows "." and ".."; a folder Setup takes must mean what it says.
+// Windows opens a device for CON, NUL, COM1 and the like, whatever follows
+// the first dot.
+bool IsDevice(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    return stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+// Windows separates names at both slashes, drops trailing blanks and dots,
+// follows "." and ".." and knows devices; a folder Setup takes must mean what
+// it says.
 void CheckFolder(const std::string& folder, const std::string& line) {
     const char drive = folder.empty() ? 0 : folder[0];
     if (folder.size() < 4 || !((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) ||
@@ -46,6 +58,7 @@ void CheckFolder(const std::string& folder, const std::string& line) {
                 name.back() == '.') {
                 Fail("accepted a folder name Windows reads otherwise", line);
             }
+            if (IsDevice(name)) Fail("accepted a device for a folder", line);
             name.clear();
         } else if (IsForbidden(c) || c == ':') {
             Fail("accepted a character Windows does not allow in a name", line);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "util/SafeFileName.h"
 #include "util/TextUtil.h"
 
 namespace mivox {
@@ -62,10 +63,10 @@ std::string FolderProblem(const std::string& folder) {
         size_t end = folder.find('\\', start);
         if (end == std::string::npos) end = folder.size();
         const std::string name = folder.substr(start, end - start);
-        if (name.empty() || name == "." || name == ".." || name.back() == ' ' ||
-            name.back() == '.') {
+        // A name Windows stores as written: not empty, ".", "..", ending in a
+        // dot or blank, nor a device such as NUL.
+        if (!IsSafeFileName(name.data(), name.size()))
             return "\"" + name + "\" is not a folder name";
-        }
         start = end + 1;
     }
     return {};

@@ -14,6 +14,8 @@
 
 namespace {
 
+using mivox::AnswerField;
+using mivox::kAnswerFields;
 using mivox::RegistrationAnswers;
 
 [[noreturn]] void Fail(const char* what, const std::string& text) {
@@ -21,31 +23,8 @@ using mivox::RegistrationAnswers;
     std::abort();
 }
 
-struct Field {
-    const char* name;
-    std::string RegistrationAnswers::*member;
-};
-
-constexpr Field kFields[] = {
-    {"FirstName", &RegistrationAnswers::firstName},
-    {"LastName", &RegistrationAnswers::lastName},
-    {"Company", &RegistrationAnswers::company},
-    {"Address1", &RegistrationAnswers::address1},
-    {"Address2", &RegistrationAnswers::address2},
-    {"Address3", &RegistrationAnswers::address3},
-    {"City", &RegistrationAnswers::city},
-    {"State", &RegistrationAnswers::state},
-    {"Zip", &RegistrationAnswers::zip},
-    {"Country", &RegistrationAnswers::country},
-    {"Telephone", &RegistrationAnswers::telephone},
-    {"Fax", &RegistrationAnswers::fax},
-    {"EMail", &RegistrationAnswers::email},
-    {"SerialNumber", &RegistrationAnswers::serialNumber},
-    {"Dealer", &RegistrationAnswers::dealer},
-};
-
 bool Same(const RegistrationAnswers& a, const RegistrationAnswers& b) {
-    for (const Field& field : kFields) {
+    for (const AnswerField& field : kAnswerFields) {
         if (a.*field.member != b.*field.member) return false;
     }
     return a.purchaseYear == b.purchaseYear && a.purchaseMonth == b.purchaseMonth &&
@@ -61,7 +40,8 @@ struct Result {
 // Answers no file gives, to see that a refusal leaves them alone.
 RegistrationAnswers Untouched() {
     RegistrationAnswers answers;
-    for (const Field& field : kFields) answers.*field.member = std::string("untouched\r\n");
+    for (const AnswerField& field : kAnswerFields)
+        answers.*field.member = std::string("untouched\r\n");
     answers.purchaseYear = -1;
     return answers;
 }
@@ -118,7 +98,7 @@ size_t NamedLine(const std::string& error, const std::string& text) {
 }
 
 void CheckAccepted(const RegistrationAnswers& answers, const std::string& text) {
-    for (const Field& field : kFields) {
+    for (const AnswerField& field : kAnswerFields) {
         const std::string& value = answers.*field.member;
         if (value.size() > mivox::kMaxAnswerLength) Fail("accepted a value too long", text);
         for (const unsigned char c : value) {
@@ -141,7 +121,7 @@ void CheckAccepted(const RegistrationAnswers& answers, const std::string& text) 
 // The answers as an administrator would write them, every value quoted.
 std::string Written(const RegistrationAnswers& answers) {
     std::string text = "[Registration]\r\n";
-    for (const Field& field : kFields) {
+    for (const AnswerField& field : kAnswerFields) {
         text += std::string(field.name) + "=\"" + answers.*field.member + "\"\r\n";
     }
     if (answers.purchaseYear) {

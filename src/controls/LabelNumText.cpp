@@ -234,8 +234,12 @@ std::string FixedText(long double value, int decimals, int width) {
     } else if (std::isinf(value)) {
         text.append(value < 0 ? "-INF" : "INF");
     } else {
+        // Below 2^(-4 (decimals + 3)), well under 10^-(decimals + 2), a value
+        // shows as zero however its digits round: its expansion, thousands of
+        // digits for the smallest values, is not needed.
         Decimal decimal;
-        if (value != 0) decimal = ExactDecimal(std::fabs(value));
+        if (value != 0 && std::ilogb(value) >= -4 * (decimals + 3))
+            decimal = ExactDecimal(std::fabs(value));
         KeepDigits(decimal, kSignificantDigits);
         KeepDigits(decimal, decimal.point + decimals);
         const auto digitAt = [&](int i) {

@@ -3,6 +3,7 @@
 # from its seed corpus in fuzz/corpus/<target>/.
 #   scripts/fuzz.sh          a short smoke: about 20 seconds in all
 #   scripts/fuzz.sh RUNS     RUNS inputs per target (e.g. 10000000)
+#   scripts/fuzz.sh RUNS TARGET...   only the targets named
 # Inputs that find new paths collect in build/fuzz/corpus/<target>/; a crash
 # leaves its input in build/fuzz/crashes/ and fails the script.
 set -uo pipefail
@@ -11,14 +12,22 @@ build=build/fuzz
 
 runs=${1:-}
 if [[ -n "$runs" && ! "$runs" =~ ^[0-9]+$ ]]; then
-    echo "usage: $0 [RUNS]" >&2
+    echo "usage: $0 [RUNS [TARGET...]]" >&2
     exit 2
 fi
+shift $(($# > 0 ? 1 : 0))
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DMIVOX_FUZZ=ON >/dev/null &&
     cmake --build "$build" || { echo "Fuzz build failed"; exit 1; }
 
 mapfile -t targets < "$build/fuzz-targets.txt"
+for target in "$@"; do
+    if ! printf '%s\n' "${targets[@]}" | grep -qx -- "$target"; then
+        echo "No fuzz target $target; there are: ${targets[*]}" >&2
+        exit 2
+    fi
+done
+(($# > 0)) && targets=("$@")
 if [[ -n "$runs" ]]; then
     limit=(-runs="$runs")
 else

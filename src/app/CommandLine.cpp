@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "util/SafeFileName.h"
 #include "util/TextUtil.h"
 
 namespace mivox {
@@ -53,7 +54,8 @@ std::string FolderProblem(const std::string& folder) {
         folder.size() > 3 && folder[1] == ':' && folder[2] == '\\' &&
         ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
     if (!drivePath) return "the folder must be a full path below a drive's root, such as C:\\Mivox";
-    if (HasForbiddenCharacter(folder) || folder.find(':', 2) != std::string::npos) {
+    // Windows also splits names at a slash, so C:\Mivox/.. would be the root.
+    if (HasForbiddenCharacter(folder) || folder.find_first_of(":/", 2) != std::string::npos) {
         return "the folder holds a character Windows does not allow in a name";
     }
     size_t start = 3;
@@ -61,10 +63,10 @@ std::string FolderProblem(const std::string& folder) {
         size_t end = folder.find('\\', start);
         if (end == std::string::npos) end = folder.size();
         const std::string name = folder.substr(start, end - start);
-        if (name.empty() || name == "." || name == ".." || name.back() == ' ' ||
-            name.back() == '.') {
+        // A name Windows stores as written: not empty, ".", "..", ending in a
+        // dot or blank, nor a device such as NUL.
+        if (!IsSafeFileName(name.data(), name.size()))
             return "\"" + name + "\" is not a folder name";
-        }
         start = end + 1;
     }
     return {};

@@ -18,6 +18,7 @@ constexpr int kMaxWidth = 255;
 // before rounding shows the decimal that was meant: 1.005 gives 1.01, not
 // the 1.00 its binary neighbour just below would give.
 constexpr int kSignificantDigits = 18;
+constexpr long double kLog10Of2 = 0.301029995663981195L;
 
 std::string RightAlign(std::string text, int width) {
     if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), ' ');
@@ -233,8 +234,12 @@ std::string FixedText(long double value, int decimals, int width) {
     } else if (std::isinf(value)) {
         text.append(value < 0 ? "-INF" : "INF");
     } else {
+        // Below 2^(-4 (decimals + 3)), well under 10^-(decimals + 2), a value
+        // shows as zero however its digits round: its expansion, thousands of
+        // digits for the smallest values, is not needed.
         Decimal decimal;
-        if (value != 0) decimal = ExactDecimal(std::fabs(value));
+        if (value != 0 && std::ilogb(value) >= -4 * (decimals + 3))
+            decimal = ExactDecimal(std::fabs(value));
         KeepDigits(decimal, kSignificantDigits);
         KeepDigits(decimal, decimal.point + decimals);
         const auto digitAt = [&](int i) {
@@ -256,6 +261,13 @@ std::string ScientificText(long double value, int width) {
     const long double magnitude = std::fabs(value);
     int exponent = 0;
     if (magnitude != 0) {
+        // The search starts a little short of the exponent the binary one
+        // suggests, on the side it would come from starting at 0, so that the
+        // extremes take a few steps instead of thousands and end alike.
+        int binary = 0;
+        std::frexp(magnitude, &binary);
+        const int estimate = static_cast<int>(std::floor((binary - 1) * kLog10Of2));
+        exponent = magnitude < 0.999L ? std::min(0, estimate + 2) : std::max(0, estimate - 2);
         while (ScaleDown(magnitude, exponent) < 0.999L) --exponent;
         while (ScaleDown(magnitude, exponent) >= 10) ++exponent;
     }

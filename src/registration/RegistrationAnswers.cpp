@@ -59,28 +59,6 @@ bool ReadDate(const std::string& text, RegistrationAnswers& answers) {
     return true;
 }
 
-struct Field {
-    const char* name;
-    std::string RegistrationAnswers::*member;
-};
-
-constexpr Field kFields[] = {
-    {"FirstName", &RegistrationAnswers::firstName},
-    {"LastName", &RegistrationAnswers::lastName},
-    {"Company", &RegistrationAnswers::company},
-    {"Address1", &RegistrationAnswers::address1},
-    {"Address2", &RegistrationAnswers::address2},
-    {"Address3", &RegistrationAnswers::address3},
-    {"City", &RegistrationAnswers::city},
-    {"State", &RegistrationAnswers::state},
-    {"Zip", &RegistrationAnswers::zip},
-    {"Country", &RegistrationAnswers::country},
-    {"Telephone", &RegistrationAnswers::telephone},
-    {"Fax", &RegistrationAnswers::fax},
-    {"EMail", &RegistrationAnswers::email},
-    {"SerialNumber", &RegistrationAnswers::serialNumber},
-    {"Dealer", &RegistrationAnswers::dealer},
-};
 constexpr const char kDateField[] = "PurchaseDate";
 
 }  // namespace
@@ -156,7 +134,7 @@ bool ReadRegistrationAnswers(const std::string& text, RegistrationAnswers& answe
             continue;
         }
         bool known = false;
-        for (const Field& field : kFields) {
+        for (const AnswerField& field : kAnswerFields) {
             if (UpperText(field.name) != key) continue;
             read.*field.member = value;
             known = true;

@@ -25,6 +25,30 @@ struct RegistrationAnswers {
     int purchaseYear = 0, purchaseMonth = 0, purchaseDay = 0;
 };
 
+// The text fields of an answer file by name (PurchaseDate aside).
+struct AnswerField {
+    const char* name;
+    std::string RegistrationAnswers::*member;
+};
+
+inline constexpr AnswerField kAnswerFields[] = {
+    {"FirstName", &RegistrationAnswers::firstName},
+    {"LastName", &RegistrationAnswers::lastName},
+    {"Company", &RegistrationAnswers::company},
+    {"Address1", &RegistrationAnswers::address1},
+    {"Address2", &RegistrationAnswers::address2},
+    {"Address3", &RegistrationAnswers::address3},
+    {"City", &RegistrationAnswers::city},
+    {"State", &RegistrationAnswers::state},
+    {"Zip", &RegistrationAnswers::zip},
+    {"Country", &RegistrationAnswers::country},
+    {"Telephone", &RegistrationAnswers::telephone},
+    {"Fax", &RegistrationAnswers::fax},
+    {"EMail", &RegistrationAnswers::email},
+    {"SerialNumber", &RegistrationAnswers::serialNumber},
+    {"Dealer", &RegistrationAnswers::dealer},
+};
+
 inline constexpr size_t kMaxAnswerFileBytes = 64 * 1024;
 inline constexpr size_t kMaxAnswerLength = 255;
 

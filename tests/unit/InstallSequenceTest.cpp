@@ -15,6 +15,7 @@
 #include "app/Forms.h"
 #include "fakes/FakeDialog.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/InstallMedium.h"
 #include "install/InstallLog.h"
 #include "registry/RegStuff.h"
 #include "util/Shortcuts.h"
@@ -34,27 +35,17 @@ struct Installer {
     // A medium on D: with files in mixed case, a Windows directory, the
     // shell's program and desktop folders, and 100 MB free on C:.
     Installer() {
-        fake.files.AddFile("D:\\APP\\Mivox.EXE", std::string(1500000, 'x'));
-        fake.files.AddFile("D:\\APP\\Mivox.HLP", "help");
-        fake.files.AddFile("D:\\APP\\readme.txt", "read me");
-        fake.files.AddFile("D:\\APP\\Release.txt", "released");
+        AddInstallMedium(fake);
         fake.files.AddFile("D:\\APP\\Samples\\sine.mdf", "sine");
-        fake.files.AddFile("D:\\WinNT\\System32\\mivoxdrv.sys", "nt driver");
-        fake.files.AddFile("D:\\Win9X\\System\\mivox.vxd", "9x driver");
         fake.files.AddFile("D:\\Misc\\comm.drv", "good driver",
                            MemoryFileSystem::PackDateTime(1992, 10, 3, 3, 10, 0));
         for (const char* dir :
-             {"D:\\APP\\Samples", "D:\\WinNT\\System32", "D:\\Win9X\\System", "C:\\WINDOWS",
-              "C:\\Users\\ann\\Start Menu\\Programs", "C:\\Users\\ann\\Desktop",
-              "C:\\All\\Programs", "C:\\All\\Desktop"}) {
+             {"D:\\APP\\Samples", "D:\\WinNT\\System32", "D:\\Win9X\\System",
+              "C:\\Users\\ann\\Start Menu\\Programs", "C:\\Users\\ann\\Desktop"}) {
             fake.files.AddDirectory(dir);
         }
-        fake.files.driveCapacity['C'] = 100000000;
-        fake.versions.Add("D:\\APP\\Mivox.EXE", 0x0004000A, 0x00000003);
         Folder(kHkeyCurrentUser, "Programs", "C:\\Users\\ann\\Start Menu\\Programs");
         Folder(kHkeyCurrentUser, "Desktop", "C:\\Users\\ann\\Desktop");
-        Folder(kHkeyLocalMachine, "Common Programs", "C:\\All\\Programs");
-        Folder(kHkeyLocalMachine, "Common Desktop", "C:\\All\\Desktop");
     }
     void Folder(uint32_t root, const char* name, const char* path) {
         fake.registry.SetString(root, kShellFoldersKey, name, path);

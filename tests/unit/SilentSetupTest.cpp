@@ -6,9 +6,9 @@
 
 #include "fakes/FakeDialog.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/InstallMedium.h"
 #include "registration/RegistrationAnswers.h"
 #include "registry/RegStuff.h"
-#include "util/Shortcuts.h"
 
 namespace mivox {
 namespace {
@@ -23,22 +23,8 @@ constexpr const char kStamp[] = "2001-01-05 15:04:06 ";
 // /S /LOG=C:\setup.log is run on it.
 struct SilentMachine {
     SilentMachine() {
-        fake.files.AddFile("D:\\APP\\Mivox.EXE", std::string(1500000, 'x'));
-        fake.files.AddFile("D:\\APP\\Mivox.HLP", "help");
-        fake.files.AddFile("D:\\APP\\readme.txt", "read me");
-        fake.files.AddFile("D:\\APP\\Release.txt", "released");
-        fake.files.AddFile("D:\\WinNT\\System32\\mivoxdrv.sys", "nt driver");
-        fake.files.AddFile("D:\\Win9X\\System\\mivox.vxd", "9x driver");
+        AddInstallMedium(fake);
         fake.files.AddFile("D:\\Misc\\comm.drv", "good driver");
-        for (const char* dir : {"C:\\WINDOWS", "C:\\All\\Programs", "C:\\All\\Desktop"}) {
-            fake.files.AddDirectory(dir);
-        }
-        fake.files.driveCapacity['C'] = 100000000;
-        fake.versions.Add("D:\\APP\\Mivox.EXE", 0x0004000A, 0x00000003);
-        fake.registry.SetString(kHkeyLocalMachine, kShellFoldersKey, "Common Programs",
-                                "C:\\All\\Programs");
-        fake.registry.SetString(kHkeyLocalMachine, kShellFoldersKey, "Common Desktop",
-                                "C:\\All\\Desktop");
         options.silent = true;
         fake.files.AddDirectory("E:\\Logs");
         options.logPath = "E:\\Logs\\setup.log";

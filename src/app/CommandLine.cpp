@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "util/SafeFileName.h"
+#include "util/FolderPath.h"
 #include "util/TextUtil.h"
 
 namespace mivox {
@@ -34,42 +34,6 @@ bool SplitArguments(const std::string& line, std::vector<std::string>& arguments
     }
     if (inArgument) arguments.push_back(current);
     return !quoted;
-}
-
-// The characters Windows refuses in a path, and control characters.
-bool HasForbiddenCharacter(const std::string& path) {
-    for (const char c : path) {
-        if (static_cast<unsigned char>(c) < 32 ||
-            std::string("<>\"|*?").find(c) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The reason a /D= folder is malformed, or nothing: a full path below a
-// drive's root, such as C:\Mivox.
-std::string FolderProblem(const std::string& folder) {
-    const bool drivePath =
-        folder.size() > 3 && folder[1] == ':' && folder[2] == '\\' &&
-        ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
-    if (!drivePath) return "the folder must be a full path below a drive's root, such as C:\\Mivox";
-    // Windows also splits names at a slash, so C:\Mivox/.. would be the root.
-    if (HasForbiddenCharacter(folder) || folder.find_first_of(":/", 2) != std::string::npos) {
-        return "the folder holds a character Windows does not allow in a name";
-    }
-    size_t start = 3;
-    while (start <= folder.size()) {
-        size_t end = folder.find('\\', start);
-        if (end == std::string::npos) end = folder.size();
-        const std::string name = folder.substr(start, end - start);
-        // A name Windows stores as written: not empty, ".", "..", ending in a
-        // dot or blank, nor a device such as NUL.
-        if (!IsSafeFileName(name.data(), name.size()))
-            return "\"" + name + "\" is not a folder name";
-        start = end + 1;
-    }
-    return {};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "install/InstallSequence.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 #include <set>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
 #include "util/FileOps.h"
+#include "util/FolderPath.h"
 #include "util/Messages.h"
 #include "util/Shortcuts.h"
 #include "util/Shutdown.h"
@@ -143,6 +145,14 @@ bool InstallSequence::CheckDestination() {
     }
     if (installDir_.back() != '\\') installDir_ += '\\';
     main_.InstallDir_ = installDir_;
+    // A name Windows would read otherwise (Mivox/.., NUL, a trailing dot)
+    // would put the files, and the uninstaller's deletions, somewhere else.
+    std::string problem = FolderProblem(WithoutBackslash(installDir_));
+    if (!problem.empty()) {
+        problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
+        ui_.Refuse("Invalid Path", WithoutBackslash(installDir_) + "\r\n" + problem + ".");
+        return false;
+    }
     if (main_.NeedMegabytes() >= main_.FreeMegabytes()) {
         ui_.Refuse("Not Enough Drive Space !", installDir_);
         return false;

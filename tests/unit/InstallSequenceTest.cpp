@@ -259,6 +259,37 @@ TEST_F(InstallSequenceTest, RefusedChecksChangeNothing) {
     EXPECT_TRUE(main->IsVisible());
 }
 
+TEST_F(InstallSequenceTest, TypedFolderWindowsWouldReadOtherwiseIsRefused) {
+    struct Case {
+        const char* typed;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"Mivox/..", "The folder holds a character Windows does not allow in a name."},
+        {"Mi:vox", "The folder holds a character Windows does not allow in a name."},
+        {"Mivox\\..\\Windows", "\"..\" is not a folder name."},
+        {"Mivox\\NUL", "\"NUL\" is not a folder name."},
+        {"Mivox.", "\"Mivox.\" is not a folder name."},
+    };
+    Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        fake.boxes.shown.clear();
+        main->Type(IDE_MAIN_DIR, c.typed);
+        Install({true});
+        ASSERT_EQ(fake.boxes.shown.size(), 1u);
+        EXPECT_EQ(fake.boxes.shown[0].caption, "Invalid Path");
+        EXPECT_EQ(fake.boxes.shown[0].text, std::string("C:\\") + c.typed + "\r\n" + c.reason);
+    }
+    // No question was asked, nothing was made.
+    EXPECT_EQ(trace, std::vector<std::string>(std::size(cases), "box Invalid Path"));
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
+    // A nested folder is still a normal choice.
+    main->Type(IDE_MAIN_DIR, "Vexlor\\Mivox");
+    Install({false});
+    ASSERT_EQ(trace.back(), "ask Ready to begin installation: C:\\Vexlor\\Mivox | Continue ?");
+}
+
 TEST_F(InstallSequenceTest, EqualMegabytesDoNotPassTheSpaceCheck) {
     fake.files.AddFile("D:\\APP\\Big.dat", std::string(10600000, 'b'));  // 12 MB in all
     fake.files.driveCapacity['C'] = 12999999;

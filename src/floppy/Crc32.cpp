@@ -13,8 +13,7 @@ constexpr uint32_t kPolynomial = 0xEDB88320u;
 // instead of eight dependent steps.
 using Tables = std::array<std::array<uint32_t, 256>, 8>;
 
-constexpr Tables MakeTables() {
-    Tables tables{};
+void FillTables(Tables& tables) {
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? kPolynomial ^ (c >> 1) : c >> 1;
@@ -26,10 +25,17 @@ constexpr Tables MakeTables() {
             tables[k][n] = (previous >> 8) ^ tables[0][previous & 0xFF];
         }
     }
-    return tables;
 }
 
-constexpr Tables kTables = MakeTables();
+// Filled at the first use rather than stored in the program: 8 KB less in
+// each program that checks an archive.
+Tables gTables;
+
+const Tables& TheTables() {
+    static const bool filled = (FillTables(gTables), true);
+    (void)filled;
+    return gTables;
+}
 
 // Four bytes as a little-endian number, whatever the machine's byte order
 // and the pointer's alignment (compilers make this one load).
@@ -39,12 +45,12 @@ inline uint32_t Load32(const unsigned char* bytes) {
 }
 
 // The CRC register after eight more bytes.
-inline uint32_t Step8(uint32_t crc, const unsigned char* bytes) {
+inline uint32_t Step8(const Tables& t, uint32_t crc, const unsigned char* bytes) {
     const uint32_t low = Load32(bytes) ^ crc;
     const uint32_t high = Load32(bytes + 4);
-    return kTables[7][low & 0xFF] ^ kTables[6][(low >> 8) & 0xFF] ^ kTables[5][(low >> 16) & 0xFF] ^
-           kTables[4][low >> 24] ^ kTables[3][high & 0xFF] ^ kTables[2][(high >> 8) & 0xFF] ^
-           kTables[1][(high >> 16) & 0xFF] ^ kTables[0][high >> 24];
+    return t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
+           t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^
+           t[0][high >> 24];
 }
 
 // Products of polynomials over GF(2) modulo the CRC's, in its reflected
@@ -89,6 +95,7 @@ constexpr size_t kThreeWayMinimum = 3 * 1024;
 
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
+    const Tables& t = TheTables();
     if (size >= kThreeWayMinimum) {
         // Three stretches side by side: their look-ups do not wait on each
         // other, so the processor overlaps them. The CRC is linear, so the
@@ -97,16 +104,16 @@ uint32_t Crc32Update(uint32_t crc, const void* data, size_t size) {
         uint32_t second = 0;
         uint32_t third = 0;
         for (size_t at = 0; at < stretch; at += 8) {
-            crc = Step8(crc, bytes + at);
-            second = Step8(second, bytes + stretch + at);
-            third = Step8(third, bytes + 2 * stretch + at);
+            crc = Step8(t, crc, bytes + at);
+            second = Step8(t, second, bytes + stretch + at);
+            third = Step8(t, third, bytes + 2 * stretch + at);
         }
         crc = ShiftBytes(ShiftBytes(crc, stretch) ^ second, stretch) ^ third;
         bytes += 3 * stretch;
         size -= 3 * stretch;
     }
-    for (; size >= 8; bytes += 8, size -= 8) crc = Step8(crc, bytes);
-    for (; size > 0; ++bytes, --size) crc = (crc >> 8) ^ kTables[0][(crc ^ *bytes) & 0xFF];
+    for (; size >= 8; bytes += 8, size -= 8) crc = Step8(t, crc, bytes);
+    for (; size > 0; ++bytes, --size) crc = (crc >> 8) ^ t[0][(crc ^ *bytes) & 0xFF];
     return crc;
 }
 

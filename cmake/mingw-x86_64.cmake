@@ -1,9 +1,11 @@
-# Cross build for Windows with the MinGW-w64 posix-thread compilers, which
-# GoogleTest needs; programs link statically so they need only system DLLs.
+# Cross build for Windows with the MinGW-w64 compilers of the Win32 thread
+# model: the runtime's locks are the system's own, with no threading library
+# that needs a newer Windows than the programs. Programs link statically so
+# they need only system DLLs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -15,6 +15,7 @@
 #include "components/fax/Hdlc.h"
 #include "platform/SerialPort.h"
 #include "platform/TextRenderer.h"
+#include "platform/Threads.h"
 
 namespace mivox::testing {
 
@@ -46,7 +47,7 @@ public:
 class QueuedPoster : public UiThreadPoster {
 public:
     void Post(std::function<void()> task) override {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
     }
     // Runs the work posted so far, in order, as the user-interface thread would.
@@ -58,7 +59,7 @@ public:
     bool RunOne() {
         std::function<void()> task;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::lock_guard lock(mutex_);
             if (tasks_.empty()) return false;
             task = std::move(tasks_.front());
             tasks_.pop_front();
@@ -68,7 +69,7 @@ public:
     }
 
 private:
-    std::mutex mutex_;
+    Mutex mutex_;
     std::deque<std::function<void()>> tasks_;
 };
 

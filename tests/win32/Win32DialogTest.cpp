@@ -1,5 +1,6 @@
 // Dialog windows from a template of the resource script, and the numeric
 // label on a real static control.
+#include "platform/Threads.h"
 #include "platform/win32/Win32Dialog.h"
 
 #include <commctrl.h>
@@ -8,7 +9,6 @@
 
 #include <functional>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "controls/LabelNum.h"
@@ -233,7 +233,7 @@ TEST(Win32CommonDialogs, TheFileDialogGivesTheChosenFileOrFalse) {
     const std::string archive = folder.WriteFile("MIVOX410.EXE", "MZ");
     Win32CommonDialogs dialogs;
     for (const int button : {IDOK, IDCANCEL}) {
-        std::thread user([&] {
+        Thread user([&] {
             HWND window = nullptr;
             for (int wait = 0; wait < 1000 && !window; ++wait) {
                 Sleep(10);
@@ -246,7 +246,7 @@ TEST(Win32CommonDialogs, TheFileDialogGivesTheChosenFileOrFalse) {
         });
         OpenFileRequest request{"Locate the Archive Program", "Program Files|*.exe", "exe", ""};
         const bool chosen = dialogs.OpenFile(request);
-        user.join();
+        user.Join();
         EXPECT_EQ(chosen, button == IDOK);
         if (button == IDOK) {
             EXPECT_EQ(request.fileName, archive);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <thread>
 
+#include "platform/Threads.h"
 #include "platform/win32/Win32Fax.h"
 
 namespace mivox::win32 {
@@ -49,14 +49,14 @@ TEST(Win32UiThreadPoster, RunsWorkFromAnotherThreadOnTheLoopInOrder) {
     std::vector<int> order;
     const DWORD uiThread = GetCurrentThreadId();
     std::vector<DWORD> threads;
-    std::thread worker([&] {
+    Thread worker([&] {
         for (int i = 0; i < 3; ++i)
             poster.Post([&, i] {
                 order.push_back(i);
                 threads.push_back(GetCurrentThreadId());
             });
     });
-    worker.join();
+    worker.Join();
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));

@@ -655,7 +655,7 @@ TApdSendFax::TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, Fi
 TApdSendFax::~TApdSendFax() {
     *alive_ = false;
     cancel_ = true;
-    if (worker_.joinable()) worker_.join();
+    worker_.Join();
 }
 
 std::vector<FaxPage> TApdSendFax::PagesToSend(const std::vector<FaxPage>& pages) {
@@ -678,7 +678,7 @@ std::vector<FaxPage> TApdSendFax::PagesToSend(const std::vector<FaxPage>& pages)
 void TApdSendFax::StartTransmit() {
     if (running_) return;
     running_ = true;
-    if (worker_.joinable()) worker_.join();
+    worker_.Join();
     cancel_ = false;
     figures_ = FaxFigures{};
     std::vector<FaxPage> pages;
@@ -701,7 +701,7 @@ void TApdSendFax::StartTransmit() {
         });
         return;
     }
-    worker_ = std::thread([this, pages = std::move(pages)]() mutable {
+    worker_ = Thread([this, pages = std::move(pages)]() mutable {
         int result = ecPortError;
         try {
             Session session(*this, std::move(pages));
@@ -729,7 +729,7 @@ void TApdSendFax::CancelFax() {
 }
 
 void TApdSendFax::WaitForEnd() {
-    if (worker_.joinable()) worker_.join();
+    worker_.Join();
 }
 
 }  // namespace mivox

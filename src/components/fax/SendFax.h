@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "components/fax/ComPort.h"
@@ -17,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SerialPort.h"
 #include "platform/TextRenderer.h"
+#include "platform/Threads.h"
 
 namespace mivox {
 
@@ -143,7 +143,7 @@ private:
     FaxFigures figures_;
     bool running_ = false;  // on the user-interface thread: between start and finish
     std::atomic<bool> cancel_{false};
-    std::thread worker_;
+    Thread worker_;
     // Cleared when the sender goes, so that its events still waiting are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

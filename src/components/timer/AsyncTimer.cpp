@@ -1,5 +1,7 @@
 #include "components/timer/AsyncTimer.h"
 
+#include <mutex>
+
 namespace mivox {
 
 TAsyncTimer::TAsyncTimer(Network& network)
@@ -13,8 +15,8 @@ TAsyncTimer::~TAsyncTimer() {
         enabled_ = false;
         terminated_ = true;
     }
-    wake_.notify_all();
-    if (worker_.joinable()) worker_.join();
+    wake_.Set();
+    worker_.Join();
     // A tick still posted dies with the window, unheard.
     window_.reset();
 }
@@ -22,21 +24,21 @@ TAsyncTimer::~TAsyncTimer() {
 void TAsyncTimer::SetInterval(uint16_t milliseconds) {
     {
         std::lock_guard lock(mutex_);
-        interval_ = std::chrono::milliseconds(milliseconds);
+        interval_ = milliseconds;
     }
-    wake_.notify_all();
+    wake_.Set();
 }
 
 void TAsyncTimer::SetEnabled(bool enabled) {
     {
         std::lock_guard lock(mutex_);
         enabled_ = enabled;
-        if (!enabled_ || interval_.count() == 0 || worker_.joinable()) {
-            wake_.notify_all();
+        if (!enabled_ || interval_ == 0 || worker_.Joinable()) {
+            wake_.Set();
             return;
         }
     }
-    worker_ = std::thread([this] { Execute(); });
+    worker_ = Thread([this] { Execute(); });
 }
 
 bool TAsyncTimer::Enabled() const {
@@ -44,27 +46,36 @@ bool TAsyncTimer::Enabled() const {
     return enabled_;
 }
 
-// The worker: polls the counter with 1 ms sleeps while resumed, and hands
+TAsyncTimer::State TAsyncTimer::Read() const {
+    std::lock_guard lock(mutex_);
+    return {enabled_, terminated_, tickRunning_, int64_t{interval_} * 1000};
+}
+
+// The worker: polls the counter every millisecond while resumed, and hands
 // each due tick to the user-interface thread, waiting for it to finish.
+// Every change of the timer sets the wake-up, so no wait outlasts one.
 void TAsyncTimer::Execute() {
-    std::unique_lock lock(mutex_);
-    Clock::time_point due = Clock::now() + interval_;
-    while (!terminated_) {
-        wake_.wait(lock, [this] { return terminated_ || (enabled_ && interval_.count() != 0); });
-        if (terminated_) break;
-        const Clock::time_point found = Clock::now();
-        if (found < due) {
-            lock.unlock();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            lock.lock();
+    int64_t due = SteadyMicroseconds() + Read().intervalMicroseconds;
+    for (State state = Read(); !state.terminated; state = Read()) {
+        if (!state.enabled || state.intervalMicroseconds == 0) {
+            wake_.Wait(WakeSignal::kForever);
             continue;
         }
-        tickRunning_ = true;
+        const int64_t found = SteadyMicroseconds();
+        if (found < due) {
+            wake_.Wait(1);
+            continue;
+        }
+        {
+            std::lock_guard lock(mutex_);
+            tickRunning_ = true;
+        }
         window_->Post(kMsgTick, 0);
-        wake_.wait(lock, [this] { return terminated_ || !tickRunning_; });
-        due = found + interval_;
-        const Clock::time_point returned = Clock::now();
-        if (returned > due) due = returned + interval_;
+        for (state = Read(); !state.terminated && state.tickRunning; state = Read())
+            wake_.Wait(WakeSignal::kForever);
+        due = found + state.intervalMicroseconds;
+        const int64_t returned = SteadyMicroseconds();
+        if (returned > due) due = returned + state.intervalMicroseconds;
     }
 }
 
@@ -77,7 +88,7 @@ void TAsyncTimer::Tick() {
                 std::lock_guard lock(timer.mutex_);
                 timer.tickRunning_ = false;
             }
-            timer.wake_.notify_all();
+            timer.wake_.Set();
         }
     } done{*this};
     if (Enabled() && OnTimer) OnTimer();

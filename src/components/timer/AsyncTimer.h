@@ -4,12 +4,8 @@
 // worker; destroying the timer ends it before returning.
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 #include "platform/Socket.h"
+#include "platform/Threads.h"
 #include "platform/Timers.h"
 
 namespace mivox {
@@ -30,19 +26,23 @@ public:
     bool Enabled() const override;
 
 private:
-    using Clock = std::chrono::steady_clock;
-
+    // What the worker reads of the timer, taken under the lock.
+    struct State {
+        bool enabled, terminated, tickRunning;
+        int64_t intervalMicroseconds;
+    };
+    State Read() const;
     void Execute();
     void Tick();
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    mutable Mutex mutex_;
+    WakeSignal wake_;  // the worker is its only waiter
     bool enabled_ = false;
     bool terminated_ = false;
     bool tickRunning_ = false;
-    std::chrono::milliseconds interval_{1000};
+    uint16_t interval_ = 1000;
     std::unique_ptr<MessageWindow> window_;
-    std::thread worker_;  // started at the first resume
+    Thread worker_;  // started at the first resume
 };
 
 // Makes TAsyncTimers whose ticks arrive through the network's windows.

@@ -1,0 +1,2 @@
+// The system's own threads, which the Windows programs link.
+#include "contract/ThreadsContract.h"

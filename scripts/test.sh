@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native unit tests
 # (plain and with sanitizers), the Win32 tests and the end-to-end tests under
-# Wine, a short fuzzing smoke, the reproducible-build check and the signing
-# check. Both Setup.exe builds must link.
+# Wine, a short fuzzing smoke, the reproducible-build check, the check of the
+# programs' imports and the signing check. Both Setup.exe builds must link.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
@@ -49,6 +49,15 @@ rm -f "$log"
 # A second, clean build of Setup.exe in another folder gives the same bytes.
 echo "=== Reproducible build"
 if nice -n 10 scripts/check-reproducible.sh build/win64; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
+# The programs of both builds import only functions Windows 98 and NT 4.0
+# have, so that they start there.
+echo "=== Imports"
+if scripts/check-imports.sh build/win64 build/win32; then
     passed=$((passed + 1))
 else
     failed=$((failed + 1))

@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Platform.h"
 #include "util/TextUtil.h"
 
@@ -168,11 +169,24 @@ bool Win32SerialPort::Read(std::string& bytes, uint32_t timeoutMs) {
 }
 
 std::vector<std::string> Win32ModemDirectory::SerialPorts() {
+    // Windows 95 and 98 have no device names to ask: there a port is one
+    // that opens, or that another program holds.
+    static const auto queryDosDevice = BoundFunction<decltype(&QueryDosDeviceA)>(
+        GetModuleHandleA("kernel32.dll"), "QueryDosDeviceA");
     std::vector<std::string> ports;
     for (int n = 1; n <= 32; ++n) {
         const std::string name = "COM" + std::to_string(n);
         char target[512];
-        if (QueryDosDeviceA(name.c_str(), target, sizeof target)) ports.push_back(name);
+        bool present = false;
+        if (queryDosDevice) {
+            present = queryDosDevice(name.c_str(), target, sizeof target) != 0;
+        } else {
+            const FileHandle port(CreateFileA(("\\\\.\\" + name).c_str(),
+                                              GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+            present = port || GetLastError() == ERROR_ACCESS_DENIED;
+        }
+        if (present) ports.push_back(name);
     }
     return ports;
 }

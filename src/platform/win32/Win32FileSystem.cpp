@@ -55,6 +55,16 @@ private:
     FileHandle file_;
 };
 
+// The size of an open file, by the call every Windows version has.
+bool OpenFileSize(HANDLE file, int64_t& size) {
+    DWORD high = 0;
+    SetLastError(NO_ERROR);  // a size whose low half is all ones is no failure
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    size = static_cast<int64_t>(uint64_t{high} << 32 | low);
+    return true;
+}
+
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::string& path) const {
@@ -77,10 +87,7 @@ PackedDateTime Win32FileSystem::FileAge(const std::string& path) const {
 bool Win32FileSystem::FileSize(const std::string& path, int64_t& size) const {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER length;
-    if (!file || !GetFileSizeEx(file.get(), &length)) return false;
-    size = length.QuadPart;
-    return true;
+    return file && OpenFileSize(file.get(), size);
 }
 
 std::vector<FindData> Win32FileSystem::FindEntries(const std::string& pattern) const {
@@ -161,16 +168,16 @@ bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) co
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size)) return false;
+    int64_t size = 0;
+    if (!OpenFileSize(file.get(), size)) return false;
     // A 32-bit program cannot hold a file of 4 GiB or more in one block:
     // refuse it rather than read its size modulo 4 GiB.
-    if (static_cast<uint64_t>(size.QuadPart) > SIZE_MAX ||
-        static_cast<size_t>(size.QuadPart) > contents.max_size()) {
+    if (static_cast<uint64_t>(size) > SIZE_MAX ||
+        static_cast<size_t>(size) > contents.max_size()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
-    contents.assign(static_cast<size_t>(size.QuadPart), '\0');
+    contents.assign(static_cast<size_t>(size), '\0');
     size_t done = 0;
     while (done < contents.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(contents.size() - done, 1u << 30));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/SystemLibrary.h"
 
 namespace mivox::win32 {
 
@@ -22,9 +23,39 @@ HKEY RootHandle(uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
+// Calls of Windows 2000 and later, bound when first used: linked directly,
+// they would keep the program from starting on Windows 95, 98 and NT 4,
+// which never reach the key security but still install. Each fails with
+// ERROR_CALL_NOT_IMPLEMENTED where the system lacks it.
+struct LaterCalls {
+    decltype(&ConvertSidToStringSidA) sidToText;
+    decltype(&ConvertStringSidToSidA) textToSid;
+    decltype(&AddAccessAllowedAceEx) addAllowed;
+    decltype(&AddAccessDeniedAceEx) addDenied;
+};
+
+const LaterCalls& Later() {
+    static const LaterCalls calls = [] {
+        const HMODULE advapi32 = GetModuleHandleA("advapi32.dll");  // linked, so loaded
+        return LaterCalls{
+            BoundFunction<decltype(&ConvertSidToStringSidA)>(advapi32, "ConvertSidToStringSidA"),
+            BoundFunction<decltype(&ConvertStringSidToSidA)>(advapi32, "ConvertStringSidToSidA"),
+            BoundFunction<decltype(&AddAccessAllowedAceEx)>(advapi32, "AddAccessAllowedAceEx"),
+            BoundFunction<decltype(&AddAccessDeniedAceEx)>(advapi32, "AddAccessDeniedAceEx")};
+    }();
+    return calls;
+}
+
+template <typename Fn, typename... Args>
+BOOL CallLater(Fn function, Args... args) {
+    if (function) return function(args...);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+
 std::string SidText(PSID sid) {
     char* text = nullptr;
-    if (!sid || !IsValidSid(sid) || !ConvertSidToStringSidA(sid, &text)) return {};
+    if (!sid || !IsValidSid(sid) || !CallLater(Later().sidToText, sid, &text)) return {};
     LocalMemory owner(text);
     return text;
 }
@@ -102,7 +133,7 @@ uint32_t Win32Security::LookupAccount(const std::string& sid, std::string& name,
         return 0;
     }
     PSID binary = nullptr;
-    if (!ConvertStringSidToSidA(sid.c_str(), &binary)) return GetLastError();
+    if (!CallLater(Later().textToSid, sid.c_str(), &binary)) return GetLastError();
     LocalMemory owner(binary);
     char nameBuffer[256];
     char domainBuffer[256];
@@ -169,7 +200,7 @@ uint32_t Win32Security::WriteKeyDacl(uint32_t root, const std::string& path,
             return ERROR_INVALID_PARAMETER;
         }
         PSID sid = nullptr;
-        if (!ConvertStringSidToSidA(entry.sid.c_str(), &sid)) return GetLastError();
+        if (!CallLater(Later().textToSid, entry.sid.c_str(), &sid)) return GetLastError();
         sids.emplace_back(sid);
         size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid);
     }
@@ -181,8 +212,8 @@ uint32_t Win32Security::WriteKeyDacl(uint32_t root, const std::string& path,
         PSID sid = sids[i].get();
         const BOOL added =
             entry.type == ACCESS_ALLOWED_ACE_TYPE
-                ? AddAccessAllowedAceEx(list, ACL_REVISION, entry.flags, entry.mask, sid)
-                : AddAccessDeniedAceEx(list, ACL_REVISION, entry.flags, entry.mask, sid);
+                ? CallLater(Later().addAllowed, list, ACL_REVISION, entry.flags, entry.mask, sid)
+                : CallLater(Later().addDenied, list, ACL_REVISION, entry.flags, entry.mask, sid);
         if (!added) return GetLastError();
     }
     SECURITY_DESCRIPTOR descriptor;

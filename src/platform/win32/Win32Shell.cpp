@@ -34,7 +34,8 @@ private:
 // at start; a thread without it (a test, a helper) gets it here.
 class ComScope {
 public:
-    ComScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    // CoInitialize: a single-threaded apartment, on every Windows version.
+    ComScope() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
     ~ComScope() {
         if (initialized_) CoUninitialize();
     }

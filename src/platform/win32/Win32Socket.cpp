@@ -1,12 +1,11 @@
 #include "platform/win32/Win32Socket.h"
 
-#include <ws2tcpip.h>
-
 #include <cctype>
 #include <cstring>
 
 #include "components/wsocket/WSocketErrors.h"
 #include "platform/win32/Win32Dialog.h"
+#include "util/Ipv4Address.h"
 
 namespace mivox::win32 {
 
@@ -93,8 +92,8 @@ void TWSocket::DnsLookup(const std::string& host) {
     literalLookup_ = false;
     dnsResult_.clear();
     ++generation_;
-    in_addr literal;
-    if (inet_pton(AF_INET, host.c_str(), &literal) == 1) {
+    Ipv4Address literal;
+    if (ParseIpv4Address(host, literal)) {
         // A dotted address needs no lookup, but is still reported later.
         dnsResult_ = host;
         literalLookup_ = true;
@@ -122,9 +121,9 @@ void TWSocket::LookupDone(WPARAM task, LPARAM reply) {
             !entry->h_addr_list[0]) {
             error = WSANO_DATA;
         } else {
-            char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, entry->h_addr_list[0], text, sizeof text);
-            dnsResult_ = text;
+            Ipv4Address found;
+            std::memcpy(found.data(), entry->h_addr_list[0], found.size());
+            dnsResult_ = Ipv4AddressText(found);
         }
     }
     if (events_) events_->DnsLookupDone(error);
@@ -146,8 +145,10 @@ void TWSocket::Connect(const std::string& address, const std::string& port) {
     sockaddr_in peer = {};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(portNumber);
-    if (inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1)
+    Ipv4Address peerAddress;
+    if (!ParseIpv4Address(address, peerAddress))
         throw SocketException("Cannot convert address '" + address + "'");
+    std::memcpy(&peer.sin_addr, peerAddress.data(), peerAddress.size());
 
     Close();
     ++generation_;

@@ -41,7 +41,12 @@ bool MayReplace(const std::vector<std::string>& existing, const std::string& fol
 }
 
 int Run() {
-    mivox::win32::Win32Platform system;
+    // Only the two seams it needs: the rest of the platform would bring the
+    // whole Win32 layer into this program.
+    struct {
+        mivox::win32::Win32FileSystem files;
+        mivox::win32::Win32SystemInfo system;
+    } system;
     std::string program;
     if (!system.files.ReadAll(system.system.ModuleFileName(), program)) {
         Say("This archive program cannot read itself: " + ErrorText(GetLastError()),

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -297,14 +296,17 @@ std::string TCustomSmtpClient::DateText(const SystemTime& local, const int* minu
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int offset = minutesEast ? *minutesEast : 0;
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %u %s %04u %02u:%02u:%02u %c%02d%02d",
-                  kDays[local.dayOfWeek % 7], static_cast<unsigned>(local.day),
-                  kMonths[(local.month + 11) % 12], static_cast<unsigned>(local.year),
-                  static_cast<unsigned>(local.hour), static_cast<unsigned>(local.minute),
-                  static_cast<unsigned>(local.second), offset < 0 ? '-' : '+',
-                  std::abs(offset) / 60 % 100, std::abs(offset) % 60);
-    return text;
+    // Decimal digits, zero-filled to width. By hand rather than by printf,
+    // whose formatting engine would be the program's only use of it (20 KB).
+    const auto digits = [](unsigned value, size_t width) {
+        std::string text = std::to_string(value);
+        return text.size() < width ? std::string(width - text.size(), '0') + text : text;
+    };
+    const unsigned east = static_cast<unsigned>(std::abs(offset));
+    return std::string(kDays[local.dayOfWeek % 7]) + ", " + digits(local.day, 1) + " " +
+           kMonths[(local.month + 11) % 12] + " " + digits(local.year, 4) + " " +
+           digits(local.hour, 2) + ":" + digits(local.minute, 2) + ":" + digits(local.second, 2) +
+           " " + (offset < 0 ? '-' : '+') + digits(east / 60 % 100, 2) + digits(east % 60, 2);
 }
 
 void TCustomSmtpClient::BuildHeaderLines() {

@@ -106,10 +106,18 @@ bytes_in() {
 # without_product_record: no earlier installation is recorded (a session's
 # prefix outlives its script, so an earlier run's records may be there).
 without_product_record() {
-    local key
+    local key try
     for key in 'Software\Vexlor\Mivox' 'Software\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE' \
         'Software\Microsoft\Windows\CurrentVersion\Uninstall\Mivox'; do
-        wine reg delete "HKLM\\$key" /f >/dev/null 2>&1 || true
+        # A delete that did not take (the session still starting) is tried
+        # again: a record left over would fail the test's own checks.
+        for try in 1 2 3; do
+            wine reg delete "HKLM\\$key" /f >/dev/null 2>&1 || true
+            wine reg query "HKLM\\$key" >/dev/null 2>&1 || continue 2
+            sleep 1
+        done
+        echo "FAIL: HKLM\\$key is left from an earlier run and cannot be removed"
+        E2E_FAILURES=$((E2E_FAILURES + 1))
     done
 }
 

@@ -37,6 +37,24 @@ TEST(ThreadsContract, ThreadsRunTheirBodiesAndEndBeforeJoinReturns) {
     EXPECT_EQ(total, 40005);
 }
 
+TEST(ThreadsContract, AMovedThreadIsJoinedOnceByItsNewOwner) {
+    WakeSignal release;
+    bool ended = false;
+    Thread first([&] {
+        release.Wait(WakeSignal::kForever);
+        ended = true;
+    });
+    Thread second(std::move(first));
+    EXPECT_FALSE(first.Joinable());
+    EXPECT_TRUE(second.Joinable());
+    first.Join();  // nothing to wait for: the thread went with the move
+    EXPECT_FALSE(ended);
+    release.Set();
+    second.Join();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(second.Joinable());
+}
+
 TEST(ThreadsContract, AWakeUpSetBeforeTheWaitIsKeptForItOnce) {
     WakeSignal wake;
     wake.Set();

@@ -11,6 +11,9 @@ namespace mivox {
 
 struct Thread::Impl {
     std::thread thread;
+    ~Impl() {
+        if (thread.joinable()) thread.join();
+    }
 };
 
 Thread::Thread() = default;
@@ -24,23 +27,11 @@ Thread::Thread(std::function<void()> body) : impl_(std::make_unique<Impl>()) {
     });
 }
 
-Thread::~Thread() {
-    Join();
-}
-
+// Ending the thread is part of letting its Impl go (see ~Impl).
+Thread::~Thread() = default;
 Thread::Thread(Thread&& other) noexcept = default;
-
-Thread& Thread::operator=(Thread&& other) noexcept {
-    if (this != &other) {
-        Join();
-        impl_ = std::move(other.impl_);
-    }
-    return *this;
-}
-
+Thread& Thread::operator=(Thread&& other) noexcept = default;
 void Thread::Join() {
-    if (!impl_) return;
-    impl_->thread.join();
     impl_.reset();
 }
 

@@ -10,6 +10,9 @@ struct Thread::Impl {
     std::function<void()> body;
     win32::UniqueHandle thread;
 
+    ~Impl() {
+        if (thread) WaitForSingleObject(thread.get(), INFINITE);
+    }
     static DWORD WINAPI Run(void* self) {
         try {
             static_cast<Impl*>(self)->body();
@@ -31,23 +34,11 @@ Thread::Thread(std::function<void()> body) : impl_(std::make_unique<Impl>()) {
     }
 }
 
-Thread::~Thread() {
-    Join();
-}
-
+// Ending the thread is part of letting its Impl go (see ~Impl).
+Thread::~Thread() = default;
 Thread::Thread(Thread&& other) noexcept = default;
-
-Thread& Thread::operator=(Thread&& other) noexcept {
-    if (this != &other) {
-        Join();
-        impl_ = std::move(other.impl_);
-    }
-    return *this;
-}
-
+Thread& Thread::operator=(Thread&& other) noexcept = default;
 void Thread::Join() {
-    if (!impl_) return;
-    WaitForSingleObject(impl_->thread.get(), INFINITE);
     impl_.reset();
 }
 

@@ -1,63 +1,24 @@
 #include "platform/win32/Win32Security.h"
 
 #include <windows.h>
-#include <sddl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/Handles.h"
-#include "platform/win32/SystemLibrary.h"
+#include "util/SidAcl.h"
 
 namespace mivox::win32 {
 
 namespace {
 
-// Memory the system allocated with LocalAlloc for its caller.
-struct LocalMemoryTraits {
-    static HLOCAL Invalid() { return nullptr; }
-    static void Close(HLOCAL memory) { LocalFree(memory); }
-};
-using LocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
-
 HKEY RootHandle(uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
-// Calls of Windows 2000 and later, bound when first used: linked directly,
-// they would keep the program from starting on Windows 95, 98 and NT 4,
-// which never reach the key security but still install. Each fails with
-// ERROR_CALL_NOT_IMPLEMENTED where the system lacks it.
-struct LaterCalls {
-    decltype(&ConvertSidToStringSidA) sidToText;
-    decltype(&ConvertStringSidToSidA) textToSid;
-    decltype(&AddAccessAllowedAceEx) addAllowed;
-    decltype(&AddAccessDeniedAceEx) addDenied;
-};
-
-const LaterCalls& Later() {
-    static const LaterCalls calls = [] {
-        const HMODULE advapi32 = GetModuleHandleA("advapi32.dll");  // linked, so loaded
-        return LaterCalls{
-            BoundFunction<decltype(&ConvertSidToStringSidA)>(advapi32, "ConvertSidToStringSidA"),
-            BoundFunction<decltype(&ConvertStringSidToSidA)>(advapi32, "ConvertStringSidToSidA"),
-            BoundFunction<decltype(&AddAccessAllowedAceEx)>(advapi32, "AddAccessAllowedAceEx"),
-            BoundFunction<decltype(&AddAccessDeniedAceEx)>(advapi32, "AddAccessDeniedAceEx")};
-    }();
-    return calls;
-}
-
-template <typename Fn, typename... Args>
-BOOL CallLater(Fn function, Args... args) {
-    if (function) return function(args...);
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return FALSE;
-}
-
 std::string SidText(PSID sid) {
-    char* text = nullptr;
-    if (!sid || !IsValidSid(sid) || !CallLater(Later().sidToText, sid, &text)) return {};
-    LocalMemory owner(text);
-    return text;
+    if (!sid || !IsValidSid(sid)) return {};
+    return SidToText(static_cast<const uint8_t*>(sid), GetLengthSid(sid));
 }
 
 class Win32AccessToken : public AccessToken {
@@ -132,16 +93,15 @@ uint32_t Win32Security::LookupAccount(const std::string& sid, std::string& name,
         domain = known->second.second;
         return 0;
     }
-    PSID binary = nullptr;
-    if (!CallLater(Later().textToSid, sid.c_str(), &binary)) return GetLastError();
-    LocalMemory owner(binary);
+    std::vector<uint8_t> binary;
+    if (!SidFromText(sid, binary)) return ERROR_INVALID_SID;
     char nameBuffer[256];
     char domainBuffer[256];
     DWORD nameLength = sizeof(nameBuffer);
     DWORD domainLength = sizeof(domainBuffer);
     SID_NAME_USE use;
-    if (!LookupAccountSidA(nullptr, binary, nameBuffer, &nameLength, domainBuffer, &domainLength,
-                           &use)) {
+    if (!LookupAccountSidA(nullptr, binary.data(), nameBuffer, &nameLength, domainBuffer,
+                           &domainLength, &use)) {
         return GetLastError();
     }
     name = nameBuffer;
@@ -172,50 +132,23 @@ uint32_t Win32Security::ReadKeyDacl(uint32_t root, const std::string& path,
     }
     dacl.clear();
     if (!present || !list) return 0;
-    for (DWORD i = 0; i < list->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!GetAce(list, i, &ace)) return GetLastError();
-        const auto* header = static_cast<const ACE_HEADER*>(ace);
-        AccessEntry entry;
-        entry.type = header->AceType;
-        entry.flags = header->AceFlags;
-        // Allow and deny entries share one layout: header, mask, SID.
-        if (header->AceType == ACCESS_ALLOWED_ACE_TYPE ||
-            header->AceType == ACCESS_DENIED_ACE_TYPE) {
-            const auto* body = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-            entry.mask = body->Mask;
-            entry.sid = SidText(const_cast<DWORD*>(&body->SidStart));
-        }
-        dacl.push_back(entry);
+    // A self-relative descriptor: the list lies within it, and is read only there.
+    const auto* base = reinterpret_cast<const uint8_t*>(descriptor.data());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(list);
+    if (bytes < base || bytes >= base + size || !AclToEntries(bytes, base + size - bytes, dacl)) {
+        return ERROR_INVALID_ACL;
     }
     return 0;
 }
 
 uint32_t Win32Security::WriteKeyDacl(uint32_t root, const std::string& path,
                                      const std::vector<AccessEntry>& dacl) {
-    std::vector<LocalMemory> sids;
-    DWORD size = sizeof(ACL);
-    for (const AccessEntry& entry : dacl) {
-        if (entry.type != ACCESS_ALLOWED_ACE_TYPE && entry.type != ACCESS_DENIED_ACE_TYPE) {
-            return ERROR_INVALID_PARAMETER;
-        }
-        PSID sid = nullptr;
-        if (!CallLater(Later().textToSid, entry.sid.c_str(), &sid)) return GetLastError();
-        sids.emplace_back(sid);
-        size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid);
-    }
-    std::vector<DWORD_PTR> buffer((size + sizeof(DWORD_PTR) - 1) / sizeof(DWORD_PTR));
+    std::vector<uint8_t> bytes;
+    if (!AclFromEntries(dacl, bytes)) return ERROR_INVALID_PARAMETER;
+    // Copied into pointer-aligned storage, as an ACL must be.
+    std::vector<DWORD_PTR> buffer((bytes.size() + sizeof(DWORD_PTR) - 1) / sizeof(DWORD_PTR));
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<uint8_t*>(buffer.data()));
     auto* list = reinterpret_cast<PACL>(buffer.data());
-    if (!InitializeAcl(list, size, ACL_REVISION)) return GetLastError();
-    for (size_t i = 0; i < dacl.size(); ++i) {
-        const AccessEntry& entry = dacl[i];
-        PSID sid = sids[i].get();
-        const BOOL added =
-            entry.type == ACCESS_ALLOWED_ACE_TYPE
-                ? CallLater(Later().addAllowed, list, ACL_REVISION, entry.flags, entry.mask, sid)
-                : CallLater(Later().addDenied, list, ACL_REVISION, entry.flags, entry.mask, sid);
-        if (!added) return GetLastError();
-    }
     SECURITY_DESCRIPTOR descriptor;
     if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE)) {

@@ -4,6 +4,7 @@
 // memory and lets a test press buttons and type text.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,9 @@ public:
     virtual int Result() const = 0;
     // Sets the result without closing: a modeless dialog's state.
     virtual void SetResult(int result) = 0;
+    // The system's handle of the window, which owns the message boxes and
+    // system dialogs shown over it; 0 for a window the system does not know.
+    virtual uintptr_t SystemHandle() const { return 0; }
 };
 
 // Makes the dialog windows of the program from their templates.

@@ -139,15 +139,19 @@ void TCustomSmtpClient::DnsLookupDone(int error) {
         return;
     }
     state_ = smtpConnecting;
-    try {
-        socket_->Connect(socket_->DnsResult(), Port);
-    } catch (const std::exception& e) {
-        const bool isSocketError = dynamic_cast<const SocketException*>(&e) != nullptr;
-        lastResponse_ = std::string("500 ") + (isSocketError ? "ESocketException" : "Exception") +
-                        ": " + e.what();
+    // The report names the exception's class as the socket layer would.
+    const auto connectFailed = [this](const char* kind, const char* what) {
+        lastResponse_ = std::string("500 ") + kind + ": " + what;
         statusCode_ = lastResult_ = kClientFailure;
         RecordError();
         TriggerRequestDone(kClientFailure);
+    };
+    try {
+        socket_->Connect(socket_->DnsResult(), Port);
+    } catch (const SocketException& e) {
+        connectFailed("ESocketException", e.what());
+    } catch (const std::exception& e) {
+        connectFailed("Exception", e.what());
     }
 }
 

@@ -489,8 +489,7 @@ INT_PTR Win32Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND WindowOf(DialogPeer& dialog) {
-    auto* window = dynamic_cast<Win32Dialog*>(&dialog);
-    return window ? window->Window() : nullptr;
+    return reinterpret_cast<HWND>(dialog.SystemHandle());
 }
 
 }  // namespace mivox::win32

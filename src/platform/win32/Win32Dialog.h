@@ -124,6 +124,7 @@ public:
     int Result() const override { return result_; }
     void SetResult(int result) override { result_ = result; }
 
+    uintptr_t SystemHandle() const override { return reinterpret_cast<uintptr_t>(window_); }
     HWND Window() const { return window_; }
     // The tooltip window of the controls' hints; made when the dialog first
     // appears with hints, as no one can point at a control before.

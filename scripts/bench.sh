@@ -19,6 +19,7 @@ large_mb=${BENCH_LARGE_MB:-100}
 crc_mb=${BENCH_CRC_MB:-256}
 
 build=build/win64
+mkdir -p build
 {
     cmake --preset win64
     cmake --build --preset win64 --target Setup medium install_bench minimal_dialog crc_bench uidriver

@@ -1,5 +1,7 @@
 #include "util/SidAcl.h"
 
+#include "util/TextUtil.h"
+
 namespace mivox {
 
 namespace {
@@ -43,7 +45,7 @@ bool ReadNumber(const std::string& text, size_t& pos, uint64_t max, uint64_t max
     } else if (part.size() > 1 && part[0] == '0') {
         return false;
     }
-    if (part.empty() || part.size() > 20) return false;
+    if (part.empty()) return false;
     value = 0;
     for (const char c : part) {
         unsigned digit;
@@ -101,9 +103,8 @@ std::string SidToText(const uint8_t* data, size_t size) {
     for (size_t i = 2; i < kSidHeader; ++i) authority = authority << 8 | data[i];
     std::string text = "S-1-";
     if (authority >> 32) {
-        static const char kDigits[] = "0123456789ABCDEF";
-        text += "0x";
-        for (int shift = 44; shift >= 0; shift -= 4) text += kDigits[(authority >> shift) & 15];
+        text += "0x" + HexText(static_cast<uint32_t>(authority >> 32), 4) +
+                HexText(static_cast<uint32_t>(authority), 8);
     } else {
         text += std::to_string(authority);
     }

@@ -19,8 +19,8 @@
 #include "app/DialogInstallUi.h"
 #include "app/Forms.h"
 #include "install/InstallSequence.h"
-#include "platform/win32/Win32Dialog.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Dialog.h"
+#include "win32/Win32Platform.h"
 
 namespace {
 
@@ -169,9 +169,9 @@ int BenchCopy(const std::string& medium, const std::string& dest, int repeat,
         bool copied = false;
         best = std::min(best, Seconds([&] {
                             DialogInstallUi ui(installer.platform, installer.forms);
-                            copied =
-                                InstallSequence(installer.forms.MainDlg(), installer.platform, ui)
-                                    .CopyProductFiles();
+                            copied = InstallSequence(installer.forms.MainDlg().Request(),
+                                                     installer.platform, ui)
+                                         .CopyProductFiles();
                         }));
         RemoveTree(dest);
         if (!copied || installer.boxes.shown) {

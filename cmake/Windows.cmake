@@ -5,11 +5,11 @@ set(MIVOX_WINE_SESSION ${CMAKE_SOURCE_DIR}/tests/wine/wine-session.sh)
 set(MIVOX_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} run)
 
-file(GLOB MIVOX_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+file(GLOB MIVOX_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
 # Linked into Setup.exe directly, where it replaces the library's handler.
-set(MIVOX_QUIET_TERMINATE ${CMAKE_SOURCE_DIR}/src/platform/win32/QuietTerminate.cpp)
+set(MIVOX_QUIET_TERMINATE ${CMAKE_SOURCE_DIR}/src/win32/QuietTerminate.cpp)
 list(REMOVE_ITEM MIVOX_WIN32_SOURCES ${MIVOX_QUIET_TERMINATE}
-    ${CMAKE_SOURCE_DIR}/src/platform/win32/Win32Threads.cpp)
+    ${CMAKE_SOURCE_DIR}/src/win32/Win32Threads.cpp)
 add_library(mivox_win32 STATIC ${MIVOX_WIN32_SOURCES})
 target_link_libraries(mivox_win32 PUBLIC mivox_core
     comctl32 ole32 oleaut32 uuid advapi32 user32 gdi32 version ws2_32)

@@ -3,7 +3,7 @@
 # supports, down to Windows 98 and NT 4.0: Windows refuses to start a program
 # that imports a function its system libraries lack. Each function they
 # import must be in scripts/windows-imports.txt; a newer call is bound at
-# run time instead (platform/win32/SystemLibrary.h), where the program can do
+# run time instead (win32/SystemLibrary.h), where the program can do
 # without it.
 #   scripts/check-imports.sh BUILD_DIR...    e.g. build/win64 build/win32
 set -uo pipefail

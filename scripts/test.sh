@@ -54,6 +54,14 @@ else
     failed=$((failed + 1))
 fi
 
+# Includes point down the layers of src/ only.
+echo "=== Layers"
+if scripts/check-layers.sh; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
 # The programs of both builds import only functions Windows 98 and NT 4.0
 # have, so that they start there.
 echo "=== Imports"

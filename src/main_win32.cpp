@@ -5,12 +5,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/AppException.h"
 #include "app/CommandLine.h"
 #include "app/Forms.h"
 #include "app/SilentSetup.h"
-#include "platform/win32/Win32Dialog.h"
-#include "platform/win32/Win32Platform.h"
+#include "util/AppException.h"
+#include "win32/Win32Dialog.h"
+#include "win32/Win32Platform.h"
 
 namespace {
 

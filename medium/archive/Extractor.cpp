@@ -8,8 +8,8 @@
 #include <objbase.h>
 #include "ArchiveFormat.h"
 #include "SimpleUi.h"
-#include "platform/win32/Handles.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Handles.h"
+#include "win32/Win32Platform.h"
 
 namespace {
 

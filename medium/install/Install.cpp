@@ -15,8 +15,8 @@
 
 #include "floppy/DiskSetJoiner.h"
 #include "floppy/FloppyNames.h"
-#include "platform/win32/Handles.h"
 #include "util/FixedText.h"
+#include "win32/Handles.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "SimpleUi.h"
 
-#include "platform/win32/Handles.h"
 #include "uninstall/UninstallLog.h"
 #include "util/FixedText.h"
+#include "win32/Handles.h"
 
 namespace {
 

@@ -24,32 +24,33 @@
 #include "platform/Platform.h"
 #include "registration/HttpTooLongDlg.h"
 #include "registration/ProdRegDlg.h"
+#include "registration/RegistrationDialogs.h"
 #include "registration/SendingEMailDlg.h"
 #include "registration/SendingFaxDlg.h"
 
 namespace mivox {
 
-class Forms {
+class Forms final : public RegistrationDialogs {
 public:
     Forms(DialogFactory& factory, Platform& platform,
           const std::function<void(Forms&)>& mainMade = nullptr);
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
 
-    DialogPeer& MainWindow() { return *windows_.front(); }
+    DialogPeer& MainWindow() override { return *windows_.front(); }
 
     TMainDlg& MainDlg() { return *mainDlg_; }
     TDirPickDlg& DirPickDlg() { return *dirPickDlg_; }
     TCopyMeterDlg& CopyMeterDlg() { return *copyMeterDlg_; }
-    TYesNoDlg& YesNoDlg() { return *yesNoDlg_; }
+    TYesNoDlg& YesNoDlg() override { return *yesNoDlg_; }
     TInfoBoxDlg& InfoBoxDlg() { return *infoBoxDlg_; }
     TProdRegDlg& ProdRegDlg() { return *prodRegDlg_; }
-    TSendingEMailDlg& SendingEMailDlg() { return *sendingEMailDlg_; }
-    TSendingFaxDlg& SendingFaxDlg() { return *sendingFaxDlg_; }
+    TSendingEMailDlg& SendingEMailDlg() override { return *sendingEMailDlg_; }
+    TSendingFaxDlg& SendingFaxDlg() override { return *sendingFaxDlg_; }
     TTxtViewerDlg& TxtViewerDlg() { return *txtViewerDlg_; }
-    THttpTooLongDlg& HttpTooLongDlg() { return *httpTooLongDlg_; }
+    THttpTooLongDlg& HttpTooLongDlg() override { return *httpTooLongDlg_; }
     TNTrightsDlg& NTrightsDlg() { return *ntRightsDlg_; }
-    TDeviceSelectionDlg& DeviceSelectionDlg() { return *deviceSelectionDlg_; }
+    TDeviceSelectionDlg& DeviceSelectionDlg() override { return *deviceSelectionDlg_; }
 
 private:
     // Makes the window, then its dialog class, and binds them.

@@ -1,13 +1,12 @@
 #include "app/MainDlg.h"
 
 #include "MainDlgRes.h"
-#include "app/AppException.h"
 #include "app/DialogInstallUi.h"
 #include "app/Forms.h"
 #include "app/ProductInfo.h"
 #include "floppy/FloppyDiskSet.h"
-#include "install/InstallSequence.h"
 #include "registry/RegStuff.h"
+#include "util/AppException.h"
 #include "util/DateTimeText.h"
 #include "util/Messages.h"
 #include "util/TextUtil.h"
@@ -20,10 +19,6 @@ namespace {
 constexpr int64_t kMegabyte = 1000000;
 // Installations before this version recorded their folder differently.
 constexpr long double kFirstVersionWithKnownDir = 4.0L;
-
-std::string WithBackslash(const std::string& path) {
-    return !path.empty() && path.back() == '\\' ? path : path + '\\';
-}
 
 // "C:" of "C:\Setup", "\\server\share" of "\\server\share\Setup", else "".
 std::string DrivePart(const std::string& path) {
@@ -59,8 +54,7 @@ TMainDlg::TMainDlg(DialogPeer& dialog, Platform& platform, Forms& forms)
 void TMainDlg::FormCreate() {
     platform_.loop.SetExceptionHandler(
         [&boxes = platform_.boxes](const std::exception& error) { AppException(boxes, error); });
-    SourceDirs_.clear();
-    DestDirs_.clear();
+    lists_ = {};
     WindowsDir_ = platform_.system.WindowsDirectory() + "\\";
     const std::string drive = DrivePart(SetupFolder());
     if (!drive.empty() && platform_.files.DriveTypeOf(drive + "\\") == kDriveCdRom) {
@@ -143,62 +137,14 @@ void TMainDlg::ShowFreeSpace() {
 }
 
 bool TMainDlg::BuildDirLists() {
-    SourceDirs_.clear();
-    DestDirs_.clear();
-    listedBytes_.clear();
-    size_t scanned = 0;
-    SourceDirs_.push_back(SourceRoot_ + "APP\\");
-    DestDirs_.push_back(WithBackslash(InstallDir_));
-    bool fits = AddSubdirs(scanned) && SourceDirs_.size() < kMaxDirs;
-    if (fits) {
-        DestDirs_.push_back(WindowsDir_);
-        SourceDirs_.push_back(SourceRoot_ + (platform_.system.PlatformId() == kPlatformWin32NT
-                                                 ? "WinNT\\"
-                                                 : "Win9X\\"));
-        fits = AddSubdirs(scanned);
-    }
-    if (!fits) {
-        SourceDirs_.clear();
-        DestDirs_.clear();
-        listedBytes_.clear();
-        ShowWarning(platform_.boxes, "Too Many Directories",
-                    "The product's files on " + SourceRoot_ + " lie in more than " +
-                        std::to_string(kMaxDirs) +
-                        " directories; Setup cannot install from this medium.");
-    }
-    return fits;
-}
-
-bool TMainDlg::AddSubdirs(size_t& scanned) {
-    while (scanned < SourceDirs_.size()) {
-        const size_t end = SourceDirs_.size();
-        listedBytes_.resize(end, 0);
-        for (size_t i = scanned; i < end; ++i) {
-            for (const FindData& entry : platform_.files.FindEntries(SourceDirs_[i] + "*.*")) {
-                if (!(entry.attributes & kAttrDirectory)) {
-                    // Counted on the way, so that the scan searches each folder once.
-                    if (!(entry.attributes & kAttrVolumeLabel)) listedBytes_[i] += entry.size;
-                    continue;
-                }
-                if ((entry.attributes & (kAttrHidden | kAttrSystem)) || entry.name == "." ||
-                    entry.name == "..") {
-                    continue;
-                }
-                if (SourceDirs_.size() == kMaxDirs) return false;
-                SourceDirs_.push_back(SourceDirs_[i] + entry.name + "\\");
-                DestDirs_.push_back(DestDirs_[i] + entry.name + "\\");
-            }
-        }
-        scanned = end;
-    }
-    return true;
+    return lists_.Build(platform_, SourceRoot_, InstallDir_, WindowsDir_);
 }
 
 void TMainDlg::ComputeRequiredSpace() {
     HourglassCursor hourglass(platform_.loop);
     TotalBytes_ = 0;
     BuildDirLists();
-    DirBytes_ = listedBytes_;
+    DirBytes_ = lists_.bytes;
     for (const int64_t bytes : DirBytes_) TotalBytes_ += bytes;
     TextNeed.SetIntValue(TotalBytes_ / kMegabyte);
 }
@@ -224,9 +170,21 @@ void TMainDlg::BtnInstallClick() {
             }
         } running{installing_, EditDir, btnPath};
         DialogInstallUi ui(platform_, forms_);
-        completed = InstallSequence(*this, platform_, ui).Run();
+        completed = InstallSequence(Request(), platform_, ui).Run();
     }
     if (completed) dialog_.Close(kIdOk);
+}
+
+InstallRequest TMainDlg::Request() const {
+    return {.path = TextPath.Text(),
+            .folder = EditDir.Text(),
+            .version = TextVerNum.Text(),
+            .needMegabytes = NeedMegabytes(),
+            .freeMegabytes = FreeMegabytes(),
+            .sourceRoot = SourceRoot_,
+            .windowsDir = WindowsDir_,
+            .dirBytes = DirBytes_,
+            .totalBytes = TotalBytes_};
 }
 
 void TMainDlg::BtnPathClick() {

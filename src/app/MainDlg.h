@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "controls/LabelNum.h"
+#include "install/CopyLists.h"
+#include "install/InstallSequence.h"
 #include "platform/DialogPeer.h"
 #include "platform/Platform.h"
 
@@ -18,7 +20,7 @@ class Forms;
 class TMainDlg final : public DialogEvents {
 public:
     // At most this many source directories, each with its byte total.
-    static constexpr size_t kMaxDirs = 1001;
+    static constexpr size_t kMaxDirs = CopyLists::kMaxDirs;
 
     // forms gives the other dialogs, which exist by the time they are used.
     TMainDlg(DialogPeer& dialog, Platform& platform, Forms& forms);
@@ -50,21 +52,18 @@ public:
     const std::string& SourceRoot() const { return SourceRoot_; }
     const std::string& InstallDir() const { return InstallDir_; }
     const std::string& WindowsDir() const { return WindowsDir_; }
-    const std::vector<std::string>& SourceDirs() const { return SourceDirs_; }
-    const std::vector<std::string>& DestDirs() const { return DestDirs_; }
+    const std::vector<std::string>& SourceDirs() const { return lists_.sources; }
+    const std::vector<std::string>& DestDirs() const { return lists_.dests; }
     const std::vector<int64_t>& DirBytes() const { return DirBytes_; }
     int64_t TotalBytes() const { return TotalBytes_; }
     // The required and the available megabytes as shown.
     int64_t NeedMegabytes() const { return TextNeed.GetIntValue(); }
     int64_t FreeMegabytes() const { return TextFree.GetIntValue(); }
+    // What the Install button hands the installation: the destination as
+    // shown and typed, and the figures and folders found for it.
+    InstallRequest Request() const;
 
 private:
-    // The installation sequence is this dialog's Install button.
-    friend class InstallSequence;
-
-    // Appends the subdirectories of every entry from scanned on, level by
-    // level; false when the lists would pass kMaxDirs.
-    bool AddSubdirs(size_t& scanned);
     void BtnInstallClick();
     void BtnPathClick();
     void EditDirChange();
@@ -92,13 +91,10 @@ private:
     std::string SourceRoot_;
     std::string InstallDir_;
     std::string WindowsDir_;
-    std::vector<std::string> SourceDirs_;
-    std::vector<std::string> DestDirs_;
+    // The last BuildDirLists's directories and the bytes of their files.
+    CopyLists lists_;
     // 64-bit, so that files of 2 GiB and more add up right.
     std::vector<int64_t> DirBytes_;
-    // The bytes of the files of each source directory, as the last
-    // BuildDirLists found them.
-    std::vector<int64_t> listedBytes_;
     int64_t TotalBytes_ = 0;
     // While set, the buttons and closing are held off.
     bool installing_ = false;

@@ -96,7 +96,7 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
             log.Write("Registered by file: " + registration.RegFormPath +
                       " (please remember to mail it)");
         });
-        if (!InstallSequence(main, silent, ui).Run()) {
+        if (!InstallSequence(main.Request(), silent, ui).Run()) {
             return Finish(log, kExitRefused, "refused");
         }
     } catch (const std::exception& failure) {

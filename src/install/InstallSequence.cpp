@@ -6,13 +6,12 @@
 #include <set>
 #include <utility>
 
-#include "app/MainDlg.h"
+#include "install/Shortcuts.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
 #include "util/FileOps.h"
 #include "util/FolderPath.h"
 #include "util/Messages.h"
-#include "util/Shortcuts.h"
 #include "util/Shutdown.h"
 #include "util/TextUtil.h"
 #include "util/WinVersion.h"
@@ -98,8 +97,11 @@ long double ProgressFraction(int64_t done, int64_t total) {
     return std::min(1.0L, static_cast<long double>(done) / static_cast<long double>(total));
 }
 
-InstallSequence::InstallSequence(TMainDlg& main, Platform& platform, InstallUi& ui)
-    : main_(main), platform_(platform), ui_(ui) {}
+InstallSequence::InstallSequence(InstallRequest request, Platform& platform, InstallUi& ui)
+    : request_(std::move(request)),
+      platform_(platform),
+      ui_(ui),
+      installDir_(request_.path + request_.folder) {}
 
 bool InstallSequence::Run() {
     if (!CheckAdminRights() || !CheckDestination()) return false;
@@ -125,6 +127,10 @@ bool InstallSequence::Run() {
     return true;
 }
 
+bool InstallSequence::BuildLists() {
+    return lists_.Build(platform_, request_.sourceRoot, installDir_, request_.windowsDir);
+}
+
 bool InstallSequence::CheckAdminRights() {
     if (!IsWinNT(platform_.system) || IsAdministrator(platform_)) return true;
     ui_.RefuseRights();
@@ -132,19 +138,17 @@ bool InstallSequence::CheckAdminRights() {
 }
 
 bool InstallSequence::CheckDestination() {
-    const std::string folder = main_.EditDir.Text();
+    const std::string& folder = request_.folder;
     if (folder.empty() || folder == "\\") {
         ui_.Refuse("Invalid/Empty Directory", "Please enter proper name");
         return false;
     }
-    installDir_ = main_.TextPath.Text() + folder;
-    main_.InstallDir_ = installDir_;
+    installDir_ = request_.path + folder;
     if (installDir_.find("\\\\") != std::string::npos) {
         ui_.Refuse("Invalid Path", "Double slash (\\\\) found in path");
         return false;
     }
     if (installDir_.back() != '\\') installDir_ += '\\';
-    main_.InstallDir_ = installDir_;
     // A name Windows would read otherwise (Mivox/.., NUL, a trailing dot)
     // would put the files, and the uninstaller's deletions, somewhere else.
     std::string problem = FolderProblem(WithoutBackslash(installDir_));
@@ -153,7 +157,7 @@ bool InstallSequence::CheckDestination() {
         ui_.Refuse("Invalid Path", WithoutBackslash(installDir_) + "\r\n" + problem + ".");
         return false;
     }
-    if (main_.NeedMegabytes() >= main_.FreeMegabytes()) {
+    if (request_.needMegabytes >= request_.freeMegabytes) {
         ui_.Refuse("Not Enough Drive Space !", installDir_);
         return false;
     }
@@ -163,7 +167,7 @@ bool InstallSequence::CheckDestination() {
 bool InstallSequence::PrepareDestination() {
     // The lists the copy will use, built here so that a path too long is
     // found before anything is made.
-    if (!main_.BuildDirLists()) return false;
+    if (!BuildLists()) return false;
     std::string reason = PathTooLong();
     if (reason.empty()) reason = MakeDestination();
     if (reason.empty()) reason = ProbeDestination();
@@ -173,8 +177,8 @@ bool InstallSequence::PrepareDestination() {
 }
 
 std::string InstallSequence::PathTooLong() const {
-    const std::vector<std::string>& sources = main_.SourceDirs();
-    const std::vector<std::string>& dests = main_.DestDirs();
+    const std::vector<std::string>& sources = lists_.sources;
+    const std::vector<std::string>& dests = lists_.dests;
     for (size_t i = 0; i < dests.size() && i < sources.size(); ++i) {
         const std::string folder = WithoutBackslash(dests[i]);
         if (folder.size() > kMaxFolderPath) {
@@ -225,10 +229,10 @@ std::string InstallSequence::ProbeDestination() {
 
 bool InstallSequence::CopyProductFiles() {
     // Too many directories were reported there; nothing is copied.
-    if (!main_.BuildDirLists()) return false;
-    const std::vector<std::string>& sources = main_.SourceDirs();
-    const std::vector<std::string>& dests = main_.DestDirs();
-    const std::vector<int64_t>& dirBytes = main_.DirBytes();
+    if (!BuildLists()) return false;
+    const std::vector<std::string>& sources = lists_.sources;
+    const std::vector<std::string>& dests = lists_.dests;
+    const std::vector<int64_t>& dirBytes = request_.dirBytes;
     for (const std::string& dest : dests) MakeFileDir(platform_, dest);
 
     int64_t copiedOverall = 0;
@@ -250,7 +254,7 @@ bool InstallSequence::CopyProductFiles() {
         for (const FindData& file : platform_.files.FindEntries(sources[i] + "*.*")) {
             if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
             ui_.CopyingFile(file.name, ProgressFraction(copiedHere, dirTotal),
-                            ProgressFraction(copiedOverall, main_.TotalBytes()));
+                            ProgressFraction(copiedOverall, request_.totalBytes));
             const std::string name = UpperText(file.name);
             CopyOneFile(platform_, dests[i] + name, sources[i] + file.name, true,
                         {file.attributes, present.count(name) != 0});
@@ -275,7 +279,7 @@ void InstallSequence::CopyMdfFiles() {
 }
 
 void InstallSequence::WriteRegistryData() {
-    const std::string version = main_.TextVerNum.Text();
+    const std::string version = request_.version;
     {
         AtExit hidden([this] { ui_.EndStep(); });
         // A record that fails part-way leaves keys behind: the uninstaller
@@ -285,8 +289,8 @@ void InstallSequence::WriteRegistryData() {
         ui_.BeginStep("Processing Windows Registration Data");
         ui_.StepDetail("Mivox Product & Uninstall");
         WriteProductRecord(platform_, WithoutBackslash(installDir_), version);
-        WriteUninstallEntry(platform_,
-                            main_.WindowsDir() + kUninstaller + " " + UninstallArgument(), version);
+        WriteUninstallEntry(
+            platform_, request_.windowsDir + kUninstaller + " " + UninstallArgument(), version);
         ui_.StepDetail("Mivox Driver Installation");
         if (IsWinNT(platform_.system)) {
             WriteDriverService(platform_);
@@ -347,14 +351,14 @@ void InstallSequence::MakeShortcuts(const std::string& folder) {
         if (shortcut.file) {
             MakeShortcut(platform_, installDir_ + shortcut.file, "", shortcut.name, folder);
         } else {
-            MakeShortcut(platform_, main_.WindowsDir() + kUninstaller, UninstallArgument(),
+            MakeShortcut(platform_, request_.windowsDir + kUninstaller, UninstallArgument(),
                          shortcut.name, folder);
         }
     }
 }
 
 void InstallSequence::RunRegistration() {
-    ui_.Register(main_.TextVerNum.Text(), installDir_);
+    ui_.Register(request_.version, installDir_);
 }
 
 void InstallSequence::ShowReleaseNotes() {
@@ -366,7 +370,7 @@ void InstallSequence::ShowReleaseNotes() {
 }
 
 void InstallSequence::CheckCommDriver() {
-    const std::string driver = main_.WindowsDir() + "System\\Comm.drv";
+    const std::string driver = request_.windowsDir + "System\\Comm.drv";
     PackedDateTime age = platform_.files.FileAge(driver);
     if (age == kNoFileAge) age = platform_.files.FileAge("Setup.exe");
     // A driver that cannot be dated at all is offered the known good one.
@@ -378,7 +382,7 @@ void InstallSequence::CheckCommDriver() {
                              kMbOkCancel | kMbIconQuestion) != kIdOk) {
         return;
     }
-    CopyOneFile(platform_, driver, main_.SourceRoot() + "Misc\\comm.drv", false);
+    CopyOneFile(platform_, driver, request_.sourceRoot + "Misc\\comm.drv", false);
 }
 
 void InstallSequence::AskReboot() {

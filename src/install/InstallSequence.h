@@ -8,14 +8,30 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "install/CopyLists.h"
 #include "install/InstallLog.h"
 #include "install/InstallUi.h"
 #include "platform/Platform.h"
 
 namespace mivox {
 
-class TMainDlg;
+// What an installation is asked to do, fixed when it starts: the
+// destination as the user gave it, the product's version, the drive-space
+// figures as shown, the medium's and the Windows folder, and the bytes of
+// the medium's directories as the last scan found them.
+struct InstallRequest {
+    std::string path;    // the folder above the destination, "C:\" of C:\Mivox
+    std::string folder;  // the destination's own name as typed
+    std::string version;
+    int64_t needMegabytes = 0;
+    int64_t freeMegabytes = 0;
+    std::string sourceRoot;  // with a final backslash
+    std::string windowsDir;  // with a final backslash
+    std::vector<int64_t> dirBytes;
+    int64_t totalBytes = 0;
+};
 
 // The date COMM.DRV carries when it is the known good driver: 3 October 1992,
 // in the high half of the packed date-time.
@@ -33,7 +49,7 @@ std::string CommandArgument(const std::string& path);
 class InstallSequence {
 public:
     // ui answers the questions and shows the progress.
-    InstallSequence(TMainDlg& main, Platform& platform, InstallUi& ui);
+    InstallSequence(InstallRequest request, Platform& platform, InstallUi& ui);
     InstallSequence(const InstallSequence&) = delete;
     InstallSequence& operator=(const InstallSequence&) = delete;
 
@@ -48,6 +64,9 @@ public:
     bool CopyProductFiles();
 
 private:
+    // The directories of the copy for the destination; false after the
+    // warning when the medium holds too many.
+    bool BuildLists();
     bool CheckAdminRights();
     bool CheckDestination();
     // Makes the destination folder and checks that it takes files and that
@@ -68,11 +87,12 @@ private:
     // The log's path as the uninstaller receives it.
     std::string UninstallArgument() const;
 
-    TMainDlg& main_;
+    const InstallRequest request_;
     Platform& platform_;
     InstallUi& ui_;
     // Ends with a backslash from the destination check on.
     std::string installDir_;
+    CopyLists lists_;
     std::unique_ptr<InstallLog> log_;
 };
 

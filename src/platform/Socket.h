@@ -21,10 +21,16 @@ enum SocketError : int {
 };
 
 // Raised by a socket operation that cannot even start (a bad address or
-// port, no socket to be had).
+// port, no socket to be had). A refusal of the system's socket layer carries
+// its error code, which the socket's users put into words.
 class SocketException : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SocketException(const std::string& what, int error = 0)
+        : std::runtime_error(what), error_(error) {}
+    int Error() const { return error_; }
+
+private:
+    int error_;
 };
 
 // What a socket reports; each is called from the message loop, never from

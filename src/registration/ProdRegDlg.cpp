@@ -3,11 +3,14 @@
 #include <stdexcept>
 
 #include "ProdRegDlgRes.h"
-#include "app/AppException.h"
-#include "app/Forms.h"
+#include "dialogs/YesNoDlg.h"
+#include "registration/HttpTooLongDlg.h"
 #include "registration/MakerConfig.h"
+#include "registration/SendingEMailDlg.h"
+#include "registration/SendingFaxDlg.h"
 #include "registration/WebUrl.h"
 #include "registry/RegStuff.h"
+#include "util/AppException.h"
 #include "util/DateTimeText.h"
 #include "util/Errors.h"
 #include "util/Messages.h"
@@ -57,11 +60,11 @@ private:
     std::unique_ptr<OutputFile> file_;
 };
 
-TProdRegDlg::TProdRegDlg(DialogPeer& dialog, Platform& platform, Forms& forms)
+TProdRegDlg::TProdRegDlg(DialogPeer& dialog, Platform& platform, RegistrationDialogs& dialogs)
     : dialog_(dialog),
       platform_(platform),
       desktop_(DesktopOf(platform)),
-      forms_(forms),
+      dialogs_(dialogs),
       EditFirstName(dialog.Control(IDE_PRODREG_FIRSTNAME)),
       EditLastName(dialog.Control(IDE_PRODREG_LASTNAME)),
       EditCompany(dialog.Control(IDE_PRODREG_COMPANY)),
@@ -255,10 +258,10 @@ bool TProdRegDlg::SendByWeb() {
                     ComboBoxYear.Text(),  RadBtnVexlor.IsChecked(), EditDealer.Text()};
     const std::string direct = DirectUrl(data);
     if (direct.size() <= kMaxDirectUrl) {
-        desktop_.OpenUrl(forms_.MainWindow(), direct);
+        desktop_.OpenUrl(dialogs_.MainWindow(), direct);
     } else {
-        forms_.HttpTooLongDlg().ShowModal();
-        desktop_.OpenUrl(forms_.MainWindow(), FormFillUrl(data));
+        dialogs_.HttpTooLongDlg().ShowModal();
+        desktop_.OpenUrl(dialogs_.MainWindow(), FormFillUrl(data));
     }
     // The browser takes a while to start; the installer waits for it.
     WaitMs(6000);
@@ -266,7 +269,7 @@ bool TProdRegDlg::SendByWeb() {
 }
 
 bool TProdRegDlg::SendByEmail() {
-    TSendingEMailDlg& sender = forms_.SendingEMailDlg();
+    TSendingEMailDlg& sender = dialogs_.SendingEMailDlg();
     sender.FromAddr = maker::kRegistrationEmail;
     sender.ToAddr = maker::kRegistrationEmail;
     sender.MailSubject = "Product Registration";
@@ -276,7 +279,7 @@ bool TProdRegDlg::SendByEmail() {
 }
 
 bool TProdRegDlg::SendByFax() {
-    TSendingFaxDlg& sender = forms_.SendingFaxDlg();
+    TSendingFaxDlg& sender = dialogs_.SendingFaxDlg();
     sender.FaxLines = &RegFormLines;
     sender.ShowModal();
     return sender.FaxSent;
@@ -287,8 +290,8 @@ bool TProdRegDlg::SendByPrint() {
                 "Select \"PRINT\" in Notepad, and then Exit NotePad");
     // A Notepad that does not start shows nothing: the user answers No.
     desktop_.StartProgram("NOTEPAD.EXE " + RegFormPath);
-    if (!forms_.YesNoDlg().Ask("Did the form print correctly ?",
-                               "Click \"No\" to try a different method")) {
+    if (!dialogs_.YesNoDlg().Ask("Did the form print correctly ?",
+                                 "Click \"No\" to try a different method")) {
         return false;
     }
     ShowWarning(platform_.boxes, "Please remember to mail your registration.", "Thank you!");

@@ -10,14 +10,13 @@
 #include "platform/DialogPeer.h"
 #include "platform/Platform.h"
 #include "registration/RegistrationAnswers.h"
+#include "registration/RegistrationDialogs.h"
 
 namespace mivox {
 
-class Forms;
-
 class TProdRegDlg final : public DialogEvents {
 public:
-    TProdRegDlg(DialogPeer& dialog, Platform& platform, Forms& forms);
+    TProdRegDlg(DialogPeer& dialog, Platform& platform, RegistrationDialogs& dialogs);
 
     // Shows the dialog until a method has delivered the registration.
     void ShowModal() { dialog_.ShowModal(); }
@@ -59,7 +58,7 @@ private:
     DialogPeer& dialog_;
     Platform& platform_;
     Desktop& desktop_;
-    Forms& forms_;
+    RegistrationDialogs& dialogs_;
 
     ControlPeer& EditFirstName;
     ControlPeer& EditLastName;

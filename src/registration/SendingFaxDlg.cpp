@@ -3,9 +3,9 @@
 #include <stdexcept>
 
 #include "SendingFaxDlgRes.h"
-#include "app/AppException.h"
-#include "app/Forms.h"
+#include "components/fax/DeviceSelectionDlg.h"
 #include "registration/MakerConfig.h"
+#include "util/AppException.h"
 #include "util/Errors.h"
 #include "util/Messages.h"
 
@@ -46,10 +46,10 @@ std::string MakerFaxNumber() {
            maker::kFaxLocalNumber;
 }
 
-TSendingFaxDlg::TSendingFaxDlg(DialogPeer& dialog, Platform& platform, Forms& forms)
+TSendingFaxDlg::TSendingFaxDlg(DialogPeer& dialog, Platform& platform, RegistrationDialogs& dialogs)
     : dialog_(dialog),
       platform_(platform),
-      forms_(forms),
+      dialogs_(dialogs),
       EditFaxPrefix(dialog.Control(IDE_SENDINGFAX_PREFIX)),
       EditFaxNumber(dialog.Control(IDE_SENDINGFAX_NUMBER)),
       TextDev(dialog.Control(IDT_SENDINGFAX_DEV)),
@@ -146,7 +146,7 @@ void TSendingFaxDlg::Command(int controlId, int code) {
 }
 
 void TSendingFaxDlg::BtnDevClick() {
-    TheTapiDev.SelectDevice(forms_.DeviceSelectionDlg());
+    TheTapiDev.SelectDevice(dialogs_.DeviceSelectionDlg());
     TextDev.SetText(TheTapiDev.SelectedDevice);
 }
 

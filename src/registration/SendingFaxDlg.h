@@ -14,10 +14,9 @@
 #include "components/fax/SendFax.h"
 #include "platform/DialogPeer.h"
 #include "platform/Platform.h"
+#include "registration/RegistrationDialogs.h"
 
 namespace mivox {
-
-class Forms;
 
 // What the status fields show for the sender's figures, `elapsedMs` after
 // the start.
@@ -33,7 +32,7 @@ std::string MakerFaxNumber();
 
 class TSendingFaxDlg final : public DialogEvents {
 public:
-    TSendingFaxDlg(DialogPeer& dialog, Platform& platform, Forms& forms);
+    TSendingFaxDlg(DialogPeer& dialog, Platform& platform, RegistrationDialogs& dialogs);
     // Deletes the two temporary files.
     ~TSendingFaxDlg() override;
 
@@ -68,7 +67,7 @@ private:
 
     DialogPeer& dialog_;
     Platform& platform_;
-    Forms& forms_;
+    RegistrationDialogs& dialogs_;
 
     ControlPeer& EditFaxPrefix;
     ControlPeer& EditFaxNumber;

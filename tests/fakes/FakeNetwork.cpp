@@ -94,6 +94,7 @@ void ScriptedSocket::DnsLookup(const std::string& host) {
 
 void ScriptedSocket::Connect(const std::string& toAddress, const std::string& toPort) {
     if (network_.connectThrows) throw SocketException("Cannot convert port '" + toPort + "'");
+    if (network_.socketRefused) throw SocketException("socket", network_.socketRefused);
     address = toAddress;
     port = toPort;
     const auto failure = network_.connectErrors.find(toAddress);

@@ -121,6 +121,7 @@ public:
     // Connections: an error code for an address, or a raised exception.
     std::map<std::string, int> connectErrors;
     bool connectThrows = false;
+    int socketRefused = 0;  // no socket to be had: the system's error code
     uint32_t connectDelayMs = 10;
     uint32_t sendDelayMs = 1;
     // The server's script: called with each line the client sends.

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fakes/FakePlatform.h"
-#include "util/Shortcuts.h"
+#include "install/Shortcuts.h"
 
 namespace mivox::testing {
 

@@ -13,8 +13,8 @@
 #include "components/fax/ComPort.h"
 #include "components/fax/FaxConverter.h"
 #include "components/fax/SendFax.h"
-#include "platform/win32/Win32Fax.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Fax.h"
+#include "win32/Win32Platform.h"
 
 using namespace mivox;
 

@@ -17,8 +17,8 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/InstallMedium.h"
 #include "install/InstallLog.h"
+#include "install/Shortcuts.h"
 #include "registry/RegStuff.h"
-#include "util/Shortcuts.h"
 
 namespace mivox {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "components/smtp/SmtpProt.h"
 #include "fakes/FakeNetwork.h"
-#include "fakes/MessageBody.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/MessageBody.h"
 
 namespace mivox {
 namespace {
@@ -413,6 +413,8 @@ TEST_F(SmtpCliTest, ConnectFailuresCarryTheSocketErrorAndItsText) {
          "500 Connection refused (Winsock error #10061)"},
         {"unusable port", [](FakeNetwork& n) { n.connectThrows = true; }, 500,
          "500 ESocketException: Cannot convert port 'smtp'"},
+        {"no socket to be had", [](FakeNetwork& n) { n.socketRefused = 10024; }, 500,
+         "500 ESocketException: socket: Too many open files"},
         {"greeting refused",
          [](FakeNetwork& n) {
              n.onAccept = [](ScriptedSocket& s) { s.ServerSends("554 go away\r\n"); };

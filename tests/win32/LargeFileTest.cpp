@@ -8,8 +8,8 @@
 #include "TempDir.h"
 #include "helpers/PlatformWithBoxes.h"
 #include "install/InstallSequence.h"
-#include "platform/win32/Win32Platform.h"
 #include "util/FileOps.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox {
 namespace {

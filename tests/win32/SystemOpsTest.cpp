@@ -15,17 +15,17 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "install/InstallLog.h"
 #include "helpers/PlatformWithBoxes.h"
-#include "platform/win32/Win32Platform.h"
+#include "install/InstallLog.h"
+#include "install/Shortcuts.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
 #include "registry/RegistryEx.h"
 #include "util/DateTimeText.h"
 #include "util/Errors.h"
 #include "util/FileOps.h"
-#include "util/Shortcuts.h"
 #include "util/Shutdown.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox {
 namespace {

@@ -1,7 +1,7 @@
 // Dialog windows from a template of the resource script, and the numeric
 // label on a real static control.
 #include "platform/Threads.h"
-#include "platform/win32/Win32Dialog.h"
+#include "win32/Win32Dialog.h"
 
 #include <commctrl.h>
 
@@ -11,11 +11,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "TempDir.h"
 #include "controls/LabelNum.h"
 #include "platform/MessageBoxes.h"
-#include "platform/win32/Win32CommonDialogs.h"
-#include "platform/win32/Win32MessageLoop.h"
-#include "TempDir.h"
+#include "win32/Win32CommonDialogs.h"
+#include "win32/Win32MessageLoop.h"
 
 namespace mivox::win32 {
 namespace {

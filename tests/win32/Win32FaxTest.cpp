@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "platform/Threads.h"
-#include "platform/win32/Win32Fax.h"
+#include "win32/Win32Fax.h"
 
 namespace mivox::win32 {
 namespace {

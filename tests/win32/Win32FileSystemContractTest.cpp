@@ -2,7 +2,7 @@
 #include "contract/FileSystemContract.h"
 
 #include "TempDir.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::contract {
 

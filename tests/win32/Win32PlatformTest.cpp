@@ -1,5 +1,5 @@
 // The real implementations of the seams against the system under test.
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Platform.h"
 
 #include <windows.h>
 

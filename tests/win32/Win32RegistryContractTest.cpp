@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "contract/RegistryContract.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::contract {
 

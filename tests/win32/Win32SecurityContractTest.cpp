@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "contract/SecurityContract.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::contract {
 

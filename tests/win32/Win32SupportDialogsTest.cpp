@@ -20,8 +20,8 @@
 #include "dialogs/NtRightsDlg.h"
 #include "dialogs/TxtViewerDlg.h"
 #include "dialogs/YesNoDlg.h"
-#include "platform/win32/Win32Dialog.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Dialog.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
 namespace {

@@ -149,7 +149,9 @@ void TCustomSmtpClient::DnsLookupDone(int error) {
     try {
         socket_->Connect(socket_->DnsResult(), Port);
     } catch (const SocketException& e) {
-        connectFailed("ESocketException", e.what());
+        const std::string what =
+            e.Error() ? std::string(e.what()) + ": " + WSocketErrorDesc(e.Error()) : e.what();
+        connectFailed("ESocketException", what.c_str());
     } catch (const std::exception& e) {
         connectFailed("Exception", e.what());
     }

@@ -2,7 +2,7 @@
 // helpers that must not leave a box waiting on screen.
 #pragma once
 
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
 

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "PlatformWithBoxes.h"
-#include "platform/win32/Win32Platform.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
 #include "util/FileOps.h"
 #include "util/Shutdown.h"
 #include "util/WinVersion.h"
+#include "win32/Win32Platform.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include "TempDir.h"
 #include "components/smtp/SmtpProt.h"
 #include "fakes/MessageBody.h"
-#include "platform/win32/Win32Libraries.h"
-#include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Socket.h"
 #include "registration/MakerConfig.h"
 #include "registration/Ras.h"
 #include "registration/SmtpServers.h"
+#include "win32/Win32Libraries.h"
+#include "win32/Win32Platform.h"
+#include "win32/Win32Socket.h"
 
 namespace mivox {
 namespace {

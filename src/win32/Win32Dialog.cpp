@@ -1,11 +1,11 @@
-#include "platform/win32/Win32Dialog.h"
+#include "win32/Win32Dialog.h"
 
 #include <commctrl.h>
 
 #include <stdexcept>
 #include <vector>
 
-#include "platform/win32/SystemLibrary.h"
+#include "win32/SystemLibrary.h"
 
 namespace mivox::win32 {
 

@@ -1,4 +1,4 @@
-#include "app/AppException.h"
+#include "util/AppException.h"
 
 namespace mivox {
 

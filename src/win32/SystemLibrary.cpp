@@ -1,4 +1,4 @@
-#include "platform/win32/SystemLibrary.h"
+#include "win32/SystemLibrary.h"
 
 #include <string>
 

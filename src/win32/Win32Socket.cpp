@@ -1,11 +1,10 @@
-#include "platform/win32/Win32Socket.h"
+#include "win32/Win32Socket.h"
 
 #include <cctype>
 #include <cstring>
 
-#include "components/wsocket/WSocketErrors.h"
-#include "platform/win32/Win32Dialog.h"
 #include "util/Ipv4Address.h"
+#include "win32/Win32Dialog.h"
 
 namespace mivox::win32 {
 
@@ -153,10 +152,10 @@ void TWSocket::Connect(const std::string& address, const std::string& port) {
     Close();
     ++generation_;
     UniqueSocket fresh(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!fresh) throw SocketException("socket: " + WSocketErrorDesc(WSAGetLastError()));
+    if (!fresh) throw SocketException("socket", WSAGetLastError());
     if (WSAAsyncSelect(fresh.get(), window_.Window(), kMsgSocket,
                        FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0)
-        throw SocketException("WSAAsyncSelect: " + WSocketErrorDesc(WSAGetLastError()));
+        throw SocketException("WSAAsyncSelect", WSAGetLastError());
     socket_ = std::move(fresh);
     if (connect(socket_.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
         const int error = WSAGetLastError();

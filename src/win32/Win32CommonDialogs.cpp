@@ -1,12 +1,12 @@
-#include "platform/win32/Win32CommonDialogs.h"
+#include "win32/Win32CommonDialogs.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
 #include <stdexcept>
 
-#include "platform/win32/Handles.h"
-#include "platform/win32/SystemLibrary.h"
+#include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 
 namespace mivox::win32 {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/DialogPeer.h"
-#include "platform/win32/Handles.h"
+#include "win32/Handles.h"
 
 namespace mivox::win32 {
 

@@ -10,7 +10,7 @@
 
 #include "platform/SerialPort.h"
 #include "platform/TextRenderer.h"
-#include "platform/win32/Handles.h"
+#include "win32/Handles.h"
 
 namespace mivox::win32 {
 

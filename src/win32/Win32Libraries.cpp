@@ -1,6 +1,6 @@
-#include "platform/win32/Win32Libraries.h"
+#include "win32/Win32Libraries.h"
 
-#include "platform/win32/Handles.h"
+#include "win32/Handles.h"
 
 namespace mivox::win32 {
 

@@ -2,7 +2,7 @@
 #include <stdexcept>
 
 #include "platform/Threads.h"
-#include "platform/win32/Handles.h"
+#include "win32/Handles.h"
 
 namespace mivox {
 

@@ -1,13 +1,13 @@
-#include "platform/win32/Win32Desktop.h"
+#include "win32/Win32Desktop.h"
 
 #include <shellapi.h>
 
 #include <stdexcept>
 #include <vector>
 
-#include "platform/win32/Handles.h"
-#include "platform/win32/SystemLibrary.h"
-#include "platform/win32/Win32Dialog.h"
+#include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
+#include "win32/Win32Dialog.h"
 
 namespace mivox::win32 {
 

@@ -1,12 +1,12 @@
-#include "platform/win32/Win32Security.h"
+#include "win32/Win32Security.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/Handles.h"
 #include "util/SidAcl.h"
+#include "win32/Handles.h"
 
 namespace mivox::win32 {
 

@@ -1,8 +1,8 @@
-#include "platform/win32/Win32MessageLoop.h"
+#include "win32/Win32MessageLoop.h"
 
 #include <windows.h>
 
-#include "platform/win32/Win32Dialog.h"
+#include "win32/Win32Dialog.h"
 
 namespace mivox::win32 {
 

@@ -3,15 +3,15 @@
 
 #include "components/timer/AsyncTimer.h"
 #include "platform/Platform.h"
-#include "platform/win32/Win32CommonDialogs.h"
-#include "platform/win32/Win32Desktop.h"
-#include "platform/win32/Win32Fax.h"
-#include "platform/win32/Win32Libraries.h"
-#include "platform/win32/Win32MessageLoop.h"
-#include "platform/win32/Win32Processes.h"
-#include "platform/win32/Win32Security.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32Socket.h"
+#include "win32/Win32CommonDialogs.h"
+#include "win32/Win32Desktop.h"
+#include "win32/Win32Fax.h"
+#include "win32/Win32Libraries.h"
+#include "win32/Win32MessageLoop.h"
+#include "win32/Win32Processes.h"
+#include "win32/Win32Security.h"
+#include "win32/Win32Shell.h"
+#include "win32/Win32Socket.h"
 
 namespace mivox::win32 {
 

@@ -1,9 +1,9 @@
-#include "platform/win32/Win32Processes.h"
+#include "win32/Win32Processes.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "platform/win32/SystemLibrary.h"
+#include "win32/SystemLibrary.h"
 
 namespace mivox::win32 {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "platform/win32/Handles.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Handles.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
 

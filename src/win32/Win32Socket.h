@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/Socket.h"
-#include "platform/win32/Handles.h"
+#include "win32/Handles.h"
 
 namespace mivox::win32 {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "platform/win32/Win32Dialog.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Win32Dialog.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/win32/Handles.h"
-#include "platform/win32/Win32Platform.h"
+#include "win32/Handles.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
 
@@ -172,8 +172,7 @@ bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) co
     if (!OpenFileSize(file.get(), size)) return false;
     // A 32-bit program cannot hold a file of 4 GiB or more in one block:
     // refuse it rather than read its size modulo 4 GiB.
-    if (static_cast<uint64_t>(size) > SIZE_MAX ||
-        static_cast<size_t>(size) > contents.max_size()) {
+    if (static_cast<uint64_t>(size) > SIZE_MAX || static_cast<size_t>(size) > contents.max_size()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }

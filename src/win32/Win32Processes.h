@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/Processes.h"
-#include "platform/win32/Handles.h"
+#include "win32/Handles.h"
 
 namespace mivox::win32 {
 

@@ -1,4 +1,4 @@
-#include "util/Shortcuts.h"
+#include "install/Shortcuts.h"
 
 #include "registry/RegistryEx.h"
 #include "util/FileOps.h"

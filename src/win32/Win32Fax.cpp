@@ -1,13 +1,13 @@
-#include "platform/win32/Win32Fax.h"
+#include "win32/Win32Fax.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 
-#include "platform/win32/SystemLibrary.h"
-#include "platform/win32/Win32Platform.h"
 #include "util/TextUtil.h"
+#include "win32/SystemLibrary.h"
+#include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
 namespace {

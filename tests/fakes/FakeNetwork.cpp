@@ -89,7 +89,12 @@ void ScriptedSocket::DnsLookup(const std::string& host) {
         dnsResult_ = found->second;
     const auto delay = network_.lookupDelays.find(host);
     Later(delay == network_.lookupDelays.end() ? network_.lookupDelayMs : delay->second,
-          [this, error] { events_->DnsLookupDone(error); });
+          [this, error, lookup = ++lookup_] {
+              if (lookup == lookup_)
+                  events_->DnsLookupDone(error);
+              else
+                  ++network_.abandonedLookupsAnswered;
+          });
 }
 
 void ScriptedSocket::Connect(const std::string& toAddress, const std::string& toPort) {

@@ -45,6 +45,12 @@ public:
         }
     }
     bool Idle() const { return events_.empty(); }
+    // The time of the earliest event; false when none waits.
+    bool NextDue(uint64_t& due) const {
+        if (events_.empty()) return false;
+        due = events_.begin()->first.first;
+        return true;
+    }
 
     uint64_t now = 0;
 
@@ -69,6 +75,7 @@ public:
     int Receive(void* buffer, int size) override;
     void Send(const void* data, int size) override;
     void Close() override {
+        ++lookup_;  // a lookup under way is abandoned
         const bool wasConnected = connected_;
         connected_ = false;
         ++closes;
@@ -94,6 +101,7 @@ private:
     SocketEvents* events_ = nullptr;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::string dnsResult_;
+    uint64_t lookup_ = 0;  // the lookup whose result is awaited
     bool connected_ = false;
     std::deque<std::string> incoming_;
     std::string partialLine_;
@@ -118,6 +126,7 @@ public:
     std::map<std::string, int> lookupErrors;
     uint32_t lookupDelayMs = 5;
     std::map<std::string, uint32_t> lookupDelays;  // by host, instead of the above
+    int abandonedLookupsAnswered = 0;  // results that came after Close or a newer lookup
     // Connections: an error code for an address, or a raised exception.
     std::map<std::string, int> connectErrors;
     bool connectThrows = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -553,6 +554,76 @@ TEST_F(SmtpCliTest, DestroyedClientHearsNothingMore) {
     connecting.reset();
     net.queue.RunUntilIdle();
     EXPECT_FALSE(heard);
+}
+
+TEST_F(SmtpCliTest, LineBreakInAnArgumentOrHeaderEndsTheRequestAndSendsNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(TSmtpCli&)> spoil;
+        void (TCustomSmtpClient::*operation)();
+        TSmtpRequest request;
+        const char* response;
+    };
+    const Case cases[] = {
+        {"SignOn", [](TSmtpCli& c) { c.SignOn = "Installer\r\nRSET"; }, &TCustomSmtpClient::Helo,
+         smtpHelo, "500 Line break in the HELO name refused"},
+        {"FromName", [](TSmtpCli& c) { c.FromName = "a@b>\nRCPT TO:<x@y"; },
+         &TCustomSmtpClient::MailFrom, smtpMailFrom,
+         "500 Line break in the sender address refused"},
+        {"second recipient",
+         [](TSmtpCli& c) {
+             c.RcptName = {"a@b", "c@d\r"};
+         },
+         &TCustomSmtpClient::RcptTo, smtpRcptTo, "500 Line break in a recipient address refused"},
+        {"HdrSubject", [](TSmtpCli& c) { c.HdrSubject = "Hi\r\nBcc: x@y"; },
+         &TCustomSmtpClient::Data, smtpData, "500 Line break in a header value refused"},
+        {"HdrReplyTo", [](TSmtpCli& c) { c.HdrReplyTo = "a@b\n"; }, &TCustomSmtpClient::Data,
+         smtpData, "500 Line break in a header value refused"},
+    };
+    Open();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSmtpCli clean{{net, clock, zone}};
+        cli.SignOn = clean.SignOn;
+        cli.FromName = clean.FromName;
+        cli.RcptName = {"a@b"};
+        cli.HdrSubject = cli.HdrReplyTo = "";
+        c.spoil(cli);
+        const size_t sent = Sock().sent.size();
+        display.clear();
+        EXPECT_EQ(Run(c.operation, c.request), 500);
+        EXPECT_EQ(Sock().sent.size(), sent) << "nothing written";
+        EXPECT_EQ(cli.LastResponse(), c.response);
+        EXPECT_EQ(display, std::vector<std::string>{c.response}) << "the log shows why";
+        EXPECT_TRUE(cli.Connected());
+    }
+}
+
+TEST_F(SmtpCliTest, AbortEndsTheRequestSilentlyAndLeavesTheClientReadyToConnect) {
+    // A completion already posted, a lookup under way, a silent server: no
+    // request given up is heard of, and the next Connect starts afresh.
+    Open();
+    cli.MailFrom();
+    while (cli.State() != smtpReady) net.queue.RunOne();  // the reply is in, its completion posted
+    cli.Abort();
+    EXPECT_FALSE(cli.Connected());
+    EXPECT_EQ(cli.State(), smtpReady);
+    net.lookupDelayMs = 50;
+    cli.Connect();
+    cli.Abort();
+    net.onAccept = [](ScriptedSocket&) {};
+    net.lookupDelayMs = 5;
+    cli.Connect();
+    net.queue.Advance(100);  // connected, never greeted
+    cli.Abort();
+    net.queue.RunUntilIdle();
+    EXPECT_EQ(done, (std::vector<Done>{{smtpConnect, 0}, {smtpHelo, 0}}));
+    EXPECT_EQ(net.abandonedLookupsAnswered, 1);
+    EXPECT_EQ(sessionsClosed, 0);
+
+    net.onAccept = [this](ScriptedSocket& socket) { socket.ServerSends(greeting); };
+    EXPECT_EQ(Run(&TCustomSmtpClient::Connect, smtpConnect), 0);
+    EXPECT_TRUE(cli.Connected());
 }
 
 TEST_F(SmtpCliTest, HeloUsesTheLocalHostNameWithoutSignOn) {

@@ -75,8 +75,10 @@ TCustomSmtpClient::TCustomSmtpClient(const SmtpEnvironment& env)
     : env_(env), socket_(env.network.CreateSocket()) {
     socket_->SetEvents(this);
     window_ = env.network.CreateMessageWindow([this](uint32_t message, intptr_t lParam) {
-        if (message != kMsgRequestDone || !OnRequestDone) return;
-        OnRequestDone(*this, requestType_, static_cast<uint16_t>(lParam));
+        // A completion posted before an Abort belongs to a request given up.
+        const auto serial = static_cast<uint16_t>(static_cast<uintptr_t>(lParam) >> 16);
+        if (message != kMsgRequestDone || serial != requestSerial_ || !OnRequestDone) return;
+        OnRequestDone(*this, requestType_, static_cast<uint16_t>(lParam & 0xFFFF));
     });
 }
 
@@ -108,7 +110,38 @@ void TCustomSmtpClient::TriggerRequestDone(int code) {
     if (requestDoneFlag_) return;
     requestDoneFlag_ = true;
     state_ = smtpReady;
-    window_->Post(kMsgRequestDone, static_cast<uint16_t>(code));
+    const auto serial = static_cast<uintptr_t>(requestSerial_) << 16;
+    window_->Post(kMsgRequestDone, static_cast<intptr_t>(serial | static_cast<uint16_t>(code)));
+}
+
+bool TCustomSmtpClient::RefuseLineBreak(TSmtpRequest request, const char* what,
+                                        std::initializer_list<const std::string*> values) {
+    // A CR or LF would end the line early, and what follows it would reach
+    // the server as a command or a header line of its own.
+    const bool clean = std::none_of(values.begin(), values.end(), [](const std::string* value) {
+        return value->find_first_of("\r\n") != std::string::npos;
+    });
+    if (clean) return false;
+    requestType_ = request;
+    requestDoneFlag_ = false;
+    lastResponse_ = std::string("500 Line break in ") + what + " refused";
+    statusCode_ = lastResult_ = kClientFailure;
+    RecordError();
+    Display(lastResponse_);
+    TriggerRequestDone(kClientFailure);
+    return true;
+}
+
+void TCustomSmtpClient::Abort() {
+    ++requestSerial_;
+    requestDoneFlag_ = true;
+    doneAsync_ = nullptr;
+    dataSentAttached_ = false;
+    sendsPending_ = 0;
+    rcvLen_ = 0;
+    connected_ = false;
+    state_ = smtpReady;
+    socket_->Close();
 }
 
 void TCustomSmtpClient::SocketFailure(int error) {
@@ -264,17 +297,23 @@ void TCustomSmtpClient::EvaluateReply(const std::string& line) {
 }
 
 void TCustomSmtpClient::Helo() {
-    ExecAsync(smtpHelo, "HELO " + (SignOn.empty() ? env_.network.LocalHostName() : SignOn), {250},
-              nullptr);
+    CommandCheck();
+    const std::string name = SignOn.empty() ? env_.network.LocalHostName() : SignOn;
+    if (RefuseLineBreak(smtpHelo, "the HELO name", {&name})) return;
+    ExecAsync(smtpHelo, "HELO " + name, {250}, nullptr);
 }
 
 void TCustomSmtpClient::MailFrom() {
+    CommandCheck();
+    if (RefuseLineBreak(smtpMailFrom, "the sender address", {&FromName})) return;
     ExecAsync(smtpMailFrom, "MAIL FROM:<" + Trim(FromName) + ">", {250}, nullptr);
 }
 
 void TCustomSmtpClient::RcptTo() {
     CommandCheck();
     if (RcptName.empty()) throw SmtpException("RcptName list is empty");
+    for (const auto& recipient : RcptName)
+        if (RefuseLineBreak(smtpRcptTo, "a recipient address", {&recipient})) return;
     itemCount_ = -1;
     RcptToNext();
 }
@@ -334,6 +373,9 @@ void TCustomSmtpClient::BuildHeaderLines() {
 
 void TCustomSmtpClient::Data() {
     CommandCheck();  // before the message of a request under way is touched
+    if (RefuseLineBreak(smtpData, "a header value",
+                        {&HdrFrom, &HdrTo, &HdrSubject, &HdrReplyTo, &HdrReturnPath, &CharSet}))
+        return;
     lineNum_ = 0;
     moreLines_ = true;
     itemCount_ = -1;
@@ -400,6 +442,7 @@ void TCustomSmtpClient::DataSent(int) {
 }
 
 void TCustomSmtpClient::SessionClosed(int error) {
+    if (!connected_) return;  // closed by Abort: nothing is waiting for it
     connected_ = false;
     sendsPending_ = 0;
     dataSentAttached_ = false;

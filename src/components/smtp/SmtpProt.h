@@ -106,6 +106,11 @@ public:
     void RcptTo();
     void Data();
     void Quit();
+    // Ends the request under way without its OnRequestDone, abandons a
+    // lookup or connection still starting and closes the connection: the
+    // client is ready for the next Connect. For a caller that has given up
+    // waiting.
+    void Abort();
 
     // The Date header's value for a local time and its offset east of UTC
     // in minutes (none: "+0000").
@@ -135,6 +140,8 @@ private:
     void DataStart();
     void DataNext();
     void BuildHeaderLines();
+    bool RefuseLineBreak(TSmtpRequest request, const char* what,
+                         std::initializer_list<const std::string*> values);
 
     const SmtpEnvironment env_;
     std::unique_ptr<Socket> socket_;
@@ -147,6 +154,7 @@ private:
 
     TSmtpRequest requestType_ = smtpConnect;
     bool requestDoneFlag_ = true;
+    uint16_t requestSerial_ = 0;  // tells a completion posted before an Abort
     char rcvBuf_[kRcvBufSize] = {};
     int rcvLen_ = 0;
     int statusCode_ = 0;

@@ -4,6 +4,7 @@
 // only through this seam, so that a test can run it without a real loop.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 
@@ -17,6 +18,11 @@ public:
     // Handles every message already waiting (repaints, clicks, keys), then
     // returns without waiting for more.
     virtual void ProcessMessages() = 0;
+    // Sleeps until a message arrives or milliseconds have passed (at once
+    // when one waits already), then handles what is waiting, as above. A
+    // wait for an event checks its condition after each call.
+    static constexpr uint32_t kInfinite = 0xFFFFFFFF;
+    virtual void WaitForMessages(uint32_t milliseconds) = 0;
     // Whether a key, mouse or posted message waits: far cheaper to ask than
     // to hand messages on, so a long step can ask before each small piece.
     virtual bool InputPending() const = 0;

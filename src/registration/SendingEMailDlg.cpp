@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "SendingEMailDlgRes.h"
 #include "registration/SmtpServers.h"
@@ -123,6 +124,7 @@ void TSendingEMailDlg::FormShow() {
     currentServer_.clear();
     rasConnCount_ = 0;
     rasConn_ = nullptr;
+    dialled_ = false;
     MemoMsg.SetText("");
     GetSmtpServers(smtpServers_);
     LoadRasEntries();
@@ -147,6 +149,7 @@ bool TSendingEMailDlg::FormCloseQuery() {
         return false;
     }
     timerRasConnected_->SetEnabled(false);
+    HangUpDialled();
     if (MailSent)
         ShowWarning(platform_.boxes, "EMail Transaction Successful",
                     "Email Registration Completed");
@@ -179,17 +182,15 @@ void TSendingEMailDlg::DnsLookupDone(int error) {
 
 bool TSendingEMailDlg::ServerActive() {
     Busy busy(*this);
-    dnsResult_ = kPending;
+    dnsResult_.reset();
     const uint32_t start = platform_.clock.TickCount();
     sockClient_->DnsLookup(currentServer_);
-    while (dnsResult_ == kPending && platform_.clock.TickCount() - start <= kLookupLimitMs)
-        platform_.loop.ProcessMessages();
-    if (dnsResult_ == kPending) {
-        // Abandons the late lookup, so that its result is never heard.
-        sockClient_->Close();
-        sockClient_ = platform_.network->CreateSocket();
-        sockClient_->SetEvents(this);
-    }
+    for (uint32_t waited = 0; !dnsResult_ && waited <= kLookupLimitMs;
+         waited = platform_.clock.TickCount() - start)
+        platform_.loop.WaitForMessages(kLookupLimitMs + 1 - waited);
+    // A late result is never heard; the socket keeps what the system may
+    // still write into until the lookup has really ended.
+    if (!dnsResult_) sockClient_->Close();
     const bool active = dnsResult_ == 0;
     if (active) ShowMsg(currentServer_ + " Active");
     return active;
@@ -228,7 +229,9 @@ void TSendingEMailDlg::HandleMessage(uint32_t message) {
                     break;
             }
         } catch (const std::exception& error) {
-            // Nothing escapes into the message loop; the user sees why.
+            // Nothing escapes into the message loop; the user sees why, and
+            // the next try starts from a closed client.
+            smtpClient_->Abort();
             ShowMsg(error.what());
             sendDone_ = true;
         }
@@ -238,7 +241,7 @@ void TSendingEMailDlg::HandleMessage(uint32_t message) {
 
 void TSendingEMailDlg::WaitForSendDone() {
     Post(UM_SENDMAIL);
-    while (!sendDone_) platform_.loop.ProcessMessages();
+    while (!sendDone_) platform_.loop.WaitForMessages(MessageLoop::kInfinite);
 }
 
 void TSendingEMailDlg::Start() {
@@ -271,14 +274,9 @@ void TSendingEMailDlg::SendMail() {
         client.HdrReturnPath = FromAddr;
         client.HdrReplyTo = FromAddr;
 
-        if (DoRequest(smtpConnect) == 0 && smtpClient_->Connected() && DoRequest(smtpHelo) == 0) {
-            ShowMsg("Sending Mail...");
-            if (DoRequest(smtpMailFrom) == 0 && DoRequest(smtpRcptTo) == 0 &&
-                DoRequest(smtpData) == 0 && DoRequest(smtpQuit) == 0)
-                MailSent = true;
-        }
+        Converse();
+        EndConversation();
         if (MailSent || smtpServers_.size() <= 1) break;
-        if (smtpClient_->Connected()) DoRequest(smtpQuit);
         const std::string failed = currentServer_;
         smtpServers_.erase(std::remove(smtpServers_.begin(), smtpServers_.end(), failed),
                            smtpServers_.end());
@@ -288,9 +286,28 @@ void TSendingEMailDlg::SendMail() {
     Post(UM_SENDDONE);
 }
 
+void TSendingEMailDlg::Converse() {
+    if (DoRequest(smtpConnect) != 0 || !smtpClient_->Connected() || DoRequest(smtpHelo) != 0)
+        return;
+    ShowMsg("Sending Mail...");
+    if (DoRequest(smtpMailFrom) != 0 || DoRequest(smtpRcptTo) != 0 || DoRequest(smtpData) != 0)
+        return;
+    // The server took the message when it accepted its end: whatever QUIT
+    // brings, it is delivered, and another server would deliver it twice.
+    MailSent = true;
+    DoRequest(smtpQuit);
+}
+
+void TSendingEMailDlg::EndConversation() {
+    // After a delivery QUIT has been sent already.
+    if (!MailSent && smtpClient_->Connected()) DoRequest(smtpQuit);
+    // A server that refused or ignored QUIT keeps no connection of ours.
+    if (smtpClient_->Connected()) smtpClient_->Abort();
+}
+
 uint16_t TSendingEMailDlg::DoRequest(TSmtpRequest request) {
     Busy busy(*this);
-    requestResult_ = kPending;
+    requestResult_.reset();
     TSmtpCli& client = *smtpClient_;
     switch (request) {
         case smtpConnect:
@@ -315,17 +332,18 @@ uint16_t TSendingEMailDlg::DoRequest(TSmtpRequest request) {
             throw SmtpException(std::string("Request not supported: ") + SmtpRequestName(request));
     }
     const uint32_t start = platform_.clock.TickCount();
-    while (requestResult_ == kPending) {
-        if (platform_.clock.TickCount() - start > kRequestLimitMs) {
-            // A server that has stopped answering: the client and its
-            // connection go, and the request ends as failed.
-            CreateSmtpClient();
+    while (!requestResult_) {
+        const uint32_t waited = platform_.clock.TickCount() - start;
+        if (waited > kRequestLimitMs) {
+            // A server that has stopped answering: the connection goes, and
+            // the request ends as failed.
+            smtpClient_->Abort();
             SmtpClientRequestDone(request, kRequestTimedOut);
             break;
         }
-        platform_.loop.ProcessMessages();
+        platform_.loop.WaitForMessages(kRequestLimitMs + 1 - waited);
     }
-    return requestResult_;
+    return *requestResult_;
 }
 
 void TSendingEMailDlg::SmtpClientRequestDone(TSmtpRequest rqType, uint16_t error) {
@@ -384,10 +402,18 @@ void TSendingEMailDlg::LoadRasEntries() {
 }
 
 void TSendingEMailDlg::Dial() {
-    std::string command =
-        IsWinNT(platform_.system) ? "RASPHONE.EXE -d " : "Rundll Rnaui.dll,RnaDial ";
-    command += ComboBoxRAS.Text();
+    const std::string entry = ComboBoxRAS.Text();
+    std::string command;
+    if (IsWinNT(platform_.system)) {
+        // The dialler reads its arguments one word at a time.
+        const bool quoted = entry.find_first_of(" \t") != std::string::npos;
+        command = "RASPHONE.EXE -d " + (quoted ? "\"" + entry + "\"" : entry);
+    } else {
+        // RnaDial takes the rest of the line, blanks and all, as the name.
+        command = "Rundll Rnaui.dll,RnaDial " + entry;
+    }
     if (command.size() > kMaxDialCommand) command.resize(kMaxDialCommand);
+    dialled_ = true;
     desktop_.StartProgram(command);  // the timer learns whether it connected
 }
 
@@ -426,14 +452,18 @@ void TSendingEMailDlg::FindRasConnection() {
             ComboBoxRAS.SetSelected(match >= 0 ? match : previous);
         }
     }
-    rasConn_ = nullptr;
-    const std::string selected = UpperText(ComboBoxRAS.Text());
-    for (uint32_t i = 0; i < rasConnCount_; ++i) {
-        if (UpperText(EntryName(conns[i].szEntryName, sizeof conns[i].szEntryName)) == selected) {
-            rasConn_ = conns[i].hrasconn;
-            break;
-        }
-    }
+    rasConn_ = ConnectionOf(ComboBoxRAS.Text());
+}
+
+// The first active connection of the entry, its name compared without
+// regard to case; none when it has none.
+HRasConn TSendingEMailDlg::ConnectionOf(const std::string& entry) const {
+    const auto* conns = reinterpret_cast<const RasConnRecord*>(rasConns_.data());
+    const std::string wanted = UpperText(entry);
+    for (uint32_t i = 0; i < rasConnCount_; ++i)
+        if (UpperText(EntryName(conns[i].szEntryName, sizeof conns[i].szEntryName)) == wanted)
+            return conns[i].hrasconn;
+    return nullptr;
 }
 
 bool TSendingEMailDlg::IsRasConnected(uint32_t seconds) {
@@ -446,8 +476,9 @@ bool TSendingEMailDlg::IsRasConnected(uint32_t seconds) {
         status.dwSize = kRasConnStatusSize;
         ras_.RasGetConnectStatusA(rasConn_, &status);
         const uint32_t waitStart = platform_.clock.TickCount();
-        while (platform_.clock.TickCount() - waitStart < kDialPollMs)
-            platform_.loop.ProcessMessages();
+        for (uint32_t waited = 0; waited < kDialPollMs;
+             waited = platform_.clock.TickCount() - waitStart)
+            platform_.loop.WaitForMessages(kDialPollMs - waited);
         platform_.loop.ProcessMessages();
         if (status.rasconnstate == kRasConnected ||
             platform_.clock.TickCount() - start >= seconds * 1000)
@@ -465,6 +496,8 @@ void TSendingEMailDlg::TimerRasConnectedTimer() {
             WaitForSendDone();
             HangUpRas();
             closeRequested_ = true;
+        } else {
+            HangUpDialled();  // no use for a line that reaches no server
         }
         timerRasConnected_->SetEnabled(false);
     }
@@ -473,8 +506,21 @@ void TSendingEMailDlg::TimerRasConnectedTimer() {
 
 void TSendingEMailDlg::HangUpRas() {
     if (!rasConn_) return;
+    const HRasConn line = std::exchange(rasConn_, nullptr);
+    dialled_ = false;  // hung up once
     ShowMsg("Hanging Up");
-    if (ras_.RasHangUpA(rasConn_) != 0) ShowMsg("Error attempting to HangUp");
+    if (ras_.RasHangUpA(line) != 0) ShowMsg("Error attempting to HangUp");
+}
+
+void TSendingEMailDlg::HangUpDialled() {
+    if (!dialled_ || !rasAvailable_) return;
+    if (!rasConn_) {
+        // The line may have come up since the last tick looked.
+        GetRasConnections();
+        rasConn_ = ConnectionOf(ComboBoxRAS.Text());
+    }
+    dialled_ = false;
+    HangUpRas();
 }
 
 }  // namespace mivox

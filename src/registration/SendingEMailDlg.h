@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,6 @@ public:
     // and the connection is dropped.
     static constexpr uint32_t kRequestLimitMs = 30000;
     static constexpr uint16_t kRequestTimedOut = 10060;  // WSAETIMEDOUT
-    static constexpr uint16_t kPending = 9999;
 
     TSendingEMailDlg(DialogPeer& dialog, Platform& platform);
     ~TSendingEMailDlg() override;
@@ -70,6 +70,9 @@ private:
     void GetRasConnections();
     void FindRasConnection();
     void HangUpRas();
+    // Hangs up the line the user dialled from this dialog, if one is up.
+    void HangUpDialled();
+    HRasConn ConnectionOf(const std::string& entry) const;
     void GetSmtpServers(std::vector<std::string>& list);
     bool IsRasConnected(uint32_t seconds);
     bool ServerActive();
@@ -78,6 +81,10 @@ private:
     void HandleMessage(uint32_t message);
     void Start();
     void SendMail();
+    // One conversation with CurrentServer, up to the first failure.
+    void Converse();
+    // No connection outlives its conversation, whatever its outcome.
+    void EndConversation();
     void Dial();
     void TimerRasConnectedTimer();
     // Processes messages until the send sequence has posted its end.
@@ -118,12 +125,14 @@ private:
     std::vector<std::string> smtpServers_;
     std::string currentServer_;
     bool sendDone_ = false;
-    uint16_t requestResult_ = 0;
-    int dnsResult_ = 0;
+    // Empty while a request or a lookup is pending: every code is a result.
+    std::optional<uint16_t> requestResult_;
+    std::optional<int> dnsResult_;
     bool rasAvailable_ = false;
     std::vector<unsigned char> rasConns_;
     uint32_t rasConnCount_ = 0;
     HRasConn rasConn_ = nullptr;
+    bool dialled_ = false;  // the dialler was started from this showing
 
     int busy_ = 0;
     bool closeRequested_ = false;

@@ -30,6 +30,15 @@ void Win32MessageLoop::ProcessMessages() {
     }
 }
 
+void Win32MessageLoop::WaitForMessages(uint32_t milliseconds) {
+    // Only an empty queue sleeps: the wait wakes for messages that arrive
+    // after the queue was last looked at, and this look is that moment.
+    MSG waiting;
+    if (!PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE))
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+    ProcessMessages();
+}
+
 bool Win32MessageLoop::InputPending() const {
     // Posted too: a click can come as a posted message, as it does from
     // another program driving the window.

@@ -9,6 +9,7 @@ namespace mivox::win32 {
 class Win32MessageLoop : public MessageLoop {
 public:
     void ProcessMessages() override;
+    void WaitForMessages(uint32_t milliseconds) override;
     bool InputPending() const override;
     Cursor SetCursor(Cursor cursor) override;
     void SetExceptionHandler(std::function<void(const std::exception&)> handler) override;

@@ -2,7 +2,8 @@
 // the next of the user's queued actions, so a test can press Cancel between
 // two files of a copy. Given a virtual queue, a pump without a user action
 // lets 10 ms of virtual time pass instead, running what falls due in them,
-// and the tick count follows the queue's clock.
+// and the tick count follows the queue's clock. A wait for messages jumps
+// to the next event.
 #pragma once
 
 #include <deque>
@@ -26,6 +27,18 @@ public:
         pending.pop_front();
         action();
     }
+    // Sleeps on virtual time: up to the earliest event or the time given,
+    // whichever comes first (a user action waiting ends it at once).
+    void WaitForMessages(uint32_t milliseconds) override {
+        ++waits;
+        if (!pending.empty() || !queue) return ProcessMessages();
+        uint64_t until = queue->now + (milliseconds == kInfinite ? 10 : milliseconds);
+        uint64_t due = 0;
+        if (queue->NextDue(due) && due < until) until = due;
+        if (milliseconds == kInfinite && queue->Idle()) ++idleForever;  // would never wake
+        queue->Advance(static_cast<uint32_t>(until - queue->now));
+        if (ticks) *ticks = static_cast<uint32_t>(tickOffset + queue->now);
+    }
     // A queued user action is input waiting.
     bool InputPending() const override { return !pending.empty(); }
     Cursor SetCursor(Cursor shape) override {
@@ -39,6 +52,8 @@ public:
     }
 
     int pumps = 0;
+    int waits = 0;        // sleeps until a message or a deadline
+    int idleForever = 0;  // sleeps without end while nothing was queued
     VirtualQueue* queue = nullptr;
     uint32_t* ticks = nullptr;  // follows the queue's clock
     uint64_t tickOffset = 0;    // the tick count at the queue's time 0

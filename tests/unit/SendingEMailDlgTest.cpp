@@ -2,6 +2,7 @@
 // scripted SMTP peer, a dial-up double, and the user's close box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -213,14 +214,78 @@ TEST_F(SendingEMailDlgTest, DeliversTheFormAndClosesItself) {
     EXPECT_EQ(*(name + 4), ".");
 }
 
-TEST_F(SendingEMailDlgTest, ALoneServerFailingAfterConnectGetsNoQuitAndNoSuccessor) {
+TEST_F(SendingEMailDlgTest, AFailedConversationEndsClosedSoTheNextTryReachesTheServer) {
     ListServer(kFallback);  // the fallback itself: a list of one
-    replies["MAIL"] = "550 not here\r\n";
+    for (const char* quitReply : {"221 bye\r\n", "554 staying\r\n"}) {
+        SCOPED_TRACE(quitReply);
+        replies = {{"MAIL", "550 not here\r\n"}, {"QUIT", quitReply}};
+        fake.boxes.shown.clear();
+        net.sockets.at(1)->lines.clear();
+        dlg->ShowModal();
+        ASSERT_EQ(dlg->SmtpServers().size(), 1u);
+        EXPECT_TRUE(Logged("Request Finished: smtpMailFrom Error=550"));
+        EXPECT_EQ(Commands(1), (std::vector<std::string>{"HELO", "MAIL", "QUIT"}));
+        EXPECT_EQ(net.sockets.size(), 2u);
+        EXPECT_EQ(Outcome(), kFailure);
+
+        // The user tries again in the same session: a fresh conversation.
+        replies.clear();
+        fake.boxes.shown.clear();
+        dlg->ShowModal();
+        EXPECT_TRUE(Logged("Request Finished: smtpConnect Error=0"));
+        EXPECT_EQ(Outcome(), kSuccess);
+    }
+}
+
+TEST_F(SendingEMailDlgTest, AMessageAcceptedIsSentOnceWhateverQuitBrings) {
+    ListServer("smtp.isp.example");  // the fallback follows it
+    struct Case {
+        const char* name;
+        const char* quitReply;  // empty: none ever
+        const char* quitLine;
+    };
+    const Case cases[] = {
+        {"refused, connection kept", "554 not now\r\n", "Request Finished: smtpQuit Error=554"},
+        {"never answered", "", "Request Finished: smtpQuit Error=10060"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        replies = {{"QUIT", c.quitReply}};
+        fake.boxes.shown.clear();
+        dlg->ShowModal();
+        EXPECT_TRUE(Logged("Request Finished: smtpData Error=0"));
+        EXPECT_TRUE(Logged(c.quitLine));
+        EXPECT_TRUE(dlg->MailSent);
+        EXPECT_EQ(Outcome(), kSuccess);
+        EXPECT_FALSE(Logged(std::string("Trying SMTP Server: ") + kFallback)) << "sent twice";
+        EXPECT_EQ(std::count(net.sockets.at(1)->lines.begin(), net.sockets.at(1)->lines.end(), "."),
+                  1);
+        net.sockets.at(1)->lines.clear();
+    }
+}
+
+TEST_F(SendingEMailDlgTest, AReplyCodeOf9999EndsTheRequestAtOnce) {
+    ListServer(kFallback);
+    replies["MAIL"] = "9999 odd\r\n";
+    uint32_t endedAt = 0;
+    fake.boxes.whileShown = [&](const auto&) { endedAt = fake.clock.ticks; };
     dlg->ShowModal();
-    ASSERT_EQ(dlg->SmtpServers().size(), 1u);
-    EXPECT_TRUE(Logged("Request Finished: smtpMailFrom Error=550"));
-    EXPECT_EQ(Commands(1), (std::vector<std::string>{"HELO", "MAIL"}));
-    EXPECT_EQ(net.sockets.size(), 2u);  // no second connection
+    EXPECT_TRUE(Logged("Request Finished: smtpMailFrom Error=9999"));
+    EXPECT_LT(endedAt, 1000u);
+    EXPECT_EQ(Outcome(), kFailure);
+}
+
+TEST_F(SendingEMailDlgTest, ALookupAnsweringAfterTheLimitIsNotTakenForTheNextServer) {
+    // The first name resolves after 15 s, while the second, unknown, is
+    // still being looked up: that late success must not count for it.
+    ListServer("smtp.isp.example");
+    net.hosts.erase(kFallback);
+    net.lookupDelays = {{"smtp.isp.example", 15000}, {kFallback, 8000}};
+    dlg->ShowModal();
+    EXPECT_EQ(net.abandonedLookupsAnswered, 1);
+    EXPECT_FALSE(Logged("smtp.isp.example Active"));
+    EXPECT_FALSE(Logged(std::string(kFallback) + " Active"));
+    EXPECT_FALSE(Logged("Initializing SMTP: smtp.isp.example"));
     EXPECT_EQ(Outcome(), kFailure);
 }
 
@@ -275,7 +340,7 @@ TEST_F(SendingEMailDlgTest, QuitAnsweredByAClosedConnectionCountsAsSuccess) {
     EXPECT_TRUE(dlg->MailSent);
 }
 
-TEST_F(SendingEMailDlgTest, ASilentServerIsGivenUpAfterTheTimeLimit) {
+TEST_F(SendingEMailDlgTest, ASilentServerIsGivenUpAfterTheTimeLimitWaitingAsleep) {
     ListServer(kFallback);
     net.onAccept = [](ScriptedSocket&) {};  // accepts, never greets
     uint32_t endedAt = 0;
@@ -286,6 +351,9 @@ TEST_F(SendingEMailDlgTest, ASilentServerIsGivenUpAfterTheTimeLimit) {
     EXPECT_LT(endedAt, TSendingEMailDlg::kRequestLimitMs + 1000);
     EXPECT_EQ(Outcome(), kFailure);
     EXPECT_FALSE(window.IsVisible());
+    // The 30 s went by in a few sleeps, not in thousands of looks at the queue.
+    EXPECT_LT(fake.loop.pumps + fake.loop.waits, 100);
+    EXPECT_EQ(fake.loop.idleForever, 0);
 }
 
 TEST_F(SendingEMailDlgTest, TheCloseBoxDuringTheSendWaitsForTheRealOutcome) {
@@ -340,6 +408,41 @@ TEST_F(SendingEMailDlgTest, DialsAndSendsOnceTheLineIsUpThenHangsUp) {
         EXPECT_TRUE(dlg->MailSent);
         EXPECT_EQ(Outcome(), kSuccess);
         EXPECT_FALSE(dlg->TimerEnabled());
+    }
+}
+
+TEST_F(SendingEMailDlgTest, ALineItDialledIsHungUpWhenNoServerAnswersOrTheUserCloses) {
+    struct Case {
+        const char* name;
+        bool dial;
+        int connectedFromQuery;  // the line comes up (0: not yet when closed)
+        int hangUps;
+    };
+    const Case cases[] = {
+        {"up, but no server answers", true, 2, 1},
+        {"closed while dialling", true, 0, 1},
+        {"a line it did not dial", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialUp = DialUp{};
+        dialUp.entries = {"My ISP"};
+        dialUp.connections = {"My ISP"};
+        dialUp.connectedFromQuery = c.connectedFromQuery;
+        net.hosts.clear();
+        ListServer("smtp.dialup.example");
+        UseDialUp();
+        fake.boxes.shown.clear();
+        fake.desktop.programs.clear();
+        if (c.dial) net.queue.Post(1000, [this] { window.Click(IDB_SENDINGEMAIL_DIAL); });
+        if (!c.connectedFromQuery) net.queue.Post(9000, [this] { window.CloseBox(); });
+        dlg->ShowModal();
+        EXPECT_EQ(dialUp.hangUps, c.hangUps);
+        EXPECT_EQ(Logged("Hanging Up"), c.hangUps > 0);
+        if (c.dial)
+            EXPECT_EQ(fake.desktop.programs,
+                      std::vector<std::string>{"RASPHONE.EXE -d \"My ISP\""});
+        EXPECT_EQ(Outcome(), kFailure);
     }
 }
 

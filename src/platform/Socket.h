@@ -53,7 +53,9 @@ public:
     // Receives the events from now on; none before it is set.
     virtual void SetEvents(SocketEvents* events) = 0;
     // Starts resolving a host name or dotted address; DnsLookupDone follows.
-    // A lookup still running is abandoned.
+    // A lookup still running is abandoned: its result, however late, is
+    // never reported, and lands in memory the socket's implementation holds
+    // until the system is done with it, even when the socket has gone.
     virtual void DnsLookup(const std::string& host) = 0;
     // The dotted address of the last successful lookup.
     virtual std::string DnsResult() const = 0;
@@ -67,8 +69,8 @@ public:
     // Queues the bytes for sending; DataSent follows once they are out.
     virtual void Send(const void* data, int size) = 0;
     void SendStr(const std::string& text) { Send(text.data(), static_cast<int>(text.size())); }
-    // Closes the connection (or abandons a lookup or connection under way);
-    // SessionClosed follows when a connection was open.
+    // Closes the connection (or abandons a lookup or connection under way,
+    // as DnsLookup does); SessionClosed follows when a connection was open.
     virtual void Close() = 0;
 };
 

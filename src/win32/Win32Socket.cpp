@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <utility>
 
 #include "util/Ipv4Address.h"
 #include "win32/Win32Dialog.h"
@@ -45,6 +48,63 @@ private:
 
 }  // namespace
 
+// The asynchronous name lookups of every socket. Windows writes a lookup's
+// result into the buffer it was given at any moment up to posting its
+// message, and a cancellation may come too late for it (or, on some
+// systems, not cancel at all). So each buffer is held here, not by its
+// socket, until its message has arrived; a socket that has gone or lost
+// interest is simply not told. Made at first use and never destroyed:
+// a lookup may still be running when the program ends.
+class HostLookups {
+public:
+    static HostLookups& Instance() {
+        static HostLookups* const lookups = new HostLookups;
+        return *lookups;
+    }
+
+    // Starts a lookup whose result goes to owner; null when none started.
+    HANDLE Start(TWSocket* owner, const std::string& host) {
+        auto lookup = std::make_unique<Lookup>();
+        lookup->owner = owner;
+        HANDLE task = WSAAsyncGetHostByName(window_.Window(), kMsgLookupDone, host.c_str(),
+                                            lookup->hostEntry, sizeof lookup->hostEntry);
+        if (task) lookups_[task] = std::move(lookup);
+        return task;
+    }
+
+    // The owner hears no more of it; its buffer waits for the message.
+    void Abandon(HANDLE task) {
+        const auto found = lookups_.find(task);
+        if (found == lookups_.end()) return;
+        found->second->owner = nullptr;
+        WSACancelAsyncRequest(task);
+    }
+
+    size_t InFlight() const { return lookups_.size(); }
+
+private:
+    struct Lookup {
+        TWSocket* owner = nullptr;
+        char hostEntry[MAXGETHOSTSTRUCT] = {};
+    };
+
+    HostLookups()
+        : window_([this](UINT message, WPARAM wParam, LPARAM lParam) {
+              if (message == kMsgLookupDone) Arrived(reinterpret_cast<HANDLE>(wParam), lParam);
+          }) {}
+
+    void Arrived(HANDLE task, LPARAM reply) {
+        const auto found = lookups_.find(task);
+        if (found == lookups_.end()) return;
+        const std::unique_ptr<Lookup> lookup = std::move(found->second);
+        lookups_.erase(found);
+        if (lookup->owner) lookup->owner->LookupDone(lookup->hostEntry, WSAGETASYNCERROR(reply));
+    }
+
+    MessageOnlyWindow window_;
+    std::map<HANDLE, std::unique_ptr<Lookup>> lookups_;
+};
+
 WinsockSession::WinsockSession() {
     WSADATA data;
     started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -78,8 +138,16 @@ TWSocket::TWSocket()
 
 TWSocket::~TWSocket() {
     events_ = nullptr;
-    lookup_.reset();
+    AbandonLookup();
     socket_.reset();
+}
+
+size_t TWSocket::LookupsInFlight() {
+    return HostLookups::Instance().InFlight();
+}
+
+void TWSocket::AbandonLookup() {
+    if (lookup_) HostLookups::Instance().Abandon(std::exchange(lookup_, nullptr));
 }
 
 void TWSocket::Post(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -87,7 +155,7 @@ void TWSocket::Post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TWSocket::DnsLookup(const std::string& host) {
-    lookup_.reset();
+    AbandonLookup();
     literalLookup_ = false;
     dnsResult_.clear();
     ++generation_;
@@ -99,23 +167,17 @@ void TWSocket::DnsLookup(const std::string& host) {
         Post(kMsgLiteral, generation_, 0);
         return;
     }
-    HANDLE task = host.empty() ? nullptr
-                               : WSAAsyncGetHostByName(window_.Window(), kMsgLookupDone,
-                                                       host.c_str(), hostEntry_, sizeof hostEntry_);
-    if (!task) {
+    lookup_ = host.empty() ? nullptr : HostLookups::Instance().Start(this, host);
+    if (!lookup_) {
         literalLookup_ = true;
         Post(kMsgLiteral, generation_, WSAHOST_NOT_FOUND);
-        return;
     }
-    lookup_.reset(task);
 }
 
-void TWSocket::LookupDone(WPARAM task, LPARAM reply) {
-    if (reinterpret_cast<HANDLE>(task) != lookup_.get()) return;  // an abandoned lookup
-    lookup_.release();
-    int error = WSAGETASYNCERROR(reply);
+void TWSocket::LookupDone(const char* hostEntry, int error) {
+    lookup_ = nullptr;
     if (error == 0) {
-        const auto* entry = reinterpret_cast<const hostent*>(hostEntry_);
+        const auto* entry = reinterpret_cast<const hostent*>(hostEntry);
         if (entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list ||
             !entry->h_addr_list[0]) {
             error = WSANO_DATA;
@@ -197,7 +259,7 @@ void TWSocket::TrySend() {
 }
 
 void TWSocket::Close() {
-    lookup_.reset();
+    AbandonLookup();
     literalLookup_ = false;
     const bool wasConnected = connected_;
     connected_ = false;
@@ -245,9 +307,6 @@ void TWSocket::SocketEvent(SOCKET socket, LPARAM reply) {
 
 void TWSocket::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case kMsgLookupDone:
-            LookupDone(wParam, lParam);
-            break;
         case kMsgLiteral:
             if (wParam != generation_ || !literalLookup_) break;
             literalLookup_ = false;

@@ -19,13 +19,7 @@ struct SocketTraits {
     static SOCKET Invalid() { return INVALID_SOCKET; }
     static void Close(SOCKET socket) { closesocket(socket); }
 };
-// An asynchronous lookup still running is cancelled with its owner.
-struct LookupTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE task) { WSACancelAsyncRequest(task); }
-};
 using UniqueSocket = UniqueResource<SOCKET, SocketTraits>;
-using LookupTask = UniqueResource<HANDLE, LookupTraits>;
 
 // WSAStartup for as long as it lives.
 class WinsockSession {
@@ -73,10 +67,14 @@ public:
     // The port number of a service name or number; "smtp" is 25 even where
     // the services file lacks it. 0 when the text names no port.
     static u_short PortNumber(const std::string& port);
+    // Name lookups whose message has not arrived yet, abandoned ones too.
+    static size_t LookupsInFlight();
 
 private:
+    friend class HostLookups;
     void Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void LookupDone(WPARAM task, LPARAM reply);
+    void LookupDone(const char* hostEntry, int error);
+    void AbandonLookup();
     void SocketEvent(SOCKET socket, LPARAM reply);
     void TrySend();
     void Post(UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,9 +82,8 @@ private:
     MessageOnlyWindow window_;
     SocketEvents* events_ = nullptr;
     UniqueSocket socket_;
-    LookupTask lookup_;
+    HANDLE lookup_ = nullptr;  // the lookup this socket awaits, held by HostLookups
     bool literalLookup_ = false;
-    char hostEntry_[MAXGETHOSTSTRUCT] = {};
     std::string dnsResult_;
     bool connected_ = false;
     std::string pending_;           // bytes handed to Send and not yet taken by the system

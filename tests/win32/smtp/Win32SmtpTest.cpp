@@ -273,6 +273,39 @@ TEST(Win32SmtpPort, ServiceNamesAndNumbers) {
     EXPECT_EQ(win32::TWSocket::PortNumber(""), 0);
 }
 
+TEST(Win32SocketLookup, ALateResultLandsInMemoryStillHeldAndIsNotReported) {
+    Win32Network net;
+    struct Heard : SocketEvents {
+        void DnsLookupDone(int error) override { results.push_back(error); }
+        void SessionConnected(int) override {}
+        void DataAvailable(int) override {}
+        void DataSent(int) override {}
+        void SessionClosed(int) override {}
+        std::vector<int> results;
+    } heard;
+    const size_t before = win32::TWSocket::LookupsInFlight();
+    auto kept = net.CreateSocket();
+    kept->SetEvents(&heard);
+    kept->DnsLookup("localhost");
+    kept->DnsLookup("localhost");  // the first is abandoned
+    kept->Close();                 // and so is the second
+    auto gone = net.CreateSocket();
+    gone->SetEvents(&heard);
+    gone->DnsLookup("localhost");
+    gone.reset();  // its lookup outlives it
+    // Each abandoned lookup still writes its result and posts its message:
+    // its buffer is held until then, and released once it has come.
+    EXPECT_EQ(win32::TWSocket::LookupsInFlight(), before + 3);
+    EXPECT_TRUE(PumpUntil([&] { return win32::TWSocket::LookupsInFlight() == before; }, 10000));
+    EXPECT_TRUE(heard.results.empty());
+
+    kept->DnsLookup("localhost");
+    ASSERT_TRUE(PumpUntil([&] { return !heard.results.empty(); }, 10000));
+    EXPECT_EQ(heard.results, std::vector<int>{0});
+    EXPECT_EQ(kept->DnsResult(), "127.0.0.1");
+    EXPECT_EQ(win32::TWSocket::LookupsInFlight(), before);
+}
+
 // Server discovery from what the mail programs leave behind: real registry
 // values and real settings files.
 class Win32SmtpServersTest : public ::testing::Test {

@@ -5,7 +5,10 @@
 # form, byte for byte; (b) a first server that refuses the connection is
 # followed by one that accepts; (c) without mail settings nothing is sent
 # and another method is asked for; (d) a server that accepts and never
-# answers is given up after the time limit. One Wine session for all four.
+# answers is given up after the time limit; (e) a try that failed after
+# connecting leaves nothing open, so the next try in the same run reaches
+# the server, and a message the server accepted counts as sent even when
+# QUIT is refused: no second server gets it. One Wine session for all.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -117,4 +120,29 @@ expect_text "(d) another method" "Please choose another method" "Selected Method
 drive click "Selected Method Failed" "OK" >/dev/null
 register_by_file Ann Tester
 finish_installation
+
+# (e) First try: MAIL and QUIT refused, the connection kept by the server.
+# Second try, same run: 250 to the end of the message, 554 to QUIT, the
+# fallback server behind it: delivered once, reported and recorded.
+echo "reject MAIL QUIT" >"$peers/scenario"
+mail_settings "" 127.0.0.2
+register_by_email
+outcome 30
+expect_eq "(e) first try fails" "EMail Transaction Failed" "$result"
+expect_eq "(e) first try: QUIT refused" 1 "$(logged 'Request Finished: smtpQuit Error=554')"
+expect_text "(e) another method" "Please choose another method" "Selected Method Failed" 65535
+drive click "Selected Method Failed" "OK" >/dev/null
+echo "reject QUIT" >"$peers/scenario"
+mail_settings 127.0.0.2 127.0.0.1
+register_by 652 "$mail"
+outcome 30
+expect_eq "(e) outcome" "EMail Transaction Successful" "$result"
+expect_eq "(e) second try connected" 1 "$(logged 'Request Finished: smtpConnect Error=0')"
+expect_eq "(e) message accepted" 1 "$(logged 'Request Finished: smtpData Error=0')"
+expect_eq "(e) QUIT refused" 1 "$(logged 'Request Finished: smtpQuit Error=554')"
+expect_eq "(e) no second server" 0 "$(logged 'Initializing SMTP: 127.0.0.1')"
+expect_eq "(e) one message in all" "1 none" \
+    "$(grep -c '^Subject: ' "$peers/raw.bin") $([[ -e $peers/delivered/content ]] && echo delivered || echo none)"
+finish_installation
+expect_eq "(e) RegisterPerson" "Ann Tester" "$(reg_value RegisterPerson)"
 finish

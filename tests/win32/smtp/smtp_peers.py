@@ -3,7 +3,8 @@
 
 A real SMTP server (aiosmtpd) on 127.0.0.1:25 writes what each delivery
 brought into DIR/delivered/, and a scripted server on 127.0.0.1:2525
-misbehaves as DIR/scenario says at each connection, recording the raw bytes
+misbehaves as DIR/scenario says at each connection ("reject MAIL QUIT"
+answers those verbs with 554 and goes on), recording the raw bytes
 it received into DIR/raw.bin. The scripted server also listens on
 127.0.0.2:25, for programs that always use the SMTP port. Runs until it is
 sent SIGTERM.
@@ -59,6 +60,7 @@ def scripted(conn):
             kind, _, arg = f.read().strip().partition(" ")
     except OSError:
         kind, arg = "normal", ""
+    rejected = arg.split() if kind == "reject" else []
     record = open(os.path.join(DIR, "raw.bin"), "wb")
     try:
         if kind == "greeting":
@@ -82,7 +84,7 @@ def scripted(conn):
                 if in_data:
                     if line == b".":
                         in_data = False
-                        refused = kind == "reject" and arg == "."
+                        refused = "." in rejected
                         conn.sendall(b"552 too big\r\n" if refused else b"250 queued\r\n")
                     else:
                         body_lines += 1
@@ -90,7 +92,7 @@ def scripted(conn):
                             return
                     continue
                 verb = line.split(b" ")[0].split(b":")[0].decode("latin-1").upper()
-                if kind == "reject" and arg == verb:
+                if verb in rejected:
                     conn.sendall(b"554 refused\r\n")
                     continue
                 conn.sendall(REPLIES.get(verb, b"500 unknown command\r\n"))

@@ -17,6 +17,7 @@
 //   uidriver [--timeout MS] open WINDOW CONTROL ITEM
 //                                                  double-click ITEM in a list box
 //   uidriver list                                  print the shown windows
+//   uidriver pointer X Y                           move the mouse pointer there
 //
 // WINDOW is a top-level window's exact caption (a message box's caption too).
 // CONTROL is a control ID in decimal, or a caption compared without "&"; a
@@ -136,9 +137,10 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: uidriver [--timeout MS] "
-                 "wait|gone|close|text|set|click|enabled|wait-text|items|select|open|list ...\n");
+    std::fprintf(
+        stderr,
+        "usage: uidriver [--timeout MS] "
+        "wait|gone|close|text|set|click|enabled|wait-text|items|select|open|list|pointer ...\n");
     return 2;
 }
 
@@ -158,6 +160,8 @@ int main(int argc, char** argv) {
         EnumWindows(PrintWindow, 0);
         return 0;
     }
+    if (command == "pointer" && args.size() == 3)
+        return SetCursorPos(std::atoi(args[1].c_str()), std::atoi(args[2].c_str())) ? 0 : 1;
     if (args.size() < 2) return Usage();
     const std::string caption = args[1];
 

@@ -105,6 +105,9 @@ void TSendingEMailDlg::CreateSmtpClient() {
     smtpClient_->OnHeaderLine = [this](TCustomSmtpClient&, char* msg, int size) {
         SmtpClientHeaderLine(msg, size);
     };
+    smtpClient_->OnCommand = [this](TCustomSmtpClient&, const std::string& command) {
+        if (command == ".") messageEndSent_ = true;  // body lines are no commands
+    };
     smtpClient_->OnRequestDone = [this](TCustomSmtpClient&, TSmtpRequest rqType, uint16_t error) {
         SmtpClientRequestDone(rqType, error);
     };
@@ -274,9 +277,9 @@ void TSendingEMailDlg::SendMail() {
         client.HdrReturnPath = FromAddr;
         client.HdrReplyTo = FromAddr;
 
-        Converse();
+        const bool mayTryAnother = Converse();
         EndConversation();
-        if (MailSent || smtpServers_.size() <= 1) break;
+        if (MailSent || !mayTryAnother || smtpServers_.size() <= 1) break;
         const std::string failed = currentServer_;
         smtpServers_.erase(std::remove(smtpServers_.begin(), smtpServers_.end(), failed),
                            smtpServers_.end());
@@ -286,16 +289,26 @@ void TSendingEMailDlg::SendMail() {
     Post(UM_SENDDONE);
 }
 
-void TSendingEMailDlg::Converse() {
+bool TSendingEMailDlg::Converse() {
+    messageEndSent_ = false;
     if (DoRequest(smtpConnect) != 0 || !smtpClient_->Connected() || DoRequest(smtpHelo) != 0)
-        return;
+        return true;
     ShowMsg("Sending Mail...");
-    if (DoRequest(smtpMailFrom) != 0 || DoRequest(smtpRcptTo) != 0 || DoRequest(smtpData) != 0)
-        return;
+    if (DoRequest(smtpMailFrom) != 0 || DoRequest(smtpRcptTo) != 0) return true;
+    const uint16_t data = DoRequest(smtpData);
+    if (data != 0) {
+        // The whole message went out and no answer came: the server may
+        // have taken it, and another one would deliver it twice.
+        const bool unanswered = data == kRequestTimedOut || data == kWsaInterrupted;
+        if (!messageEndSent_ || !unanswered) return true;
+        ShowMsg("No answer to the end of the message: no other server is tried");
+        return false;
+    }
     // The server took the message when it accepted its end: whatever QUIT
     // brings, it is delivered, and another server would deliver it twice.
     MailSent = true;
     DoRequest(smtpQuit);
+    return false;
 }
 
 void TSendingEMailDlg::EndConversation() {

@@ -81,8 +81,9 @@ private:
     void HandleMessage(uint32_t message);
     void Start();
     void SendMail();
-    // One conversation with CurrentServer, up to the first failure.
-    void Converse();
+    // One conversation with CurrentServer, up to the first failure; false
+    // when no other server may be tried (sent, or perhaps sent).
+    bool Converse();
     // No connection outlives its conversation, whatever its outcome.
     void EndConversation();
     void Dial();
@@ -132,7 +133,8 @@ private:
     std::vector<unsigned char> rasConns_;
     uint32_t rasConnCount_ = 0;
     HRasConn rasConn_ = nullptr;
-    bool dialled_ = false;  // the dialler was started from this showing
+    bool dialled_ = false;         // the dialler was started from this showing
+    bool messageEndSent_ = false;  // the conversation has sent the final "."
 
     int busy_ = 0;
     bool closeRequested_ = false;

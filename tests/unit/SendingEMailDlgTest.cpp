@@ -264,6 +264,29 @@ TEST_F(SendingEMailDlgTest, AMessageAcceptedIsSentOnceWhateverQuitBrings) {
     }
 }
 
+TEST_F(SendingEMailDlgTest, AMessageWhoseEndIsNeverAnsweredGoesToNoOtherServer) {
+    ListServer("smtp.isp.example");  // the fallback follows it
+    for (const bool closes : {false, true}) {
+        SCOPED_TRACE(closes ? "connection closed" : "never answered");
+        net.onClientLine = [this, closes](ScriptedSocket& socket, const std::string& line) {
+            if (inData && line == ".") {
+                inData = false;
+                if (closes) socket.ServerCloses(5);
+                return;
+            }
+            Answer(socket, line);
+        };
+        fake.boxes.shown.clear();
+        dlg->ShowModal();
+        EXPECT_TRUE(Logged(closes ? "Request Finished: smtpData Error=10004"
+                                  : "Request Finished: smtpData Error=10060"));
+        EXPECT_TRUE(Logged("No answer to the end of the message: no other server is tried"));
+        EXPECT_FALSE(Logged(std::string("Trying SMTP Server: ") + kFallback)) << "sent twice";
+        EXPECT_FALSE(dlg->MailSent);
+        EXPECT_EQ(Outcome(), kFailure);
+    }
+}
+
 TEST_F(SendingEMailDlgTest, AReplyCodeOf9999EndsTheRequestAtOnce) {
     ListServer(kFallback);
     replies["MAIL"] = "9999 odd\r\n";
@@ -439,9 +462,10 @@ TEST_F(SendingEMailDlgTest, ALineItDialledIsHungUpWhenNoServerAnswersOrTheUserCl
         dlg->ShowModal();
         EXPECT_EQ(dialUp.hangUps, c.hangUps);
         EXPECT_EQ(Logged("Hanging Up"), c.hangUps > 0);
-        if (c.dial)
+        if (c.dial) {
             EXPECT_EQ(fake.desktop.programs,
                       std::vector<std::string>{"RASPHONE.EXE -d \"My ISP\""});
+        }
         EXPECT_EQ(Outcome(), kFailure);
     }
 }

@@ -8,6 +8,12 @@ namespace mivox::win32 {
 
 namespace {
 
+// Every kind of message a wait wakes for. Spelt out: QS_ALLINPUT of today's
+// headers holds QS_RAWINPUT, which Windows before XP refuses, failing the
+// wait at once.
+constexpr UINT kAnyMessage =
+    QS_KEY | QS_MOUSE | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
+
 // Hands one message to its window, letting the active dialog take its keys.
 void Dispatch(MSG& message) {
     HWND active = GetActiveWindow();
@@ -35,7 +41,7 @@ void Win32MessageLoop::WaitForMessages(uint32_t milliseconds) {
     // after the queue was last looked at, and this look is that moment.
     MSG waiting;
     if (!PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE))
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, kAnyMessage);
     ProcessMessages();
 }
 

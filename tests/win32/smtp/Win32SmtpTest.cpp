@@ -19,6 +19,7 @@
 #include "registration/Ras.h"
 #include "registration/SmtpServers.h"
 #include "win32/Win32Libraries.h"
+#include "win32/Win32MessageLoop.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Socket.h"
 
@@ -304,6 +305,46 @@ TEST(Win32SocketLookup, ALateResultLandsInMemoryStillHeldAndIsNotReported) {
     EXPECT_EQ(heard.results, std::vector<int>{0});
     EXPECT_EQ(kept->DnsResult(), "127.0.0.1");
     EXPECT_EQ(win32::TWSocket::LookupsInFlight(), before);
+}
+
+// 100 ns units of CPU time the process has used.
+uint64_t ProcessCpu() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto units = [](const FILETIME& t) {
+        return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return units(kernel) + units(user);
+}
+
+DWORD WINAPI PostLater(void* window) {
+    Sleep(100);
+    static_cast<MessageWindow*>(window)->Post(0x0400 + 7, 0);
+    return 0;
+}
+
+TEST(Win32MessageLoopWait, SleepsUntilAMessageOrTheDeadline) {
+    win32::Win32MessageLoop loop;
+    Win32Network net;
+    bool handled = false;
+    auto window = net.CreateMessageWindow([&](uint32_t, intptr_t) { handled = true; });
+    const uint64_t cpu = ProcessCpu();
+    DWORD start = GetTickCount();
+    loop.WaitForMessages(300);  // nothing comes
+    EXPECT_GE(GetTickCount() - start, 250u);
+    EXPECT_FALSE(handled);
+
+    // From another thread, a tenth of a second into the wait.
+    HANDLE poster = CreateThread(nullptr, 0, PostLater, window.get(), 0, nullptr);
+    ASSERT_NE(poster, nullptr);
+    start = GetTickCount();
+    loop.WaitForMessages(5000);
+    WaitForSingleObject(poster, INFINITE);
+    CloseHandle(poster);
+    EXPECT_TRUE(handled) << "the message was handed on";
+    EXPECT_LT(GetTickCount() - start, 2000u) << "woken by the message";
+    // 400 ms of waiting, asleep: a few milliseconds of CPU at most.
+    EXPECT_LT(ProcessCpu() - cpu, 1000000u) << "100 ms of CPU or more";
 }
 
 // Server discovery from what the mail programs leave behind: real registry

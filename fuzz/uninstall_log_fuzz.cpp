@@ -131,11 +131,28 @@ std::string Written(const UninstallPlan& plan) {
     return text;
 }
 
+// The same bytes as the list of installed files beside the log: a list it
+// accepts names its first file by that file's own path and size.
+void CheckList(const std::vector<char>& text) {
+    if (mivox::CheckFileList(text.data(), text.size()) || text.empty()) return;
+    const std::string list(text.begin(), text.end());
+    const size_t blank = list.find(' ');
+    const size_t end = list.find("\r\n");
+    if (blank == std::string::npos || end == std::string::npos || blank > end)
+        Fail("accepted a list line without size and path", list);
+    const std::string path = list.substr(blank + 1, end - blank - 1);
+    if (path.find('\0') != std::string::npos) return;
+    const unsigned long long bytes = std::strtoull(list.substr(0, blank).c_str(), nullptr, 10);
+    if (!mivox::IsListedFile(text.data(), text.size(), path.c_str(), bytes))
+        Fail("accepted a list that does not name its own first file", list);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The reader must not need a terminating NUL: the copy has none past size.
     std::vector<char> text(data, data + size);
+    CheckList(text);
     UninstallPlan plan;
     const char* problem = mivox::ReadUninstallLog(text.data(), text.size(), kFolders, plan);
     if (problem) {

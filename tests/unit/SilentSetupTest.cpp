@@ -315,6 +315,22 @@ TEST_F(SilentSetupTest, AFailedRunTakesBackWhatItMadeAndLeavesWhatWasThere) {
     EXPECT_EQ(Progress().back(), "Result: 2 (not installed: 1 problem(s), see the warnings above)");
 }
 
+// The copy that replaces a file in use at the restart stays when the run is
+// taken back: without it the restart would delete the file and put nothing
+// in its place.
+TEST_F(SilentSetupTest, ATakenBackRunKeepsTheCopyARestartNeeds) {
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "running");
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.EXE", kErrorSharingViolation);
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP", kErrorDiskFull);
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(
+        Logged("Kept file C:\\Mivox\\MIVOX.EX_: it replaces a file in use when Windows "
+               "restarts"));
+    EXPECT_NE(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "running");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\README.TXT"), nullptr);
+}
+
 TEST_F(SilentSetupTest, AStepThatRaisesEndsWithCodeTwoAndALogThatCannotBeMadeWithOne) {
     fake.files.FailOn(MemoryFileSystem::Op::Write, "C:\\Mivox\\Install.Log", 112);
     EXPECT_EQ(RunSetup(), kExitFailed);

@@ -119,6 +119,7 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
                     "not installed: " + std::to_string(boxes.Problems().size()) +
                         " problem(s), see the warnings above");
     }
+    journal.Commit();
     if (!files.RestartNeeded()) return Finish(log, kExitDone, "installed");
 
     log.Write("Files in use are replaced when Windows restarts");

@@ -11,6 +11,7 @@ public:
 
     bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
         const bool existed = FileExists(dest);
+        if (existed && !failIfExists) journal_.KeepCopy(dest);
         const bool done = FileSystemRelay::Copy(source, dest, failIfExists);
         // A copy that failed part-way may leave a piece behind.
         if (!existed && FileExists(dest)) journal_.Note(Made::kFile, dest);
@@ -18,6 +19,7 @@ public:
     }
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
         const bool existed = FileExists(path);
+        if (existed) journal_.KeepCopy(path);
         std::unique_ptr<OutputFile> file = FileSystemRelay::CreateOutputFile(path);
         if (file && !existed) journal_.Note(Made::kFile, path);
         return file;
@@ -29,13 +31,14 @@ public:
     }
     bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
         const bool done = FileSystemRelay::MoveFileAtRestart(existing, newName);
-        if (done && !newName.empty()) journal_.pending_.insert(UpperText(existing));
+        if (done) journal_.pending_.insert(UpperText(existing));
         return done;
     }
     bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value) override {
         const bool done = FileSystemRelay::WriteIniString(file, section, key, value);
-        // WININIT.INI's [Rename]: the value is the file that takes key's place.
+        // WININIT.INI's [Rename]: the value is the file that takes key's place
+        // (or, for NUL, the file deleted).
         if (done && UpperText(section) == "RENAME") journal_.pending_.insert(UpperText(value));
         return done;
     }
@@ -120,7 +123,29 @@ Shell& UndoJournal::Links() {
 }
 
 void UndoJournal::Note(Made::Kind kind, const std::string& path, uint32_t root) {
-    made_.push_back({kind, root, path});
+    made_.push_back({kind, root, path, {}});
+    if (kind == Made::kFile || kind == Made::kLink) known_.insert(UpperText(path));
+}
+
+void UndoJournal::KeepCopy(const std::string& path) {
+    if (!known_.insert(UpperText(path)).second) return;
+    // Beside the file, on its drive, under a name no file has yet.
+    std::string copy;
+    for (int n = 0; copy.empty() || files_.FileExists(copy); ++n) {
+        copy = path + ".~undo" + (n ? std::to_string(n) : "");
+    }
+    // Without a copy (a file held open, a full drive) the file cannot be put
+    // back: the run goes on as it would have.
+    if (files_.Copy(path, copy, true)) made_.push_back({Made::kReplaced, 0, path, copy});
+}
+
+void UndoJournal::Commit() {
+    for (const Made& made : made_) {
+        if (made.kind != Made::kReplaced) continue;
+        files_.SetAttributes(made.copy, kAttrNormal);
+        files_.Delete(made.copy);
+    }
+    made_.clear();
 }
 
 std::vector<std::string> UndoJournal::Undo() {
@@ -146,6 +171,19 @@ std::string UndoJournal::Remove(const Made& made) {
             files_.SetAttributes(made.path, kAttrNormal);
             if (files_.Delete(made.path)) return std::string("Removed ") + what + made.path;
             return std::string("Could not remove ") + what + made.path;
+        }
+        case Made::kReplaced: {
+            // Replaced at the restart, not now: the file is as it was.
+            const bool atRestart = pending_.count(UpperText(made.path)) != 0;
+            if (!atRestart) {
+                files_.SetAttributes(made.path, kAttrNormal);
+                if (!files_.Copy(made.copy, made.path, false)) {
+                    return "Could not restore file " + made.path + "; it was kept as " + made.copy;
+                }
+            }
+            files_.SetAttributes(made.copy, kAttrNormal);
+            files_.Delete(made.copy);
+            return atRestart ? std::string() : "Restored file " + made.path;
         }
         case Made::kFolder:
             if (!files_.DirectoryExists(made.path)) return {};

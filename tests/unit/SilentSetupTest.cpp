@@ -315,6 +315,43 @@ TEST_F(SilentSetupTest, AFailedRunTakesBackWhatItMadeAndLeavesWhatWasThere) {
     EXPECT_EQ(Progress().back(), "Result: 2 (not installed: 1 problem(s), see the warnings above)");
 }
 
+// Over an earlier installation: a run that succeeds leaves no copies of the
+// files it replaced; one that fails puts them back as they were.
+TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
+    const auto withoutProgress = [&] {
+        std::vector<std::string> contents = Contents(fake);
+        std::erase_if(contents, [](const std::string& path) {
+            return path.find("LOGS\\SETUP.LOG") != std::string::npos;
+        });
+        return contents;
+    };
+    const auto copies = [&] {
+        std::vector<std::string> found;
+        for (const std::string& path : fake.files.List()) {
+            if (path.find(".~UNDO") != std::string::npos) found.push_back(path);
+        }
+        return found;
+    };
+    EXPECT_EQ(RunSetup(), kExitDone);
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "earlier program",
+                       MemoryFileSystem::PackDateTime(1999, 1, 1, 0, 0, 0));
+    EXPECT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(copies(), std::vector<std::string>{});
+    EXPECT_TRUE(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents != "earlier program");
+
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "earlier program",
+                       MemoryFileSystem::PackDateTime(1999, 1, 1, 0, 0, 0));
+    const std::string earlierLog = fake.files.Find("C:\\Mivox\\Install.Log")->contents;
+    const std::vector<std::string> before = withoutProgress();
+    fake.registry.failingWrites[{kHkeyLocalMachine, kUninstallKey}] = kErrorAccessDenied;
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(withoutProgress() == before);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "earlier program");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\Install.Log")->contents, earlierLog);
+    EXPECT_TRUE(Logged("Restored file C:\\Mivox\\MIVOX.EXE"));
+    EXPECT_EQ(copies(), std::vector<std::string>{});
+}
+
 // The copy that replaces a file in use at the restart stays when the run is
 // taken back: without it the restart would delete the file and put nothing
 // in its place.

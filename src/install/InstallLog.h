@@ -3,6 +3,7 @@
 // goes; a line that cannot be written raises IoError.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>

@@ -2,8 +2,9 @@
 // ReadUninstallLog accepts must name only what an installation of the product
 // creates: full folders on a drive, below its root, outside the Windows and
 // system folders and everything above them, as Windows itself would read the
-// path; registry keys the product owns. Written out again, the plan must be
-// read back the same.
+// path; beyond the product folder only its groups of shortcuts and the
+// folders above it; the product's own registry keys by their whole names.
+// Written out again, the plan must be read back the same.
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -20,7 +21,11 @@ namespace {
 using mivox::LogEntry;
 using mivox::UninstallPlan;
 
-const mivox::ProtectedFolders kFolders{"C:\\WINDOWS", "C:\\WINDOWS\\system32"};
+const mivox::KnownFolders kFolders{"C:\\WINDOWS",
+                                   "C:\\WINDOWS\\system32",
+                                   nullptr,
+                                   {"C:\\WINDOWS\\Start Menu\\Programs", nullptr},
+                                   {"C:\\Users\\Public\\Desktop", nullptr}};
 
 [[noreturn]] void Fail(const char* what, const std::string& path) {
     std::fprintf(stderr, "%s: \"%s\"\n", what, path.c_str());
@@ -79,24 +84,30 @@ void CheckFolder(const std::string& path) {
 }
 
 void CheckKey(const std::string& key) {
-    const std::string upper = Upper(key);
-    const std::string appPaths = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\APP PATHS\\";
-    const std::string uninstall = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\";
-    for (const unsigned char c : key) {
-        if (c < 32) Fail("accepted a key with a control character", key);
+    for (const char* owned : {"SOFTWARE\\VEXLOR\\MIVOX",
+                              "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\APP PATHS\\MIVOX.EXE",
+                              "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\MIVOX",
+                              "SYSTEM\\CURRENTCONTROLSET\\SERVICES\\MIVOX_NT"}) {
+        if (Upper(key) == owned) return;
     }
-    std::string below;
-    if (upper.rfind("SOFTWARE\\VEXLOR\\", 0) == 0) {
-        below = key.substr(16);
-    } else if (upper.rfind(appPaths, 0) == 0 || upper.rfind(uninstall, 0) == 0) {
-        below = key.substr(upper.rfind(appPaths, 0) == 0 ? appPaths.size() : uninstall.size());
-        if (below.find('\\') != std::string::npos) Fail("accepted a key deeper than its list", key);
-    } else {
-        Fail("accepted a key the product does not own", key);
+    Fail("accepted a key the product does not own", key);
+}
+
+// Beyond the product folder: its groups of shortcuts, the maker's group and
+// the folders above the product folder.
+void CheckPlace(const LogEntry& entry, const std::string& product) {
+    const std::string path = Upper(entry.path);
+    if (entry.kind == LogEntry::kFileTree) {
+        if (path != "C:\\WINDOWS\\START MENU\\PROGRAMS\\VEXLOR\\MIVOX" &&
+            path != "C:\\USERS\\PUBLIC\\DESKTOP\\MIVOX")
+            Fail("accepted a tree that is no group of shortcuts", entry.path);
+    } else if (path != "C:\\WINDOWS\\START MENU\\PROGRAMS\\VEXLOR" &&
+               Upper(product).rfind(path + "\\", 0) != 0) {
+        Fail("accepted a made folder neither above the product folder nor the maker's group",
+             entry.path);
     }
-    for (const std::string& name : Split(below)) {
-        if (name.find_first_not_of(' ') == std::string::npos) Fail("accepted a nameless key", key);
-    }
+    if (entry.aboveProduct != (Upper(product).rfind(path + "\\", 0) == 0))
+        Fail("marked a made folder above the product folder wrongly", entry.path);
 }
 
 // The plan as the installer would write it.
@@ -120,11 +131,28 @@ std::string Written(const UninstallPlan& plan) {
     return text;
 }
 
+// The same bytes as the list of installed files beside the log: a list it
+// accepts names its first file by that file's own path and size.
+void CheckList(const std::vector<char>& text) {
+    if (mivox::CheckFileList(text.data(), text.size()) || text.empty()) return;
+    const std::string list(text.begin(), text.end());
+    const size_t blank = list.find(' ');
+    const size_t end = list.find("\r\n");
+    if (blank == std::string::npos || end == std::string::npos || blank > end)
+        Fail("accepted a list line without size and path", list);
+    const std::string path = list.substr(blank + 1, end - blank - 1);
+    if (path.find('\0') != std::string::npos) return;
+    const unsigned long long bytes = std::strtoull(list.substr(0, blank).c_str(), nullptr, 10);
+    if (!mivox::IsListedFile(text.data(), text.size(), path.c_str(), bytes))
+        Fail("accepted a list that does not name its own first file", list);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The reader must not need a terminating NUL: the copy has none past size.
     std::vector<char> text(data, data + size);
+    CheckList(text);
     UninstallPlan plan;
     const char* problem = mivox::ReadUninstallLog(text.data(), text.size(), kFolders, plan);
     if (problem) {
@@ -139,10 +167,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (entry.productTree != (i == 0))
             Fail("marked the wrong tree as the product's", entry.path);
         if (i == 0 && entry.kind != LogEntry::kFileTree) Fail("began without the product tree", "");
-        if (entry.kind == LogEntry::kRegistryTree)
+        if (entry.kind == LogEntry::kRegistryTree) {
             CheckKey(entry.path);
-        else
+        } else {
             CheckFolder(entry.path);
+            if (i > 0) CheckPlace(entry, plan.entries[0].path);
+        }
     }
 
     const std::string again = Written(plan);

@@ -2,9 +2,11 @@
 // the path of the installation's Install.Log (as the Uninstall entry and the
 // "Mivox Uninstall" link give it), it checks the whole log, shows what it
 // will remove and asks once, then undoes the installation in reverse order:
-// the folders of shortcuts, the registry keys, the product's folder. Files
-// of the user's own in the product folder stay and are named at the end;
-// files in use go at the next restart.
+// the folders of shortcuts, the registry keys, the product's folder, and the
+// folders the product folder was made in when they are empty. Only the
+// files the installation put into the product folder (its list beside the
+// log names them) and that are unchanged go; every other file stays and is
+// named at the end. Files in use go at the next restart.
 //
 // Plain Win32 without the C++ library, built for size, like the other small
 // programs of the medium.
@@ -104,6 +106,14 @@ void RemoveFolder(const char* path, Outcome& outcome) {
     outcome.Fail(path, code);
 }
 
+// The files the installation put into the product folder: its list, read
+// and checked once; empty where there is none. On the stack, as the log: a
+// zeroed array in the image would take its size on disk.
+struct FileList {
+    char text[mivox::kMaxFileListBytes];
+    size_t size = 0;
+};
+
 LogStamp LocalStamp(const FILETIME& written) {
     FILETIME local;
     SYSTEMTIME time{};
@@ -119,11 +129,22 @@ bool IsShortcut(const char* name) {
     return length > 4 && mivox::EqualsUpper(name + length - 4, 4, ".LNK");
 }
 
+// A file of the product tree the installation did not put there, or that
+// was written since it started, is the user's.
+bool IsUsersFile(const char* path, const WIN32_FIND_DATAA& found, const LogEntry& product,
+                 const LogStamp& started, const FileList& list) {
+    const char* below = path + lstrlenA(product.path) + 1;
+    const unsigned long long size =
+        (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    return !mivox::IsListedFile(list.text, list.size, below, size) ||
+           mivox::IsUsersFile(started, LocalStamp(found.ftLastWriteTime));
+}
+
 // Empties folder, depth first, and removes what is left empty. In the
 // product's tree the user's own files stay; in a folder of shortcuts only
 // the shortcuts go. The product folder itself (top) goes last, after its log.
-void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& started, bool top,
-                Outcome& outcome) {
+void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& started,
+                const FileList& list, bool top, Outcome& outcome) {
     FixedText<kLogPathSize + 2> pattern(folder);
     pattern.Add("\\*");
     WIN32_FIND_DATAA found;
@@ -139,7 +160,7 @@ void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& start
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A junction is removed, never followed: its target is not ours.
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                RemoveTree(path.c_str(), entry, started, false, outcome);
+                RemoveTree(path.c_str(), entry, started, list, false, outcome);
             }
             RemoveFolder(path.c_str(), outcome);
         } else if (entry.productTree && top && mivox::IsInstallationRecord(name)) {
@@ -147,9 +168,8 @@ void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& start
             if (!mivox::EqualsUpper(name, lstrlenA(name), "INSTALL.LOG")) {
                 RemoveFile(path.c_str(), outcome);
             }
-        } else if (entry.productTree
-                       ? mivox::IsUsersFile(started, LocalStamp(found.ftLastWriteTime))
-                       : !IsShortcut(name)) {
+        } else if (entry.productTree ? IsUsersFile(path.c_str(), found, entry, started, list)
+                                     : !IsShortcut(name)) {
             outcome.Keep(path.c_str());
         } else {
             RemoveFile(path.c_str(), outcome);
@@ -213,28 +233,81 @@ int Refuse(const char* logPath, const char* problem) {
     return kRefused;
 }
 
-// Reads and checks the whole log into plan; a problem, or nothing.
-const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan) {
-    mivox::win32::FileHandle file(CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Reads the whole file into text; a problem, or nothing. The size is
+// capacity + 1 when the file is larger.
+const char* ReadWholeFile(const char* path, char* text, DWORD capacity, DWORD& size) {
     static char error[256];
+    size = 0;
+    mivox::win32::FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return mivox::simple_ui::SystemErrorText(GetLastError(), error);
     DWORD high = 0;
-    const DWORD size = GetFileSize(file.get(), &high);
-    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    const DWORD length = GetFileSize(file.get(), &high);
+    if (length == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         return mivox::simple_ui::SystemErrorText(GetLastError(), error);
     }
+    if (high != 0 || length > capacity) {
+        size = capacity + 1;
+        return nullptr;
+    }
+    if (!ReadFile(file.get(), text, length, &size, nullptr) || size != length) {
+        return mivox::simple_ui::SystemErrorText(GetLastError(), error);
+    }
+    return nullptr;
+}
+
+// A text value of a key below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER into
+// value; left empty when missing, of another type or too long.
+void ReadFolderValue(HKEY root, const char* key, const char* name, char (&value)[MAX_PATH]) {
+    value[0] = '\0';
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return;
+    mivox::win32::RegKey closed(opened);
+    DWORD type = 0, size = MAX_PATH - 1;
+    if (RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        value[0] = '\0';
+        return;
+    }
+    value[size] = '\0';
+}
+
+// Reads and checks the whole log into plan, and the list of installed files
+// beside it; a problem, or nothing.
+const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& list) {
     // On the stack: a zeroed array in the image would take its size on disk.
     char text[mivox::kMaxLogBytes];
-    if (high != 0 || size > sizeof(text)) return "It is far larger than an installation's log.";
-    DWORD read = 0;
-    if (!ReadFile(file.get(), text, size, &read, nullptr) || read != size) {
-        return mivox::simple_ui::SystemErrorText(GetLastError(), error);
-    }
-    char windowsDir[MAX_PATH] = {}, systemDir[MAX_PATH] = {};
+    DWORD size = 0;
+    if (const char* problem = ReadWholeFile(logPath, text, sizeof(text), size)) return problem;
+    if (size > sizeof(text)) return "It is far larger than an installation's log.";
+
+    constexpr char kShellFolders[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    char windowsDir[MAX_PATH] = {}, systemDir[MAX_PATH] = {}, productDir[MAX_PATH];
+    char programs[2][MAX_PATH], desktop[2][MAX_PATH];
     GetWindowsDirectoryA(windowsDir, MAX_PATH);
     GetSystemDirectoryA(systemDir, MAX_PATH);
-    return mivox::ReadUninstallLog(text, size, {windowsDir, systemDir}, plan);
+    ReadFolderValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vexlor\\Mivox", "ProgramDir", productDir);
+    ReadFolderValue(HKEY_CURRENT_USER, kShellFolders, "Programs", programs[0]);
+    ReadFolderValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs", programs[1]);
+    ReadFolderValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop[0]);
+    ReadFolderValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop", desktop[1]);
+    const mivox::KnownFolders folders{
+        windowsDir, systemDir, productDir, {programs[0], programs[1]}, {desktop[0], desktop[1]}};
+    if (const char* problem = mivox::ReadUninstallLog(text, size, folders, plan)) return problem;
+
+    // Without its list no file of the product folder is known as the
+    // installation's: every one stays.
+    FixedText<kLogPathSize + 16> listPath(plan.entries[0].path);
+    listPath.Add("\\").Add(mivox::kFileListName);
+    DWORD listSize = 0;
+    if (ReadWholeFile(listPath.c_str(), list.text, sizeof(list.text), listSize)) {
+        return nullptr;
+    }
+    if (const char* problem = mivox::CheckFileList(list.text, listSize)) return problem;
+    list.size = listSize;
+    return nullptr;
 }
 
 bool Confirm(const mivox::UninstallPlan& plan) {
@@ -253,8 +326,8 @@ bool Confirm(const mivox::UninstallPlan& plan) {
         }
     }
     text.Add(
-        "\n\nFiles you created or changed in the product folder since the installation are "
-        "kept.\n\nRemove Mivox now?");
+        "\n\nFiles in the product folder that the installation did not put there, and those "
+        "changed since, are kept.\n\nRemove Mivox now?");
     return Say(kCaption, text.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -291,7 +364,8 @@ int Run() {
         return kRefused;
     }
     mivox::UninstallPlan plan;
-    if (const char* problem = ReadLog(logPath, plan)) return Refuse(logPath, problem);
+    FileList list;
+    if (const char* problem = ReadLog(logPath, plan, list)) return Refuse(logPath, problem);
     if (!Confirm(plan)) return kDeclined;
 
     Outcome outcome;
@@ -306,12 +380,17 @@ int Run() {
                 break;
             case LogEntry::kMadeDir:
                 // Only when empty: other products of the maker may share it.
-                RemoveDirectoryA(entry.path);
+                // The folders above the product folder go after it.
+                if (!entry.aboveProduct) RemoveDirectoryA(entry.path);
                 break;
             case LogEntry::kFileTree:
-                RemoveTree(entry.path, entry, plan.started, true, outcome);
+                RemoveTree(entry.path, entry, plan.started, list, true, outcome);
                 break;
         }
+    }
+    // Written from the drive's root down: removed from the deepest up.
+    for (int i = plan.count - 1; i >= 0; --i) {
+        if (plan.entries[i].aboveProduct) RemoveDirectoryA(plan.entries[i].path);
     }
     return Report(outcome);
 }

@@ -7,6 +7,7 @@
 #include "install/PresetAnswers.h"
 #include "install/ProgressLog.h"
 #include "install/RestartWatch.h"
+#include "install/UndoJournal.h"
 #include "registration/RegistrationAnswers.h"
 #include "util/Shutdown.h"
 
@@ -40,6 +41,15 @@ int Finish(ProgressLog& log, int code, const std::string& outcome) {
     return code;
 }
 
+// A run that did not install takes away what it made, so that the machine
+// is as it was, and says what it took.
+int Undo(UndoJournal& journal, ProgressLog& log, int code, const std::string& outcome) {
+    const std::vector<std::string> lines = journal.Undo();
+    if (!lines.empty()) log.Write("Taking back what this run made");
+    for (const std::string& line : lines) log.Write(line);
+    return Finish(log, code, outcome);
+}
+
 }  // namespace
 
 int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOptions& options) {
@@ -56,7 +66,8 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
         return Finish(log, kExitRefused, "refused");
     }
 
-    RestartWatch files(platform.files);
+    UndoJournal journal(platform.files, platform.registry, platform.shell);
+    RestartWatch files(journal.Files());
     PresetMessageBoxes boxes(log);
     Platform silent{.files = files,
                     .clock = platform.clock,
@@ -65,8 +76,8 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
                     .versions = platform.versions,
                     .memory = platform.memory,
                     .boxes = boxes,
-                    .registry = platform.registry,
-                    .shell = platform.shell,
+                    .registry = journal.Keys(),
+                    .shell = journal.Links(),
                     .security = platform.security,
                     .loop = platform.loop,
                     .processes = platform.processes,
@@ -97,17 +108,18 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
                       " (please remember to mail it)");
         });
         if (!InstallSequence(main.Request(), silent, ui).Run()) {
-            return Finish(log, kExitRefused, "refused");
+            return Undo(journal, log, kExitRefused, "refused");
         }
     } catch (const std::exception& failure) {
         log.Write(std::string("Failed: ") + failure.what());
-        return Finish(log, kExitFailed, "failed");
+        return Undo(journal, log, kExitFailed, "failed");
     }
     if (!boxes.Problems().empty()) {
-        return Finish(log, kExitFailed,
-                      "installed with " + std::to_string(boxes.Problems().size()) +
-                          " problem(s), see the warnings above");
+        return Undo(journal, log, kExitFailed,
+                    "not installed: " + std::to_string(boxes.Problems().size()) +
+                        " problem(s), see the warnings above");
     }
+    journal.Commit();
     if (!files.RestartNeeded()) return Finish(log, kExitDone, "installed");
 
     log.Write("Files in use are replaced when Windows restarts");

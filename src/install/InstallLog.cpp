@@ -14,7 +14,7 @@ constexpr int kRegDbRootLocalMachine = 2;
 }  // namespace
 
 InstallLog::InstallLog(Platform& platform, const std::string& installDir)
-    : platform_(platform), path_(installDir + kFileName) {
+    : platform_(platform), installDir_(installDir), path_(installDir + kFileName) {
     file_ = platform_.files.CreateOutputFile(path_);
     if (!file_) Fail("create");
     WriteLine("*** Installation Started: " + DateTimeText(platform_.clock) + " ***");
@@ -51,6 +51,19 @@ void InstallLog::WriteMadeDir(const std::string& directory) {
 void InstallLog::WriteFileTree(const std::string& directory) {
     const bool slashed = !directory.empty() && directory.back() == '\\';
     WriteLine("File Tree: " + directory + (slashed ? "*.*" : "\\*.*"));
+}
+
+void InstallLog::WriteFileList(const std::vector<InstalledFile>& files) {
+    std::string text;
+    for (const InstalledFile& file : files) {
+        text += std::to_string(file.size) + " " + file.path + "\r\n";
+    }
+    const std::string path = installDir_ + kFileListName;
+    std::unique_ptr<OutputFile> list = platform_.files.CreateOutputFile(path);
+    if (!list || !list->Write(text) || !list->Close()) {
+        throw IoError("Cannot write " + path + " (error " +
+                      std::to_string(platform_.system.LastError()) + ")");
+    }
 }
 
 void InstallLog::Close() {

@@ -3,6 +3,7 @@
 // goes; a line that cannot be written raises IoError.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,9 +12,20 @@
 
 namespace mivox {
 
+// A file the installation put into the product folder: its path below the
+// folder and its size.
+struct InstalledFile {
+    std::string path;
+    int64_t size = 0;
+};
+
 class InstallLog {
 public:
     static constexpr const char kFileName[] = "Install.Log";
+    // Beside the log: the files the installation put into the product
+    // folder, "<size> <path below the folder>" a line, so that the
+    // uninstaller removes those and no file of the user's.
+    static constexpr const char kFileListName[] = "Install.Lst";
 
     // Creates installDir + "Install.Log" (installDir ends with a backslash),
     // replacing any earlier log, and writes the start, title and file tree
@@ -30,6 +42,9 @@ public:
     void WriteMadeDir(const std::string& directory);
     // "File Tree: " + directory + "\*.*" (one backslash before the pattern).
     void WriteFileTree(const std::string& directory);
+    // Writes the list of installed files anew, whole; a failure raises
+    // IoError.
+    void WriteFileList(const std::vector<InstalledFile>& files);
     // Closes the file; a failure to store what was written raises IoError.
     void Close();
 
@@ -38,6 +53,7 @@ private:
     [[noreturn]] void Fail(const std::string& what) const;
 
     Platform& platform_;
+    std::string installDir_;
     std::string path_;
     std::unique_ptr<OutputFile> file_;
 };

@@ -112,9 +112,14 @@ bool InstallSequence::Run() {
     if (!PrepareDestination() || !CopyProductFiles()) return false;
 
     log_ = std::make_unique<InstallLog>(platform_, installDir_);
+    // Recorded so that they go with the product folder when left empty; an
+    // uninstaller that does not know them leaves them, as it did.
+    for (const std::string& folder : madeParents_) log_->WriteMadeDir(folder);
+    log_->WriteFileList(installedFiles_);
     if (ui_.Ask(Question::kMdfFloppy, "Do you have an MDF Mic floppy, place it in Drive A:",
                 "Copy MDF from A:\\ to " + installDir_ + "MDF" + " ?")) {
         CopyMdfFiles();
+        log_->WriteFileList(installedFiles_);
     }
     WriteRegistryData();
     CreateShortcuts();
@@ -202,6 +207,7 @@ std::string InstallSequence::MakeDestination() {
     // nested folder is a normal choice. The subfolders of the copy are made
     // one level at a time later, their parents existing by then.
     FileSystem& files = platform_.files;
+    madeParents_.clear();
     for (size_t end = installDir_.find('\\'); end != std::string::npos;
          end = installDir_.find('\\', end + 1)) {
         const std::string folder = installDir_.substr(0, end);
@@ -210,6 +216,7 @@ std::string InstallSequence::MakeDestination() {
         if (!files.CreateDir(folder)) {
             return "The folder " + folder + " cannot be created" + ErrorSuffix(platform_) + ".";
         }
+        if (end + 1 < installDir_.size()) madeParents_.push_back(folder);
     }
     return {};
 }
@@ -236,6 +243,7 @@ bool InstallSequence::CopyProductFiles() {
     for (const std::string& dest : dests) MakeFileDir(platform_, dest);
 
     int64_t copiedOverall = 0;
+    installedFiles_.clear();
     ui_.BeginCopy();
     // Ending keeps the cancel state, so the result below can still be read.
     AtExit ended([this] { ui_.EndCopy(); });
@@ -247,6 +255,7 @@ bool InstallSequence::CopyProductFiles() {
         ui_.CopyingDir(dests[i]);
         // What the destination holds already, searched once for the folder
         // rather than asked for each file.
+        const bool inProduct = dests[i].compare(0, installDir_.size(), installDir_) == 0;
         std::set<std::string> present;
         for (const FindData& entry : platform_.files.FindEntries(dests[i] + "*.*")) {
             present.insert(UpperText(entry.name));
@@ -258,6 +267,9 @@ bool InstallSequence::CopyProductFiles() {
             const std::string name = UpperText(file.name);
             CopyOneFile(platform_, dests[i] + name, sources[i] + file.name, true,
                         {file.attributes, present.count(name) != 0});
+            if (inProduct) {
+                installedFiles_.push_back({dests[i].substr(installDir_.size()) + name, file.size});
+            }
             copiedHere += file.size;
             copiedOverall += file.size;
             if (!ui_.CopyGoesOn()) break;
@@ -273,6 +285,7 @@ void InstallSequence::CopyMdfFiles() {
         if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
         if (!folderMade) folderMade = MakeFileDir(platform_, installDir_ + "MDF\\");
         CopyOneFile(platform_, installDir_ + "MDF\\" + file.name, "A:\\" + file.name, true);
+        installedFiles_.push_back({"MDF\\" + file.name, file.size});
     }
     ShowWarning(platform_.boxes, "MDF copy complete, remember to install the MDF file.",
                 "Use \"Mic Setup\" in the program to install the MDF file.");

@@ -92,6 +92,10 @@ private:
     InstallUi& ui_;
     // Ends with a backslash from the destination check on.
     std::string installDir_;
+    // The folders above the destination this pass made, from the root down.
+    std::vector<std::string> madeParents_;
+    // What the copy put into the destination, for the uninstaller.
+    std::vector<InstalledFile> installedFiles_;
     CopyLists lists_;
     std::unique_ptr<InstallLog> log_;
 };

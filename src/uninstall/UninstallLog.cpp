@@ -89,10 +89,25 @@ bool Covers(const char* folder, size_t size, const char* protectedDir) {
     return !protectedDir[i] || protectedDir[i] == '\\';
 }
 
+// Case-blind: is folder strictly above below?
+bool Above(const char* folder, size_t size, const char* below) {
+    return Covers(folder, size, below) && below[size] == '\\';
+}
+
+// Case-blind: is folder base + tail, for a base that is known?
+bool IsBelow(const Line& folder, const char* base, const char* tail) {
+    if (!base || !*base) return false;
+    size_t i = 0;
+    for (; base[i]; ++i) {
+        if (i >= folder.size || AsciiUpper(folder.text[i]) != AsciiUpper(base[i])) return false;
+    }
+    return EqualsUpper(folder.text + i, folder.size - i, tail);
+}
+
 // A folder of a local drive: "X:\name[\name...]", each name plain (no
 // "." or "..", no trailing dot or blank, no wildcard, no second stream),
 // below the root.
-const char* CheckFolder(const Line& value, const ProtectedFolders& folders) {
+const char* CheckFolder(const Line& value, const KnownFolders& folders) {
     const char* t = value.text;
     if (value.size >= kLogPathSize) return "A path in it is longer than Windows allows.";
     if (value.size == 2 && t[1] == ':') return "It names the root folder of a drive.";
@@ -128,40 +143,45 @@ const char* CheckFolder(const Line& value, const ProtectedFolders& folders) {
     return nullptr;
 }
 
-// The keys an installation of the product records: its own key below the
-// maker's, and its entries in the shell's lists of program paths and
-// uninstallers. Nothing else is ever removed, whatever a log says.
+// The product folder: where the product's record names one, that one; never
+// a shell folder of programs or of the desktop, nor one above them.
+const char* CheckProductFolder(const Line& value, const KnownFolders& folders) {
+    if (folders.productDir && *folders.productDir && !IsBelow(value, folders.productDir, "")) {
+        return "Its product folder is not the one the product's registry record names.";
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (Covers(value.text, value.size, folders.programsDirs[i]) ||
+            Covers(value.text, value.size, folders.desktopDirs[i])) {
+            return "Its product folder is a folder of the Start menu or the desktop, or one above "
+                   "them.";
+        }
+    }
+    return nullptr;
+}
+
+// A folder of shortcuts: the product's group in a program menu, or its copy
+// on a desktop.
+bool IsShortcutFolder(const Line& value, const KnownFolders& folders) {
+    for (int i = 0; i < 2; ++i) {
+        if (IsBelow(value, folders.programsDirs[i], "\\VEXLOR\\MIVOX") ||
+            IsBelow(value, folders.desktopDirs[i], "\\MIVOX")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The keys an installation of the product makes under HKEY_LOCAL_MACHINE, by
+// their whole names. Nothing else is ever removed, whatever a log says.
 const char* CheckKey(const Line& value) {
     static const char* const kOwned[] = {
-        "SOFTWARE\\Vexlor\\",
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\",
-        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
+        "SOFTWARE\\VEXLOR\\MIVOX",
+        "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\APP PATHS\\MIVOX.EXE",
+        "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\MIVOX",
+        "SYSTEM\\CURRENTCONTROLSET\\SERVICES\\MIVOX_NT",
     };
-    if (value.size >= kLogPathSize) return "A registry key in it is longer than Windows allows.";
-    for (size_t k = 0; k < sizeof(kOwned) / sizeof(kOwned[0]); ++k) {
-        size_t i = 0;
-        while (kOwned[k][i] && i < value.size &&
-               AsciiUpper(value.text[i]) == AsciiUpper(kOwned[k][i])) {
-            ++i;
-        }
-        if (kOwned[k][i]) continue;
-        // Named keys below: any depth below the maker's, one below a list.
-        int names = 0;
-        bool named = false;
-        for (size_t j = i; j <= value.size; ++j) {
-            const char c = j < value.size ? value.text[j] : '\\';
-            if (c == '\\') {
-                if (!named) return "It names a registry key without a name.";
-                ++names;
-                named = false;
-            } else if (static_cast<unsigned char>(c) < 32) {
-                return "A registry key in it holds a control character.";
-            } else if (c != ' ') {
-                named = true;
-            }
-        }
-        if (k == 0 || names == 1) return nullptr;
-        break;
+    for (const char* owned : kOwned) {
+        if (EqualsUpper(value.text, value.size, owned)) return nullptr;
     }
     return "It names a registry key the product does not own.";
 }
@@ -171,6 +191,7 @@ bool Add(UninstallPlan& plan, LogEntry::Kind kind, const Line& value) {
     LogEntry& entry = plan.entries[plan.count++];
     entry.kind = kind;
     entry.productTree = false;
+    entry.aboveProduct = false;
     for (size_t i = 0; i < value.size; ++i) entry.path[i] = value.text[i];
     entry.path[value.size] = '\0';
     return true;
@@ -178,7 +199,7 @@ bool Add(UninstallPlan& plan, LogEntry::Kind kind, const Line& value) {
 
 }  // namespace
 
-const char* ReadUninstallLog(const char* text, size_t size, const ProtectedFolders& folders,
+const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& folders,
                              UninstallPlan& plan) {
     plan = UninstallPlan();
     if (size == 0) return "It is empty.";
@@ -213,13 +234,28 @@ const char* ReadUninstallLog(const char* text, size_t size, const ProtectedFolde
             }
             value.size -= 4;
             if (const char* problem = CheckFolder(value, folders)) return problem;
+            if (number == 2) {
+                if (const char* problem = CheckProductFolder(value, folders)) return problem;
+            } else if (!IsShortcutFolder(value, folders)) {
+                return "It names a folder that is neither the product folder nor its group of "
+                       "shortcuts.";
+            }
             if (!Add(plan, LogEntry::kFileTree, value)) return "It has too many lines.";
             plan.entries[plan.count - 1].productTree = number == 2;
         } else if (number == 2) {
             return "Its third line does not name the product's folder.";
         } else if (StartsWith(line, "Made Dir: ", value)) {
             if (const char* problem = CheckFolder(value, folders)) return problem;
+            // The folders the product folder was made in, and the maker's
+            // group in a program menu.
+            const bool aboveProduct = Above(value.text, value.size, plan.entries[0].path);
+            if (!aboveProduct && !IsBelow(value, folders.programsDirs[0], "\\VEXLOR") &&
+                !IsBelow(value, folders.programsDirs[1], "\\VEXLOR")) {
+                return "It names a made folder that is neither above the product folder nor the "
+                       "maker's program group.";
+            }
             if (!Add(plan, LogEntry::kMadeDir, value)) return "It has too many lines.";
+            plan.entries[plan.count - 1].aboveProduct = aboveProduct;
         } else if (Is(line, "RegDB Root: 0") || Is(line, "RegDB Root: 2")) {
             rootSeen = true;
         } else if (StartsWith(line, "RegDB TREE: ", value)) {
@@ -248,7 +284,71 @@ bool IsInstallationRecord(const char* fileName) {
     size_t size = 0;
     while (fileName[size]) ++size;
     return EqualsUpper(fileName, size, "INSTALL.LOG") ||
+           EqualsUpper(fileName, size, "INSTALL.LST") ||
            EqualsUpper(fileName, size, "REGISTER.TXT");
+}
+
+namespace {
+
+// One line of the list: its size, and where its path is.
+bool ReadListLine(const char*& at, const char* end, unsigned long long& size, Line& path) {
+    size = 0;
+    const char* digits = at;
+    for (; at < end && Digit(*at); ++at) {
+        if (size > (~0ULL - 9) / 10) return false;
+        size = size * 10 + static_cast<unsigned>(*at - '0');
+    }
+    if (at == digits || (at - digits > 1 && *digits == '0') || at == end || *at++ != ' ') {
+        return false;
+    }
+    path = {at, 0};
+    while (at < end && *at != '\r') ++at;
+    path.size = static_cast<size_t>(at - path.text);
+    if (end - at < 2 || at[1] != '\n') return false;
+    at += 2;
+    return true;
+}
+
+}  // namespace
+
+const char* CheckFileList(const char* text, size_t size) {
+    if (size > kMaxFileListBytes) return "The list of installed files beside it is too large.";
+    const char* end = text + size;
+    for (const char* at = text; at < end;) {
+        unsigned long long bytes = 0;
+        Line path{};
+        if (!ReadListLine(at, end, bytes, path)) {
+            return "The list of installed files beside it is damaged.";
+        }
+        // A relative path of plain names, as the product folder holds them.
+        if (path.size == 0 || path.size >= kLogPathSize) {
+            return "The list of installed files beside it names no file or too long a path.";
+        }
+        char folder[kLogPathSize + 3] = "C:\\";
+        for (size_t i = 0; i < path.size; ++i) folder[3 + i] = path.text[i];
+        const KnownFolders none{};
+        if (CheckFolder({folder, path.size + 3}, none)) {
+            return "The list of installed files beside it names a path outside the product "
+                   "folder.";
+        }
+    }
+    return nullptr;
+}
+
+bool IsListedFile(const char* list, size_t listSize, const char* path, unsigned long long size) {
+    const char* end = list + listSize;
+    for (const char* at = list; at < end;) {
+        unsigned long long bytes = 0;
+        Line listed{};
+        if (!ReadListLine(at, end, bytes, listed)) return false;
+        if (bytes != size) continue;
+        size_t i = 0;
+        while (i < listed.size && path[i] && AsciiUpper(path[i]) == AsciiUpper(listed.text[i])) {
+            ++i;
+        }
+        if (i == listed.size && !path[i]) return true;
+    }
+    return false;
 }
 
 }  // namespace mivox

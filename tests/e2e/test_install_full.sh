@@ -31,8 +31,11 @@ finish_installation
 
 # The product tree: directories as on the medium, file names upper-cased.
 expected=$(cd "$MIVOX_MEDIUM/APP" && find . -type f | awk -F/ '{ OFS = "/"; $NF = toupper($NF); print }' | sort)
-actual=$(cd "$c/Mivox" && find . -type f ! -name Install.Log ! -name REGISTER.TXT | sort)
+actual=$(cd "$c/Mivox" && find . -type f ! -name Install.Log ! -name Install.Lst ! -name REGISTER.TXT | sort)
 expect_eq "installed tree" "$expected" "$actual"
+expect_eq "Install.Lst names each file of the tree with its size" \
+    "$(cd "$c/Mivox" && find . -type f ! -name 'Install.*' ! -name REGISTER.TXT -printf '%s %P\n' | tr / '\\' | sort)" \
+    "$(tr -d '\r' <"$c/Mivox/Install.Lst" | sort)"
 for f in $(cd "$MIVOX_MEDIUM/WinNT" && find . -type f); do
     up=$(dirname "$f" | tr '[:upper:]' '[:lower:]')/$(basename "$f" | tr '[:lower:]' '[:upper:]')
     expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$c/windows/$up"; echo $?)"

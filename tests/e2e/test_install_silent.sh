@@ -3,9 +3,10 @@
 # one into a folder with a blank, answers from a file, give the same tree,
 # Install.Log, registration form and records (the folder aside); a file in use
 # gives 3010; a full and a read-only destination are refused with code 1 and
-# the reason in the log; malformed arguments give 87 (with a box when not
-# silent) and a damaged answer file 1, nothing installed; /D= alone sets the
-# folder the main dialog proposes.
+# the reason in the log; a drive that fills during the copy gives 2 and is
+# left as it was, with what the run made named in the log; malformed
+# arguments give 87 (with a box when not silent) and a damaged answer file 1,
+# nothing installed; /D= alone sets the folder the main dialog proposes.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -64,8 +65,9 @@ snapshot() {
         find . -type f ! -name Install.Log ! -name REGISTER.TXT -exec md5sum {} + | sort -k2)
     echo "== Windows directory"
     for f in $(windows_files); do (cd "$c/windows" && md5sum "$f"); done
-    echo "== Install.Log"
-    tail -n +2 "$(wine winepath -u "$dir\\Install.Log" | tr -d '\r')" | normal
+    echo "== Install.Log (the folders made above DIR aside)"
+    tail -n +2 "$(wine winepath -u "$dir\\Install.Log" | tr -d '\r')" |
+        perl -ne 'print unless /^Made Dir: (.*?)\r?$/ && index(lc $ENV{DIR}, lc "$1\\") == 0' | normal
     echo "== REGISTER.TXT"
     grep -v '^Created: ' "$(wine winepath -u "$dir\\REGISTER.TXT" | tr -d '\r')" | normal
     echo "== records"
@@ -151,11 +153,14 @@ expect_eq "damaged answer file: the reason in the log" \
 expect_eq "nothing installed after the refusals" "no folder, no record" \
     "$([[ -e "$silent_unix" || -e "$c/Mivox" ]] && echo folder || echo no folder), $([[ -n "$(reg_value ProgramDir)" ]] && echo record || echo no record)"
 
-# 5. A full and a read-only destination, on drives of their own.
-mkdir -p "$work/full" "$work/ro"
-umount "$work/full" "$work/ro" 2>/dev/null || true
-if mount -t tmpfs -o size=1m tmpfs "$work/full" 2>/dev/null && mount -t tmpfs -o ro,size=4m tmpfs "$work/ro"; then
-    on_exit "umount '$work/full' '$work/ro'; rm -f '$WINEPREFIX/dosdevices/m:' '$WINEPREFIX/dosdevices/n:'"
+# 5. A full and a read-only destination, and one that fills during the copy
+# (room for eight files and folders: the space check passes), on drives of
+# their own.
+mkdir -p "$work/full" "$work/ro" "$work/fills"
+umount "$work/full" "$work/ro" "$work/fills" 2>/dev/null || true
+if mount -t tmpfs -o size=1m tmpfs "$work/full" 2>/dev/null && mount -t tmpfs -o ro,size=4m tmpfs "$work/ro" &&
+    mount -t tmpfs -o size=4m,nr_inodes=8 tmpfs "$work/fills"; then
+    on_exit "umount '$work/full' '$work/ro' '$work/fills'; rm -f '$WINEPREFIX/dosdevices/m:' '$WINEPREFIX/dosdevices/n:' '$WINEPREFIX/dosdevices/o:'"
     dd if=/dev/zero of="$work/full/filler" bs=4k 2>/dev/null || true
     ln -sfn "$work/full" "$WINEPREFIX/dosdevices/m:"
     ln -sfn "$work/ro" "$WINEPREFIX/dosdevices/n:"
@@ -167,6 +172,21 @@ if mount -t tmpfs -o size=1m tmpfs "$work/full" 2>/dev/null && mount -t tmpfs -o
         'Refused: Cannot Use Destination Folder: N:\Mivox  The folder N:\Mivox cannot be created' \
         "$(tr -d '\r' <"$c/ro.log" | cut -d' ' -f3- | grep '^Refused' | sed 's/ (error.*//')"
     expect_eq "nothing installed on the refused drives" "" "$(ls "$work/ro"; ls "$work/full" | grep -v filler)"
+
+    mkdir "$work/fills/Lab" && echo "mine" >"$work/fills/Lab/notes.txt"
+    ln -sfn "$work/fills" "$WINEPREFIX/dosdevices/o:"
+    drive_before=$(cd "$work/fills" && find . | sort)
+    expect_eq "drive filling during the copy: exit code" 2 \
+        "$(silent_setup /S '/D=O:\Lab\Mivox' '/LOG=C:\fills.log' /NORESTART)"
+    expect_eq "drive filling during the copy: left as it was" "$drive_before" "$(cd "$work/fills" && find . | sort)"
+    expect_eq "drive filling during the copy: what the run made is named in the log" \
+        'Removed file O:\Lab\Mivox\MIVOX.EXE|Removed folder O:\Lab\Mivox' \
+        "$(tr -d '\r' <"$c/fills.log" | cut -d' ' -f3- | grep -Fx -e 'Removed file O:\Lab\Mivox\MIVOX.EXE' \
+            -e 'Removed folder O:\Lab\Mivox' | paste -sd'|')"
+    expect_eq "drive filling during the copy: no file of the run left in the Windows folder" "" \
+        "$(for f in $(windows_files); do [[ -e "$c/windows/$f" ]] && echo "$f"; done)"
+    expect_eq "drive filling during the copy: no shortcut folder left" "" \
+        "$(find "$c" -path "$c/windows" -prune -o -type d -name Vexlor -print)"
 else
     echo "SKIP (part): a full and a read-only drive need tmpfs mounts, which this machine refuses"
 fi

@@ -5,7 +5,10 @@
 # created goes; the user's file and its folder stay; in NT mode a file held
 # open goes at the restart. The same, without the held file, in Windows 98
 # mode. Then a missing argument and a log that names the Windows folder are
-# refused and nothing is removed.
+# refused and nothing is removed. Last, an unattended installation into a new
+# nested folder: an old-dated file the user added stays, with its folders;
+# installed again without it, the folder made above the product folder goes
+# too, and the drive and the records are as before.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -134,4 +137,39 @@ expect_eq "refused log: the product folder untouched" "Install.Log|My Data|keep.
     "$(ls "$c/Mivox" | paste -sd'|')"
 expect_eq "refused log: the Windows folder untouched" "present" \
     "$([[ -f "$c/windows/UNWISE.EXE" && -d "$c/windows/system32" ]] && echo present)"
+
+# machine: the drive's folders and files (the Windows and temporary folders
+# aside) and the product's records.
+machine() {
+    (cd "$c" && find . -path ./windows -prune -o -ipath '*/temp' -prune -o -print | sort)
+    local key
+    for key in "${keys[@]}" 'HKLM\Software\Vexlor'; do wine reg query "$key" /s 2>/dev/null; done | tr -d '\r'
+}
+# nested_round USER_FILE: installed unattended into C:\Lab Tools\Mivox, the
+# user's file (if any) added with last year's date, and uninstalled.
+nested_round() {
+    expect_eq "nested: unattended installation" 0 \
+        "$(wine "$MIVOX_MEDIUM/Setup.exe" /S '/D=C:\Lab Tools\Mivox' /NORESTART >/dev/null; echo $?)"
+    if [[ -n $1 ]]; then
+        echo "calibration" >"$c/Lab Tools/Mivox/$1"
+        touch -d '2025-03-01 10:00' "$c/Lab Tools/Mivox/$1"
+    fi
+    start_program 'C:\windows\UNWISE.EXE' 'C:\Lab Tools\Mivox\Install.Log'
+    wait_box "$box" 'Folder, when empty: C:\Lab Tools'
+    drive click "$box" "Yes" >/dev/null
+    wait_box "$box" 'Mivox was removed.'
+    drive click "$box" "OK" >/dev/null
+    expect_eq "nested: uninstaller exit code" 0 "$(wait_exit 30)"
+}
+windows_version
+rm -rf "$c/Mivox" "$c/Lab Tools"
+before=$(machine)
+nested_round calib.dat
+expect_eq "nested: the user's old-dated file is kept" "calibration" "$(cat "$c/Lab Tools/Mivox/calib.dat")"
+expect_eq "nested: only the user's file and its folders are left" \
+    "$(printf '%s\n' "./Lab Tools" "./Lab Tools/Mivox" "./Lab Tools/Mivox/calib.dat")|" \
+    "$(diff <(echo "$before") <(machine) | sed -n 's/^> //p')|$(diff <(echo "$before") <(machine) | sed -n 's/^< //p')"
+rm -rf "$c/Lab Tools"
+nested_round ""
+expect_eq "nested: the made parent folder is gone, the drive and records as before" "$before" "$(machine)"
 finish

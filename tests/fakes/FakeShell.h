@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/MemoryFileSystem.h"
 #include "platform/Shell.h"
 
 namespace mivox::testing {
@@ -24,6 +25,7 @@ public:
         if (onSave) onSave();
         if (failLinks) return false;
         links.push_back({linkFile, path, arguments, workingDirectory});
+        if (files) files->AddFile(linkFile, "link to " + path);
         return true;
     }
     bool ExitSession(uint32_t flags) override {
@@ -34,7 +36,8 @@ public:
 
     std::vector<Link> links;
     bool failLinks = false;
-    std::function<void()> onSave;  // runs before each link is saved
+    MemoryFileSystem* files = nullptr;  // when set, each link saved is a file there
+    std::function<void()> onSave;       // runs before each link is saved
     std::vector<uint32_t> exitRequests;
     bool acceptExit = true;
     std::function<void()> onExit;  // runs inside each exit request

@@ -182,6 +182,29 @@ TEST_F(InstallSequenceTest, CurrentUserWithoutDesktopCopyWritesTwelveLines) {
     EXPECT_FALSE(main->IsVisible());
 }
 
+// The folders made for a new nested destination follow its tree line, and
+// the list beside the log names each file put into the product folder with
+// its size, the Windows folder's aside.
+TEST_F(InstallSequenceTest, ANestedFolderIsLoggedWithTheParentsMadeAndItsFilesListed) {
+    fake.files.AddDirectory("C:\\Lab");
+    fake.files.AddFile("A:\\mic1.mdf", "mic");
+    Open();
+    main->Type(IDE_MAIN_DIR, "Lab\\Tools\\Mivox");
+    Install({true, true, false, false, false});
+    const auto* log = fake.files.Find("C:\\Lab\\Tools\\Mivox\\Install.Log");
+    ASSERT_NE(log, nullptr);
+    EXPECT_NE(log->contents.find("File Tree: C:\\Lab\\Tools\\Mivox\\*.*\r\n"
+                                 "Made Dir: C:\\Lab\\Tools\r\n"
+                                 "RegDB Root: 0\r\n"),
+              std::string::npos)
+        << log->contents;
+    const auto* list = fake.files.Find("C:\\Lab\\Tools\\Mivox\\Install.Lst");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->contents,
+              "1500000 MIVOX.EXE\r\n4 MIVOX.HLP\r\n7 README.TXT\r\n8 RELEASE.TXT\r\n"
+              "4 Samples\\SINE.MDF\r\n3 MDF\\mic1.mdf\r\n");
+}
+
 TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
     fake.system.platformId = kPlatformWin32Windows;
     fake.files.AddFile("C:\\WINDOWS\\System\\Comm.drv", "suspect",

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "fakes/FakeDialog.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/InstallMedium.h"
+#include "install/Shortcuts.h"
 #include "registration/RegistrationAnswers.h"
 #include "registry/RegStuff.h"
 
@@ -16,6 +18,7 @@ namespace {
 using testing::FakeDialogFactory;
 using testing::FakePlatform;
 using testing::MemoryFileSystem;
+using testing::MemoryRegistry;
 
 constexpr const char kStamp[] = "2001-01-05 15:04:06 ";
 
@@ -253,9 +256,116 @@ TEST_F(SilentSetupTest, ANewerFileIsKeptAndAFailedCopyMakesTheRunFail) {
     EXPECT_EQ(failing.RunSetup(), kExitFailed);
     EXPECT_TRUE(
         failing.Logged("Warning: Error Copying File: D:\\APP\\Mivox.HLP: C:\\Mivox\\MIVOX.HLP"));
-    EXPECT_NE(failing.fake.files.Find("C:\\Mivox\\Install.Log"), nullptr);  // the rest went on
+    // The rest went on, and was taken back at the end.
+    EXPECT_TRUE(failing.Logged("Removed file C:\\Mivox\\Install.Log"));
+    EXPECT_EQ(failing.fake.files.Find("C:\\Mivox"), nullptr);
     EXPECT_EQ(failing.Progress().back(),
-              "Result: 2 (installed with 1 problem(s), see the warnings above)");
+              "Result: 2 (not installed: 1 problem(s), see the warnings above)");
+}
+
+// What the machine holds: every path of its drives, every key and value.
+std::vector<std::string> Contents(FakePlatform& fake) {
+    std::vector<std::string> contents = fake.files.List();
+    std::function<void(const MemoryRegistry::Key&, const std::string&)> walk =
+        [&](const MemoryRegistry::Key& key, const std::string& path) {
+            contents.push_back(path);
+            for (const auto& value : key.values) contents.push_back(path + " = " + value.data);
+            for (const auto& [name, sub] : key.subKeys) walk(*sub, path + "\\" + sub->name);
+        };
+    for (uint32_t root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
+        walk(*fake.registry.FindKey(root, ""), std::to_string(root));
+    }
+    return contents;
+}
+
+// A drive that fills during the copy: everything the run made goes again,
+// the last first, and what was there before stays as it was.
+TEST_F(SilentSetupTest, AFailedRunTakesBackWhatItMadeAndLeavesWhatWasThere) {
+    fake.files.AddFile("C:\\Lab\\calibration.dat", "mine");
+    fake.registry.SetString(kHkeyLocalMachine, "SOFTWARE\\Vexlor\\Other", "Folder", "C:\\Other");
+    fake.files.AddDirectory("C:\\Users\\ann\\Start Menu\\Programs");
+    fake.registry.SetString(kHkeyLocalMachine, kShellFoldersKey, "Common Programs",
+                            "C:\\Users\\ann\\Start Menu\\Programs");
+    fake.shell.files = &fake.files;
+    const std::vector<std::string> before = Contents(fake);
+    options.installDir = "C:\\Lab\\Tools\\Mivox";
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Lab\\Tools\\Mivox\\MIVOX.HLP",
+                      kErrorDiskFull);
+
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    std::vector<std::string> after = Contents(fake);
+    std::erase_if(after, [&](const std::string& path) {
+        return path.find("LOGS\\SETUP.LOG") != std::string::npos;
+    });
+    EXPECT_EQ(after, before);
+    for (const char* line : {
+             "Taking back what this run made",
+             "Removed shortcut C:\\Users\\ann\\Start Menu\\Programs\\Vexlor\\Mivox\\Mivox "
+             "Uninstall.lnk",
+             "Removed folder C:\\Users\\ann\\Start Menu\\Programs\\Vexlor",
+             "Removed registry key HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexlor\\Mivox",
+             "Removed file C:\\Lab\\Tools\\Mivox\\Install.Log",
+             "Removed file C:\\WINDOWS\\SYSTEM32\\MIVOXDRV.SYS",
+             "Removed folder C:\\Lab\\Tools\\Mivox",
+             "Removed folder C:\\Lab\\Tools",
+         }) {
+        EXPECT_TRUE(Logged(line)) << line;
+    }
+    EXPECT_FALSE(Logged("Removed folder C:\\Lab"));
+    EXPECT_EQ(Progress().back(), "Result: 2 (not installed: 1 problem(s), see the warnings above)");
+}
+
+// Over an earlier installation: a run that succeeds leaves no copies of the
+// files it replaced; one that fails puts them back as they were.
+TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
+    const auto withoutProgress = [&] {
+        std::vector<std::string> contents = Contents(fake);
+        std::erase_if(contents, [](const std::string& path) {
+            return path.find("LOGS\\SETUP.LOG") != std::string::npos;
+        });
+        return contents;
+    };
+    const auto copies = [&] {
+        std::vector<std::string> found;
+        for (const std::string& path : fake.files.List()) {
+            if (path.find(".~UNDO") != std::string::npos) found.push_back(path);
+        }
+        return found;
+    };
+    EXPECT_EQ(RunSetup(), kExitDone);
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "earlier program",
+                       MemoryFileSystem::PackDateTime(1999, 1, 1, 0, 0, 0));
+    EXPECT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(copies(), std::vector<std::string>{});
+    EXPECT_TRUE(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents != "earlier program");
+
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "earlier program",
+                       MemoryFileSystem::PackDateTime(1999, 1, 1, 0, 0, 0));
+    const std::string earlierLog = fake.files.Find("C:\\Mivox\\Install.Log")->contents;
+    const std::vector<std::string> before = withoutProgress();
+    fake.registry.failingWrites[{kHkeyLocalMachine, kUninstallKey}] = kErrorAccessDenied;
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(withoutProgress() == before);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "earlier program");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\Install.Log")->contents, earlierLog);
+    EXPECT_TRUE(Logged("Restored file C:\\Mivox\\MIVOX.EXE"));
+    EXPECT_EQ(copies(), std::vector<std::string>{});
+}
+
+// The copy that replaces a file in use at the restart stays when the run is
+// taken back: without it the restart would delete the file and put nothing
+// in its place.
+TEST_F(SilentSetupTest, ATakenBackRunKeepsTheCopyARestartNeeds) {
+    fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "running");
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.EXE", kErrorSharingViolation);
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP", kErrorDiskFull);
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(
+        Logged("Kept file C:\\Mivox\\MIVOX.EX_: it replaces a file in use when Windows "
+               "restarts"));
+    EXPECT_NE(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "running");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\README.TXT"), nullptr);
 }
 
 TEST_F(SilentSetupTest, AStepThatRaisesEndsWithCodeTwoAndALogThatCannotBeMadeWithOne) {
@@ -263,8 +373,11 @@ TEST_F(SilentSetupTest, AStepThatRaisesEndsWithCodeTwoAndALogThatCannotBeMadeWit
     EXPECT_EQ(RunSetup(), kExitFailed);
     const std::vector<std::string> lines = Progress();
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2].rfind("Failed: ", 0), 0u) << lines[lines.size() - 2];
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind("Failed: ", 0) == 0; }),
+              1);
     EXPECT_EQ(lines.back(), "Result: 2 (failed)");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
     ExpectNoWindowShown();
 
     SilentMachine unlogged;

@@ -4,10 +4,18 @@
 
 #include <string>
 
+#include "registry/RegStuff.h"
+
 namespace mivox {
 namespace {
 
-const ProtectedFolders kFolders{"C:\\WINDOWS", "C:\\WINDOWS\\system32"};
+// No product record; the shell folders the written log below uses.
+const KnownFolders kFolders{
+    "C:\\WINDOWS",
+    "C:\\WINDOWS\\system32",
+    nullptr,
+    {"C:\\Users\\ann\\Start Menu\\Programs", "C:\\WINDOWS\\Start Menu\\Programs"},
+    {"C:\\Users\\ann\\Desktop", "C:\\Users\\Public\\Desktop"}};
 
 // A log as the installer writes it, with the desktop copy.
 std::string WrittenLog(const std::string& end = "\r\n") {
@@ -31,8 +39,9 @@ std::string WrittenLog(const std::string& end = "\r\n") {
     return text;
 }
 
-const char* Read(const std::string& text, UninstallPlan& plan) {
-    return ReadUninstallLog(text.data(), text.size(), kFolders, plan);
+const char* Read(const std::string& text, UninstallPlan& plan,
+                 const KnownFolders& folders = kFolders) {
+    return ReadUninstallLog(text.data(), text.size(), folders, plan);
 }
 
 // text with the first occurrence of from replaced by to.
@@ -114,7 +123,6 @@ TEST(UninstallLogTest, ALogCutShortAtALineEndIsWhatWasDone) {
 
 TEST(UninstallLogTest, RefusesDamagedForeignAndDangerousLogs) {
     const std::string log = WrittenLog();
-    const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
     const struct {
         const char* what;
         const char* problem;  // a part of what the refusal says
@@ -154,25 +162,11 @@ TEST(UninstallLogTest, RefusesDamagedForeignAndDangerousLogs) {
          With(log, "C:\\WINDOWS\\Start Menu\\Programs\\Vexlor", "C:\\")},
         {"wildcard in a folder", "character", With(log, "D:\\Apps\\Mivox\\*.*", "D:\\Ap*\\*.*")},
         {"too long", "longer", With(log, "D:\\Apps\\Mivox", "D:\\" + std::string(300, 'a'))},
-        {"the maker's whole key", "does not own",
-         With(log, "SOFTWARE\\Vexlor\\Mivox", "SOFTWARE\\Vexlor")},
-        {"the whole software key", "does not own",
-         With(log, "SOFTWARE\\Vexlor\\Mivox", "SOFTWARE")},
-        {"a service key", "does not own",
-         With(log, "SOFTWARE\\Vexlor\\Mivox", "SYSTEM\\CurrentControlSet\\Services\\Mivox_NT")},
-        {"the whole list of program paths", "without a name",
-         With(log, appPaths + "Mivox.EXE", appPaths)},
-        {"below another program's path", "does not own",
-         With(log, appPaths + "Mivox.EXE", appPaths + "a\\b")},
-        {"blank key name", "without a name",
-         With(log, "SOFTWARE\\Vexlor\\Mivox", "SOFTWARE\\Vexlor\\ ")},
-        {"key from the root", "does not own",
-         With(log, "SOFTWARE\\Vexlor\\Mivox", "\\SOFTWARE\\Vexlor\\Mivox")},
         {"too many lines", "too many lines",
          log +
              [] {
                  std::string more;
-                 for (int i = 0; i < kMaxLogEntries; ++i) more += "Made Dir: D:\\Apps\\Mivox\r\n";
+                 for (int i = 0; i < kMaxLogEntries; ++i) more += "Made Dir: D:\\Apps\r\n";
                  return more;
              }()},
     };
@@ -182,6 +176,136 @@ TEST(UninstallLogTest, RefusesDamagedForeignAndDangerousLogs) {
         ASSERT_NE(problem, nullptr) << c.what;
         EXPECT_NE(std::string(problem).find(c.problem), std::string::npos)
             << c.what << ": " << problem;
+    }
+}
+
+// Only the keys an installation makes, by their whole names; any other key
+// refuses the whole log.
+TEST(UninstallLogTest, AcceptsOnlyTheProductsOwnKeys) {
+    const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    const struct {
+        std::string key;
+        bool accepted;
+    } cases[] = {
+        {kProductKey, true},
+        {kAppPathKey, true},
+        {kUninstallKey, true},
+        {kDriverServiceKey, true},
+        {"software\\vexlor\\MIVOX", true},
+        {uninstall + "OtherApp", false},
+        {uninstall + "Mivox2", false},
+        {uninstall + "Mivox\\Sub", false},
+        {uninstall, false},
+        {appPaths + "Other.EXE", false},
+        {appPaths + "a\\b", false},
+        {"SOFTWARE\\Vexlor\\OtherProduct", false},
+        {"SOFTWARE\\Vexlor\\Mivox\\Settings", false},
+        {"SOFTWARE\\Vexlor", false},
+        {"SOFTWARE\\Vexlor\\Mivox ", false},
+        {"\\SOFTWARE\\Vexlor\\Mivox", false},
+        {"SOFTWARE", false},
+        {"SYSTEM\\CurrentControlSet\\Services\\Other", false},
+        {kVddKey, false},
+    };
+    for (const auto& c : cases) {
+        UninstallPlan plan;
+        const char* problem = Read(With(WrittenLog(), "SOFTWARE\\Vexlor\\Mivox", c.key), plan);
+        EXPECT_EQ(problem == nullptr, c.accepted) << c.key << ": " << (problem ? problem : "");
+        if (!c.accepted && problem) {
+            EXPECT_NE(std::string(problem).find("does not own"), std::string::npos) << c.key;
+        }
+    }
+}
+
+// Trees only where an installation puts them: the product folder (the one
+// the record names, where there is a record) and the product's folders of
+// shortcuts; made folders only above the product folder or as the maker's
+// group. Anything else refuses the whole log.
+TEST(UninstallLogTest, AcceptsTreesOnlyWhereTheInstallationPutsThem) {
+    const std::string group = "File Tree: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox\\*.*";
+    const std::string product = "File Tree: D:\\Apps\\Mivox\\*.*";
+    const std::string maker = "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor";
+    KnownFolders recorded = kFolders;
+    recorded.productDir = "d:\\apps\\MIVOX";
+    KnownFolders elsewhere = kFolders;
+    elsewhere.productDir = "C:\\Mivox";
+    const KnownFolders noShell{"C:\\WINDOWS", "C:\\WINDOWS\\system32", nullptr, {}, {}};
+    const struct {
+        const char* what;
+        std::string from, to;
+        const KnownFolders& folders;
+        bool accepted;
+    } cases[] = {
+        {"the written log", group, group, kFolders, true},
+        {"the current user's group", group,
+         "File Tree: C:\\Users\\ann\\Start Menu\\Programs\\Vexlor\\Mivox\\*.*", kFolders, true},
+        {"the current user's desktop copy", "C:\\Users\\Public\\Desktop", "C:\\Users\\ann\\Desktop",
+         kFolders, true},
+        {"a folder below the Windows folder", group, "File Tree: C:\\windows\\HostileProbe\\*.*",
+         kFolders, false},
+        {"the user's documents", group, "File Tree: C:\\Users\\ann\\Documents\\*.*", kFolders,
+         false},
+        {"another group of the maker", group,
+         "File Tree: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Other\\*.*", kFolders, false},
+        {"the whole program menu", group, "File Tree: C:\\WINDOWS\\Start Menu\\Programs\\*.*",
+         kFolders, false},
+        {"the whole desktop", "C:\\Users\\Public\\Desktop\\Mivox", "C:\\Users\\Public\\Desktop",
+         kFolders, false},
+        {"the product folder twice", group, product, kFolders, false},
+        {"a group without known shell folders", group, group, noShell, false},
+        {"the recorded product folder, in other case", product, product, recorded, true},
+        {"a product folder the record does not name", product, product, elsewhere, false},
+        {"a product folder above the desktop", product, "File Tree: C:\\Users\\*.*", kFolders,
+         false},
+        {"the desktop as product folder", product, "File Tree: C:\\Users\\ann\\Desktop\\*.*",
+         kFolders, false},
+        {"a made folder above the product folder", maker, maker + "\r\nMade Dir: D:\\Apps",
+         kFolders, true},
+        {"a made folder beside it", maker, maker + "\r\nMade Dir: D:\\Other", kFolders, false},
+        {"the product folder as made folder", maker, "Made Dir: D:\\Apps\\Mivox", kFolders, false},
+        {"a made folder below the product folder", maker, "Made Dir: D:\\Apps\\Mivox\\Sub",
+         kFolders, false},
+        {"a made folder in the program menu", maker,
+         "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Other", kFolders, false},
+    };
+    for (const auto& c : cases) {
+        UninstallPlan plan;
+        const char* problem = Read(With(WrittenLog(), c.from, c.to), plan, c.folders);
+        EXPECT_EQ(problem == nullptr, c.accepted) << c.what << ": " << (problem ? problem : "");
+    }
+}
+
+TEST(UninstallLogTest, MadeFoldersAboveTheProductFolderAreMarked) {
+    UninstallPlan plan;
+    ASSERT_EQ(Read(With(WrittenLog(), "File Tree: D:\\Apps\\Mivox\\*.*\r\n",
+                        "File Tree: D:\\Apps\\Mivox\\*.*\r\nMade Dir: D:\\Apps\r\n"),
+                   plan),
+              nullptr);
+    ASSERT_EQ(plan.count, 8);
+    EXPECT_TRUE(plan.entries[1].aboveProduct);
+    EXPECT_STREQ(plan.entries[1].path, "D:\\Apps");
+    EXPECT_EQ(plan.entries[5].kind, LogEntry::kMadeDir);
+    EXPECT_FALSE(plan.entries[5].aboveProduct);
+}
+
+TEST(UninstallLogTest, TheListNamesTheInstalledFilesBySize) {
+    const std::string list = "1234 MIVOX.EXE\r\n0 HELP\\Empty\r\n77 MDF\\Lab 1.MDF\r\n";
+    ASSERT_EQ(CheckFileList(list.data(), list.size()), nullptr);
+    EXPECT_TRUE(IsListedFile(list.data(), list.size(), "Mivox.exe", 1234));
+    EXPECT_TRUE(IsListedFile(list.data(), list.size(), "help\\EMPTY", 0));
+    EXPECT_TRUE(IsListedFile(list.data(), list.size(), "MDF\\Lab 1.MDF", 77));
+    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "MIVOX.EXE", 1235));
+    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "MIVOX.EX", 1234));
+    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "calibration.dat", 1234));
+    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "HELP", 0));
+    EXPECT_EQ(CheckFileList("", 0), nullptr);
+
+    for (const char* damaged :
+         {"12 A.EXE", "12 A.EXE\n", "x A.EXE\r\n", "12\r\n", "12 \r\n", "012 A.EXE\r\n",
+          "12 ..\\A.EXE\r\n", "12 C:\\A.EXE\r\n", "12 \\A.EXE\r\n",
+          "99999999999999999999999 A.EXE\r\n", "12 A\\\\B\r\n", "12 A?.EXE\r\n"}) {
+        EXPECT_NE(CheckFileList(damaged, std::string(damaged).size()), nullptr) << damaged;
     }
 }
 
@@ -207,6 +331,7 @@ TEST(UninstallLogTest, TheLogAndTheRegistrationFormAreTheInstallations) {
     EXPECT_TRUE(IsInstallationRecord("Install.Log"));
     EXPECT_TRUE(IsInstallationRecord("INSTALL.LOG"));
     EXPECT_TRUE(IsInstallationRecord("register.txt"));
+    EXPECT_TRUE(IsInstallationRecord("Install.Lst"));
     EXPECT_FALSE(IsInstallationRecord("Install.Log.bak"));
     EXPECT_FALSE(IsInstallationRecord("MyNotes.txt"));
     EXPECT_FALSE(IsInstallationRecord(""));

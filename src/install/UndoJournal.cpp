@@ -1,0 +1,209 @@
+#include "install/UndoJournal.h"
+
+#include "util/TextUtil.h"
+
+namespace mivox {
+
+class UndoJournal::FileWatch final : public FileSystemRelay {
+public:
+    FileWatch(FileSystem& files, UndoJournal& journal)
+        : FileSystemRelay(files), journal_(journal) {}
+
+    bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
+        const bool existed = FileExists(dest);
+        if (existed && !failIfExists) journal_.KeepCopy(dest);
+        const bool done = FileSystemRelay::Copy(source, dest, failIfExists);
+        // A copy that failed part-way may leave a piece behind.
+        if (!existed && FileExists(dest)) journal_.Note(Made::kFile, dest);
+        return done;
+    }
+    std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
+        const bool existed = FileExists(path);
+        if (existed) journal_.KeepCopy(path);
+        std::unique_ptr<OutputFile> file = FileSystemRelay::CreateOutputFile(path);
+        if (file && !existed) journal_.Note(Made::kFile, path);
+        return file;
+    }
+    bool CreateDir(const std::string& path) override {
+        const bool done = FileSystemRelay::CreateDir(path);
+        if (done) journal_.Note(Made::kFolder, path);
+        return done;
+    }
+    bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
+        const bool done = FileSystemRelay::MoveFileAtRestart(existing, newName);
+        if (done) journal_.pending_.insert(UpperText(existing));
+        return done;
+    }
+    bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value) override {
+        const bool done = FileSystemRelay::WriteIniString(file, section, key, value);
+        // WININIT.INI's [Rename]: the value is the file that takes key's place
+        // (or, for NUL, the file deleted).
+        if (done && UpperText(section) == "RENAME") journal_.pending_.insert(UpperText(value));
+        return done;
+    }
+
+private:
+    UndoJournal& journal_;
+};
+
+class UndoJournal::KeyWatch final : public Registry {
+public:
+    KeyWatch(Registry& registry, UndoJournal& journal) : registry_(registry), journal_(journal) {}
+
+    long OpenKey(uint32_t root, const std::string& path, uint32_t access,
+                 std::unique_ptr<RegistryKey>& key) override {
+        return registry_.OpenKey(root, path, access, key);
+    }
+    long CreateKey(uint32_t root, const std::string& path, uint32_t access,
+                   std::unique_ptr<RegistryKey>& key) override {
+        // The keys of the path that are missing, from the outermost in.
+        std::vector<std::string> missing;
+        for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+            const std::string part = path.substr(0, end);
+            std::unique_ptr<RegistryKey> existing;
+            if (!part.empty() && (!missing.empty() || registry_.OpenKey(root, part, kKeyRead,
+                                                                        existing) != kRegSuccess)) {
+                missing.push_back(part);
+            }
+            if (end == std::string::npos) break;
+        }
+        const long result = registry_.CreateKey(root, path, access, key);
+        if (result == kRegSuccess) {
+            for (const std::string& part : missing) journal_.Note(Made::kKey, part, root);
+        }
+        return result;
+    }
+    long DeleteKey(uint32_t root, const std::string& path) override {
+        return registry_.DeleteKey(root, path);
+    }
+
+private:
+    Registry& registry_;
+    UndoJournal& journal_;
+};
+
+class UndoJournal::LinkWatch final : public Shell {
+public:
+    LinkWatch(Shell& shell, UndoJournal& journal) : shell_(shell), journal_(journal) {}
+
+    bool SaveShellLink(const std::string& linkFile, const std::string& path,
+                       const std::string& arguments, const std::string& workingDirectory) override {
+        const bool existed = journal_.files_.FileExists(linkFile);
+        const bool done = shell_.SaveShellLink(linkFile, path, arguments, workingDirectory);
+        if (!existed && journal_.files_.FileExists(linkFile)) journal_.Note(Made::kLink, linkFile);
+        return done;
+    }
+    bool ExitSession(uint32_t flags) override { return shell_.ExitSession(flags); }
+
+private:
+    Shell& shell_;
+    UndoJournal& journal_;
+};
+
+UndoJournal::UndoJournal(FileSystem& files, Registry& registry, Shell& shell)
+    : files_(files),
+      registry_(registry),
+      fileWatch_(std::make_unique<FileWatch>(files, *this)),
+      keyWatch_(std::make_unique<KeyWatch>(registry, *this)),
+      linkWatch_(std::make_unique<LinkWatch>(shell, *this)) {}
+
+UndoJournal::~UndoJournal() = default;
+
+FileSystem& UndoJournal::Files() {
+    return *fileWatch_;
+}
+
+Registry& UndoJournal::Keys() {
+    return *keyWatch_;
+}
+
+Shell& UndoJournal::Links() {
+    return *linkWatch_;
+}
+
+void UndoJournal::Note(Made::Kind kind, const std::string& path, uint32_t root) {
+    made_.push_back({kind, root, path, {}});
+    if (kind == Made::kFile || kind == Made::kLink) known_.insert(UpperText(path));
+}
+
+void UndoJournal::KeepCopy(const std::string& path) {
+    if (!known_.insert(UpperText(path)).second) return;
+    // Beside the file, on its drive, under a name no file has yet.
+    std::string copy;
+    for (int n = 0; copy.empty() || files_.FileExists(copy); ++n) {
+        copy = path + ".~undo" + (n ? std::to_string(n) : "");
+    }
+    // Without a copy (a file held open, a full drive) the file cannot be put
+    // back: the run goes on as it would have.
+    if (files_.Copy(path, copy, true)) made_.push_back({Made::kReplaced, 0, path, copy});
+}
+
+void UndoJournal::Commit() {
+    for (const Made& made : made_) {
+        if (made.kind != Made::kReplaced) continue;
+        files_.SetAttributes(made.copy, kAttrNormal);
+        files_.Delete(made.copy);
+    }
+    made_.clear();
+}
+
+std::vector<std::string> UndoJournal::Undo() {
+    std::vector<std::string> lines;
+    for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
+        std::string line = Remove(*made);
+        if (!line.empty()) lines.push_back(std::move(line));
+    }
+    made_.clear();
+    return lines;
+}
+
+std::string UndoJournal::Remove(const Made& made) {
+    switch (made.kind) {
+        case Made::kFile:
+        case Made::kLink: {
+            const char* what = made.kind == Made::kFile ? "file " : "shortcut ";
+            if (!files_.FileExists(made.path)) return {};
+            if (pending_.count(UpperText(made.path))) {
+                return std::string("Kept ") + what + made.path +
+                       ": it replaces a file in use when Windows restarts";
+            }
+            files_.SetAttributes(made.path, kAttrNormal);
+            if (files_.Delete(made.path)) return std::string("Removed ") + what + made.path;
+            return std::string("Could not remove ") + what + made.path;
+        }
+        case Made::kReplaced: {
+            // Replaced at the restart, not now: the file is as it was.
+            const bool atRestart = pending_.count(UpperText(made.path)) != 0;
+            if (!atRestart) {
+                files_.SetAttributes(made.path, kAttrNormal);
+                if (!files_.Copy(made.copy, made.path, false)) {
+                    return "Could not restore file " + made.path + "; it was kept as " + made.copy;
+                }
+            }
+            files_.SetAttributes(made.copy, kAttrNormal);
+            files_.Delete(made.copy);
+            return atRestart ? std::string() : "Restored file " + made.path;
+        }
+        case Made::kFolder:
+            if (!files_.DirectoryExists(made.path)) return {};
+            if (files_.RemoveDir(made.path)) return "Removed folder " + made.path;
+            return "Could not remove folder " + made.path + ": it is not empty";
+        case Made::kKey: {
+            const std::string name =
+                (made.root == kHkeyCurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") +
+                made.path;
+            std::unique_ptr<RegistryKey> key;
+            if (registry_.OpenKey(made.root, made.path, kKeyRead, key) != kRegSuccess) return {};
+            key.reset();
+            // Subkeys it made are gone by now; one it did not make stays.
+            if (registry_.DeleteKey(made.root, made.path) == kRegSuccess) {
+                return "Removed registry key " + name;
+            }
+            return "Could not remove registry key " + name;
+        }
+    }
+    return {};
+}
+
+}  // namespace mivox

@@ -70,6 +70,7 @@ enum FaxError : int {
     ecFarEndHungUp = 9016,
     ecCancelled = 9017,
     ecPortNotOpen = 9018,
+    ecDialRefused = 9019,  // DELAYED or BLACKLISTED
 };
 std::string FaxErrorText(int error);
 

@@ -46,6 +46,7 @@ private:
 
 bool Win32SerialPort::Open(const std::string& name, const SerialSettings& settings,
                            PortError& error, std::string& detail) {
+    interrupted_ = false;
     if (!io_) {
         io_ = std::make_unique<Transfer>();
         io_->done.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -115,6 +116,17 @@ bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
     // the modem could no longer be told to hang up.
     constexpr DWORD kGrace = 5000;
     bool ended = WaitForSingleObject(io_->done.get(), timeoutMs) == WAIT_OBJECT_0;
+    if (ended && interrupted_) {
+        // Woken by Interrupt: the transfer may still be under way.
+        CancelIo(port);
+        for (int waited = 0; !HasOverlappedIoCompleted(overlapped) && waited < 1000; waited += 10)
+            Sleep(10);
+        if (HasOverlappedIoCompleted(overlapped)) return false;
+        handle_.reset();
+        if (!HasOverlappedIoCompleted(overlapped))
+            static_cast<void>(io_.release());  // still in the system's hands: never freed
+        return false;
+    }
     if (!ended) {
         CancelIo(port);
         ended = WaitForSingleObject(io_->done.get(), kGrace) == WAIT_OBJECT_0;
@@ -130,8 +142,13 @@ bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
            GetLastError() == ERROR_OPERATION_ABORTED;
 }
 
+void Win32SerialPort::Interrupt() {
+    interrupted_ = true;
+    if (io_) SetEvent(io_->done.get());  // wakes the wait for a transfer under way
+}
+
 bool Win32SerialPort::Write(const std::string& bytes, uint32_t timeoutMs) {
-    if (!handle_) return false;
+    if (!handle_ || interrupted_) return false;
     // Flow control may hold the data back, but only for the time given.
     COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, 100, 0, timeoutMs ? timeoutMs : 1};
     if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
@@ -155,7 +172,7 @@ bool Win32SerialPort::Write(const std::string& bytes, uint32_t timeoutMs) {
 }
 
 bool Win32SerialPort::Read(std::string& bytes, uint32_t timeoutMs) {
-    if (!handle_) return false;
+    if (!handle_ || interrupted_) return false;
     // Returns at once with what is waiting, or with the first bytes to come
     // within the time.
     COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, timeoutMs ? timeoutMs : 1, 0, 0};
@@ -334,10 +351,12 @@ Win32UiThreadPoster::~Win32UiThreadPoster() {
         delete reinterpret_cast<std::function<void()>*>(message.lParam);
 }
 
-void Win32UiThreadPoster::Post(std::function<void()> task) {
+bool Win32UiThreadPoster::Post(std::function<void()> task) {
     auto owned = std::make_unique<std::function<void()>>(std::move(task));
-    if (PostMessageA(window_.get(), kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())))
-        owned.release();  // the window procedure deletes it
+    if (!PostMessageA(window_.get(), kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())))
+        return false;
+    owned.release();  // the window procedure deletes it
+    return true;
 }
 
 LRESULT CALLBACK Win32UiThreadPoster::WindowProc(HWND window, UINT message, WPARAM wParam,

@@ -1,5 +1,8 @@
 #include "fakes/FakeFax.h"
 
+#include <chrono>
+#include <thread>
+
 #include "fakes/FakePlatform.h"
 
 #include "components/fax/ModifiedHuffman.h"
@@ -36,11 +39,22 @@ bool ScriptedFaxModem::Open(const std::string& name, const SerialSettings& setti
         return false;
     }
     open_ = true;
+    interrupted_ = false;
     return true;
 }
 
+void ScriptedFaxModem::Interrupt() {
+    interrupted_ = true;
+    if (onInterrupt) onInterrupt();
+}
+
 bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
-    if (!open_) return false;
+    if (!open_ || interrupted_) return false;
+    // At most twenty seconds, so that a test without the interruption fails
+    // rather than hangs.
+    for (int waited = 0; writesBlock && !interrupted_ && waited < 20000; waited += 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (writesBlock) return false;
     if (writesStuck) {
         clock_.ticks += timeoutMs;
         return false;
@@ -87,7 +101,7 @@ bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
 }
 
 bool ScriptedFaxModem::Read(std::string& bytes, uint32_t timeoutMs) {
-    if (!open_) return false;
+    if (!open_ || interrupted_) return false;
     if (readFailures > 0) {
         --readFailures;
         return false;

@@ -5,6 +5,7 @@
 // virtual time.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -46,10 +47,13 @@ public:
 
 class QueuedPoster : public UiThreadPoster {
 public:
-    void Post(std::function<void()> task) override {
+    bool Post(std::function<void()> task) override {
+        if (full) return false;
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
+        return true;
     }
+    std::atomic<bool> full{false};  // refuses work, as a full message queue
     // Runs the work posted so far, in order, as the user-interface thread would.
     void RunAll() {
         while (RunOne()) {
@@ -102,7 +106,10 @@ public:
     // writes never complete (each takes its whole time and fails).
     std::function<bool(const std::string&)> refuses, ignores;
     bool writesStuck = false;
-    int readFailures = 0;   // the next reads that fail, as a broken port's
+    int readFailures = 0;  // the next reads that fail, as a broken port's
+    // A write that blocks (in real time) until the port is interrupted.
+    std::atomic<bool> writesBlock{false};
+    std::function<void()> onInterrupt;
     bool passesFcs = true;  // hands the frames' check sequence on
 
     // -- What the sender did -------------------------------------------------
@@ -119,6 +126,7 @@ public:
     bool IsOpen() const override { return open_; }
     bool Write(const std::string& bytes, uint32_t timeoutMs) override;
     bool Read(std::string& bytes, uint32_t timeoutMs) override;
+    void Interrupt() override;
 
     std::string openedName;
     SerialSettings openedSettings;
@@ -136,6 +144,7 @@ private:
 
     FakeClock& clock_;
     bool open_ = false;
+    std::atomic<bool> interrupted_{false};
     Mode mode_ = Mode::kCommand;
     std::string line_, block_;
     int dataModulation_ = 0;

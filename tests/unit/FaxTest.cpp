@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "components/fax/ComPort.h"
 #include "components/fax/FaxConverter.h"
@@ -561,6 +564,50 @@ TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDo
             EXPECT_EQ(rig.modem.pages.size(), 2u);
         }
     }
+}
+
+// The finish is what frees the dialog's Start button: a message queue that
+// is full when the call ends delays it, never drops it.
+TEST(SendFax, TheFinishWaitsOutAFullQueue) {
+    SenderRig rig;
+    std::atomic<bool> hungUp{false};
+    rig.modem.onCommand = [&](const std::string& c) { hungUp = hungUp || c == "ATH0"; };
+    rig.poster.full = true;
+    rig.sender.StartTransmit();
+    while (!hungUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the finish is refused
+    rig.poster.full = false;
+    for (int i = 0; i < 2000 && rig.finishes.empty(); ++i) {
+        rig.poster.RunAll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    rig.sender.WaitForEnd();
+    EXPECT_EQ(rig.finishes, std::vector<int>{ecOK});
+}
+
+// Closing the program while the modem takes no data: the sender gives the
+// call a moment to hang up, then interrupts the port instead of waiting
+// out the write.
+TEST(SendFax, GoingDuringAStuckWriteInterruptsThePort) {
+    bool interrupted = false;
+    {
+        SenderRig rig;
+        rig.modem.onCommand = [&](const std::string& c) {
+            if (c == "AT+FTM=146") rig.modem.writesBlock = true;
+        };
+        rig.modem.onInterrupt = [&] { interrupted = true; };
+        rig.sender.StartTransmit();
+        while (!rig.modem.writesBlock) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(interrupted);
+
+    bool interruptedAfterGoodbye = false;
+    {
+        SenderRig rig;  // a call that ends by itself is left to say goodbye
+        rig.modem.onInterrupt = [&] { interruptedAfterGoodbye = true; };
+        rig.sender.StartTransmit();
+    }
+    EXPECT_FALSE(interruptedAfterGoodbye);
 }
 
 TEST(TapiDevice, OffersPortsWithoutModemsAndOpensTheChosenDevice) {

@@ -98,6 +98,7 @@ constexpr int kCommandTries = 3;             // a command without response is se
 constexpr uint32_t kReadSlice = 200;         // checks for cancellation this often
 constexpr uint32_t kWriteTimeout = 30000;    // a modem holding CTS low this long is gone
 constexpr uint32_t kHangUpTimeout = 15000;   // saying goodbye and hanging up, all steps
+constexpr uint32_t kCloseGraceMs = 3000;     // for a call's goodbye when the sender goes
 
 struct Failure {
     int code;
@@ -717,7 +718,12 @@ TApdSendFax::TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, Fi
 
 TApdSendFax::~TApdSendFax() {
     *alive_ = false;
+    closing_ = true;
     cancel_ = true;
+    const int64_t until = SteadyMicroseconds() + int64_t{kCloseGraceMs} * 1000;
+    while (!ended_ && SteadyMicroseconds() < until)
+        endedSignal_.Wait(static_cast<uint32_t>((until - SteadyMicroseconds()) / 1000 + 1));
+    if (!ended_) port_.Port().Interrupt();
     worker_.Join();
 }
 
@@ -759,27 +765,37 @@ void TApdSendFax::StartTransmit() {
         }
     }
     if (failure != ecOK) {
-        ui_.Post([this, alive = alive_, failure] {
-            if (*alive) Finish(failure);
-        });
+        // On this thread a full queue cannot be waited out: then at once.
+        if (!ui_.Post([this, alive = alive_, failure] {
+                if (*alive) Finish(failure);
+            }))
+            Finish(failure);
         return;
     }
     // The settings are read here, on the user-interface thread, which may
     // change them again while the call runs.
     auto session = std::make_shared<Session>(*this, std::move(pages));
+    ended_ = false;
     worker_ = Thread([this, session] {
         int result = ecPortError;
         try {
             result = session->Run();
         } catch (...) {
         }
+        // The finish must arrive, or the user could never start again: a
+        // full queue is waited out while the sender lives.
         try {
-            ui_.Post([this, alive = alive_, result] {
+            while (!ui_.Post([this, alive = alive_, result] {
                 if (*alive) Finish(result);
-            });
+            }) && !closing_) {
+                WakeSignal pause;
+                pause.Wait(50);
+            }
         } catch (...) {
             // Out of memory at the very end: nothing is left to report it with.
         }
+        ended_ = true;
+        endedSignal_.Set();
     });
 }
 

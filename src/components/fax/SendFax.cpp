@@ -341,7 +341,8 @@ private:
         return kind == t30::kDis || kind == t30::kCsi || kind == t30::kNsf || kind == t30::kCrp;
     }
 
-    // T.30's 75 ms between the end of what was received and what is sent.
+    // T.30's 75 ms of silence before each transmission, after what was
+    // received or sent before it.
     void Silence() { Expect("AT+FTS=8", "OK"); }
 
     std::string Dcs(const t30::Speed& speed) const {

@@ -22,7 +22,8 @@ build=build/win64
 mkdir -p build
 {
     cmake --preset win64
-    cmake --build --preset win64 --target Setup medium install_bench minimal_dialog crc_bench uidriver
+    cmake --build --preset win64 --target Setup medium install_bench minimal_dialog crc_bench uidriver \
+        faxsend fax_peer
     cmake --preset win32
     cmake --build --preset win32 --target Setup
     cmake -S . -B build/bench-native -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -162,6 +163,8 @@ echo "bench: CRC-32" >&2
 build/bench-native/bench/crc_bench "$crc_mb" "$repeat" "CRC-32 native, GB/s" >>"$rows"
 wine "$build/bench/crc_bench.exe" "$crc_mb" "$repeat" "CRC-32 under Wine, GB/s" |
     tr -d '\r' >>"$rows"
+echo "bench: fax call" >&2
+bench/fax-call.sh "$build" >>"$rows"
 for bits in 64 32; do
     size=$(stat -c %s "build/win${bits}/Setup.exe")
     echo "Setup.exe size, ${bits}-bit, KB|$((size / 1024))|||goal 400" >>"$rows"

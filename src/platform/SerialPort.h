@@ -45,6 +45,9 @@ public:
     // Appends what arrives within `timeoutMs` (at least one byte unless the
     // time runs out); false when the port fails.
     virtual bool Read(std::string& bytes, uint32_t timeoutMs) = 0;
+    // Makes the transfer under way, and every later one until the port is
+    // opened again, fail at once. May be called from any thread.
+    virtual void Interrupt() {}
 };
 
 // The serial ports present on the machine and the telephony line devices
@@ -63,7 +66,9 @@ public:
 class UiThreadPoster {
 public:
     virtual ~UiThreadPoster() = default;
-    virtual void Post(std::function<void()> task) = 0;
+    // False when the work could not be queued (the thread's queue is full):
+    // it is then dropped.
+    virtual bool Post(std::function<void()> task) = 0;
 };
 
 // What the fax sender needs of the machine, gathered for the platform: the

@@ -46,6 +46,7 @@ private:
 
 bool Win32SerialPort::Open(const std::string& name, const SerialSettings& settings,
                            PortError& error, std::string& detail) {
+    interrupted_ = false;
     if (!io_) {
         io_ = std::make_unique<Transfer>();
         io_->done.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -110,16 +111,29 @@ bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
     OVERLAPPED* overlapped = &io_->overlapped;
     if (!started && GetLastError() != ERROR_IO_PENDING) return false;
     // The driver's own timeout is not relied on (Wine's ignores it on an
-    // overlapped read): the transfer ends at ours.
-    constexpr DWORD kGrace = 1000;
+    // overlapped read): the transfer ends at ours. A cancel can take more
+    // than a second on a busy machine; giving up on it closes the port, and
+    // the modem could no longer be told to hang up.
+    constexpr DWORD kGrace = 5000;
     bool ended = WaitForSingleObject(io_->done.get(), timeoutMs) == WAIT_OBJECT_0;
+    if (ended && interrupted_) {
+        // Woken by Interrupt: the transfer may still be under way.
+        CancelIo(port);
+        for (int waited = 0; !HasOverlappedIoCompleted(overlapped) && waited < 1000; waited += 10)
+            Sleep(10);
+        if (HasOverlappedIoCompleted(overlapped)) return false;
+        handle_.reset();
+        if (!HasOverlappedIoCompleted(overlapped))
+            static_cast<void>(io_.release());  // still in the system's hands: never freed
+        return false;
+    }
     if (!ended) {
         CancelIo(port);
         ended = WaitForSingleObject(io_->done.get(), kGrace) == WAIT_OBJECT_0;
     }
     if (!ended) {
         handle_.reset();
-        if (WaitForSingleObject(io_->done.get(), kGrace) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(io_->done.get(), 1000) != WAIT_OBJECT_0)
             static_cast<void>(io_.release());  // still in the system's hands: never freed
         return false;
     }
@@ -128,8 +142,13 @@ bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
            GetLastError() == ERROR_OPERATION_ABORTED;
 }
 
+void Win32SerialPort::Interrupt() {
+    interrupted_ = true;
+    if (io_) SetEvent(io_->done.get());  // wakes the wait for a transfer under way
+}
+
 bool Win32SerialPort::Write(const std::string& bytes, uint32_t timeoutMs) {
-    if (!handle_) return false;
+    if (!handle_ || interrupted_) return false;
     // Flow control may hold the data back, but only for the time given.
     COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, 100, 0, timeoutMs ? timeoutMs : 1};
     if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
@@ -153,7 +172,7 @@ bool Win32SerialPort::Write(const std::string& bytes, uint32_t timeoutMs) {
 }
 
 bool Win32SerialPort::Read(std::string& bytes, uint32_t timeoutMs) {
-    if (!handle_) return false;
+    if (!handle_ || interrupted_) return false;
     // Returns at once with what is waiting, or with the first bytes to come
     // within the time.
     COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, timeoutMs ? timeoutMs : 1, 0, 0};
@@ -249,10 +268,15 @@ std::string Win32ModemDirectory::PortOfLine(const std::string& line) {
     return "";
 }
 
+// A fax line's dots are 1/204 inch wide and 1/98 inch high, about half as
+// wide as high: the text is drawn on square pixels at twice the height, and
+// each pair of rows is merged into one scan line, so that on paper it has
+// the font's own shape.
 std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& font,
                                                                 const std::string& text, int left) {
     constexpr int kWidth = 1728;
     constexpr int kStride = kWidth / 8;  // already a multiple of four bytes
+    const int drawnRows = 2 * font.height;
     MemoryDc dc(CreateCompatibleDC(nullptr));
     if (!dc) throw std::runtime_error("cannot create a drawing surface");
     struct {
@@ -261,7 +285,7 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
     } info = {};
     info.header.biSize = sizeof info.header;
     info.header.biWidth = kWidth;
-    info.header.biHeight = -font.height;  // top row first
+    info.header.biHeight = -drawnRows;  // top row first
     info.header.biPlanes = 1;
     info.header.biBitCount = 1;
     info.header.biCompression = BI_RGB;
@@ -273,14 +297,17 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
     GdiObject bitmap(CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info),
                                       DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) throw std::runtime_error("cannot create a bitmap for the fax page");
-    GdiObject typeface(CreateFontA(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                   FALSE, FALSE, font.charset, OUT_DEFAULT_PRECIS,
+    // Courier's cell is six tenths of its height: 10 characters to the inch
+    // at 6 lines to the inch, in dots of 1/204 inch.
+    const int cellWidth = (font.height * 5 + 2) / 4;
+    GdiObject typeface(CreateFontA(drawnRows, cellWidth, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                                   FALSE, FALSE, FALSE, font.charset, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                    FIXED_PITCH | FF_MODERN, font.face.c_str()));
     if (!typeface) throw std::runtime_error("cannot create the font " + font.face);
     Selection selectBitmap(dc.get(), bitmap.get());
     Selection selectFont(dc.get(), typeface.get());
-    PatBlt(dc.get(), 0, 0, kWidth, font.height, WHITENESS);
+    PatBlt(dc.get(), 0, 0, kWidth, drawnRows, WHITENESS);
     SetBkColor(dc.get(), RGB(255, 255, 255));
     SetTextColor(dc.get(), RGB(0, 0, 0));
     SetBkMode(dc.get(), TRANSPARENT);
@@ -290,8 +317,11 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
     std::vector<std::vector<uint8_t>> rows(font.height);
     const auto* first = static_cast<const uint8_t*>(bits);
     for (int y = 0; y < font.height; ++y) {
-        rows[y].assign(first + y * kStride, first + (y + 1) * kStride);
-        for (uint8_t& byte : rows[y]) byte = static_cast<uint8_t>(~byte);
+        const uint8_t* upper = first + 2 * y * kStride;
+        const uint8_t* lower = upper + kStride;
+        rows[y].resize(kStride);
+        // Black where either row drawn is (a clear bit is black in GDI's).
+        for (int x = 0; x < kStride; ++x) rows[y][x] = static_cast<uint8_t>(~(upper[x] & lower[x]));
     }
     return rows;
 }
@@ -321,10 +351,12 @@ Win32UiThreadPoster::~Win32UiThreadPoster() {
         delete reinterpret_cast<std::function<void()>*>(message.lParam);
 }
 
-void Win32UiThreadPoster::Post(std::function<void()> task) {
+bool Win32UiThreadPoster::Post(std::function<void()> task) {
     auto owned = std::make_unique<std::function<void()>>(std::move(task));
-    if (PostMessageA(window_.get(), kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())))
-        owned.release();  // the window procedure deletes it
+    if (!PostMessageA(window_.get(), kRunTask, 0, reinterpret_cast<LPARAM>(owned.get())))
+        return false;
+    owned.release();  // the window procedure deletes it
+    return true;
 }
 
 LRESULT CALLBACK Win32UiThreadPoster::WindowProc(HWND window, UINT message, WPARAM wParam,

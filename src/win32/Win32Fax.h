@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,7 @@ public:
     bool IsOpen() const override { return static_cast<bool>(handle_); }
     bool Write(const std::string& bytes, uint32_t timeoutMs) override;
     bool Read(std::string& bytes, uint32_t timeoutMs) override;
+    void Interrupt() override;
 
 private:
     // An overlapped transfer and the memory the system writes into while it
@@ -42,6 +44,7 @@ private:
 
     FileHandle handle_;
     std::unique_ptr<Transfer> io_;
+    std::atomic<bool> interrupted_{false};  // set by Interrupt, cleared by Open
 };
 
 // Modems from the registry's modem class (Windows NT and Windows 95/98
@@ -67,7 +70,7 @@ public:
     ~Win32UiThreadPoster() override;
     Win32UiThreadPoster(const Win32UiThreadPoster&) = delete;
     Win32UiThreadPoster& operator=(const Win32UiThreadPoster&) = delete;
-    void Post(std::function<void()> task) override;
+    bool Post(std::function<void()> task) override;
     // Receives what escapes a posted task (the application's error report);
     // without one, such a failure is dropped with its task.
     void SetExceptionHandler(std::function<void(const std::exception&)> handler) {

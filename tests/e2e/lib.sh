@@ -209,9 +209,10 @@ finish_installation() {
     expect_eq "installer exited" "0" "$(wait_exit 30)"
 }
 
-# fax_peer_on_com1 SCRIPT: the fax receiver (tests/fax/faxpeer.c) on a
-# pseudo-terminal that this script's own session maps to COM1, playing one
-# entry of SCRIPT ("busy,ok") per call. Call N is stored in
+# fax_peer_on_com1 SCRIPT [SPEED]: the fax receiver (tests/fax/faxpeer.c) on
+# a pseudo-terminal that this script's own session maps to COM1, playing one
+# entry of SCRIPT ("busy,ok") per call, its audio SPEED (default 4) times
+# faster than real time. Call N is stored in
 # $FAX_RECEIVED-N.tif, the receiver's log in $FAX_PEER_LOG. Wine maps its
 # serial ports when a session starts, so the session's server is restarted.
 fax_peer_on_com1() {
@@ -219,7 +220,7 @@ fax_peer_on_com1() {
     FAX_RECEIVED="$MIVOX_E2E_OUT/$E2E_NAME-received"
     FAX_PEER_LOG="$MIVOX_E2E_OUT/$E2E_NAME-faxpeer.log"
     rm -f "$FAX_RECEIVED"-*.tif "$link"
-    "$PWD/faxpeer" "$link" "$FAX_RECEIVED" "$1" 4 >"$FAX_PEER_LOG" 2>&1 &
+    "$PWD/faxpeer" "$link" "$FAX_RECEIVED" "$1" "${2:-4}" >"$FAX_PEER_LOG" 2>&1 &
     on_exit "kill $! 2>/dev/null"
     for _ in $(seq 50); do
         [[ -L "$link" ]] && break

@@ -1,14 +1,28 @@
 #!/usr/bin/env bash
-# The fax library end to end: a Win32 program converts a two-page text with
-# GDI, opens COM1 and faxes it through a Class 1 modem to a real fax
-# receiver (spandsp behind a pseudo-terminal mapped to COM1). Three calls:
-# busy, a receiver that hangs up in the middle of the page, and one that
-# takes both pages, which must arrive pixel for pixel as converted, and then
-# leaves the line at once, before the sender has hung up: the sender must
-# still end, and report the fax as delivered.
+# The fax library end to end: a Win32 program converts a text with GDI,
+# opens COM1 and faxes it through a Class 1 modem to a real fax receiver
+# (spandsp behind a pseudo-terminal mapped to COM1). The calls: busy, a
+# receiver that hangs up in the middle of the page; then a table of
+# receivers that a one-page form must reach pixel for pixel (each modem,
+# each minimum scan line time, a receiver that misses the DCS, a modem that
+# keeps the frames' check sequence to itself); last a receiver
+# that takes two pages and leaves the line at once, before the sender has
+# hung up: the sender must still end, and report the fax as delivered.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
-fax_peer_on_com1 busy,hangup,leave
+# receiver settings | rate of the pages | what else the call must show
+table=(
+    "ok+v17|14400|"
+    "ok+v29+scan=20|9600|scan 20"
+    "ok+v27+scan=5|4800|scan 5"
+    "ok+v17+scan=10|14400|scan 10"
+    "ok+v17+scan=40|14400|scan 40"
+    "ok+missdcs|14400|missed"
+    "ok+nofcs|14400|"
+)
+peer_script=busy,hangup
+for row in "${table[@]}"; do peer_script+=",${row%%|*}"; done
+fax_peer_on_com1 "$peer_script,leave"
 
 dir="$c/fax"
 mkdir -p "$dir"
@@ -18,10 +32,17 @@ mkdir -p "$dir"
     done
 } >"$dir/Register.Txt"
 
-# send: runs the sender; prints its output and exit code.
+{
+    for n in $(seq 1 48); do
+        printf '          Field %d of the form: Ann Tester, Acme Labs, VX-0042\r\n' "$n"
+    done
+} >"$dir/Form.Txt"
+
+# send [NAME]: runs the sender on NAME.Txt (default Register); prints its
+# output and exit code.
 send() {
-    local code=0
-    timeout 120 wine "$PWD/faxsend.exe" 'C:\fax\Register.Txt' 'C:\fax\Register.Apf' COM1 0049-30-1234567 9, \
+    local code=0 name=${1:-Register}
+    timeout 120 wine "$PWD/faxsend.exe" "C:\\fax\\$name.Txt" "C:\\fax\\$name.Apf" COM1 0049-30-1234567 9, \
         >"$MIVOX_E2E_OUT/faxsend.out" 2>&1 || code=$?
     tr -d '\r' <"$MIVOX_E2E_OUT/faxsend.out"
     echo "exit $code"
@@ -39,6 +60,34 @@ expect_eq "hang-up: the error" "error 9016: The receiving fax machine hung up." 
     "$(grep '^error' <<<"$out" || true)"
 expect_eq "hang-up: the page had started" 1 "$(grep -c 'status 11: Sending page; page 1' <<<"$out" || true)"
 
+call=2
+for row in "${table[@]}"; do
+    IFS='|' read -r receiver rate extra <<<"$row"
+    call=$((call + 1))
+    out=$(send Form)
+    cp "$MIVOX_E2E_OUT/faxsend.out" "$MIVOX_E2E_OUT/faxsend-call$call.out"
+    log=$(grep "^call $call:" "$FAX_PEER_LOG" || true)
+    expect_eq "$receiver: delivered" "exit 0" "$(tail -1 <<<"$out")"
+    expect_eq "$receiver: received" "call $call: received 1 pages, result 0 (OK)" \
+        "$(grep ': received' <<<"$log" || true)"
+    got=$(sed -n 's/.*pages at \([0-9]*\) bit\/s.*/\1/p' <<<"$log")
+    expect_eq "$receiver: pages at $rate bit/s" "$rate" "$got"
+    expect_eq "$receiver: no bad rows" "0 bad rows" "$(grep -o '[0-9]* bad rows' <<<"$log" || true)"
+    case $extra in
+    scan*)
+        # Every DCS names a time at least the receiver's.
+        named=$(sed -n 's/.*DCS names \(-\?[0-9]*\) ms.*/\1/p' <<<"$log" | sort -n | head -1)
+        expect_eq "$receiver: DCS names at least ${extra#scan } ms" yes \
+            "$( ((named >= ${extra#scan })) && echo yes)"
+        ;;
+    missed)
+        expect_eq "$receiver: the first DCS missed" 1 "$(grep -c 'missed the DCS' <<<"$log" || true)"
+        expect_eq "$receiver: DCS sent again" 2 "$(grep -c '^status 7:' <<<"$out" || true)"
+        ;;
+    esac
+    expect_fax_pages "$receiver" "$FAX_RECEIVED-$call.tif" "$dir/Form.Apf" 1
+done
+
 started=$SECONDS
 out=$(send)
 expect_eq "delivered: the exit code" "exit 0" "$(tail -1 <<<"$out")"
@@ -46,9 +95,10 @@ expect_eq "delivered: ended soon after the receiver left" yes "$( ((SECONDS - st
 expect_eq "delivered: no error reported" "" "$(grep '^error' <<<"$out" || true)"
 expect_eq "delivered: the remote ID shown" yes "$(grep -q 'remote "+49 30 1234567"' <<<"$out" && echo yes)"
 expect_eq "delivered: the second page was sent" 1 "$(grep -c 'status 12: Page sent; page 2 of 2' <<<"$out" || true)"
-expect_eq "the receiver got both pages" "call 3: received 2 pages, result 0 (OK)" \
-    "$(grep '^call 3: received' "$FAX_PEER_LOG" || true)"
-expect_fax_pages "received" "$FAX_RECEIVED-3.tif" "$dir/Register.Apf" 2
+call=$((call + 1))
+expect_eq "the receiver got both pages" "call $call: received 2 pages, result 0 (OK)" \
+    "$(grep "^call $call: received" "$FAX_PEER_LOG" || true)"
+expect_fax_pages "received" "$FAX_RECEIVED-$call.tif" "$dir/Register.Apf" 2
 # The text is drawn black on white: a page of text lines is mostly white,
 # and the first line has ink.
 black=$(convert "$dir/Register.Apf[0]" -format '%[fx:round(100*(1-mean))]' info: 2>/dev/null)

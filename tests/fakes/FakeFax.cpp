@@ -1,5 +1,8 @@
 #include "fakes/FakeFax.h"
 
+#include <chrono>
+#include <thread>
+
 #include "fakes/FakePlatform.h"
 
 #include "components/fax/ModifiedHuffman.h"
@@ -36,11 +39,22 @@ bool ScriptedFaxModem::Open(const std::string& name, const SerialSettings& setti
         return false;
     }
     open_ = true;
+    interrupted_ = false;
     return true;
 }
 
+void ScriptedFaxModem::Interrupt() {
+    interrupted_ = true;
+    if (onInterrupt) onInterrupt();
+}
+
 bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
-    if (!open_) return false;
+    if (!open_ || interrupted_) return false;
+    // At most twenty seconds, so that a test without the interruption fails
+    // rather than hangs.
+    for (int waited = 0; writesBlock && !interrupted_ && waited < 20000; waited += 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (writesBlock) return false;
     if (writesStuck) {
         clock_.ticks += timeoutMs;
         return false;
@@ -51,7 +65,7 @@ bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
                 if (c == '\r') {
                     if (!line_.empty()) Command(line_);
                     line_.clear();
-                } else if (c != '\n') {
+                } else if (static_cast<unsigned char>(c) >= ' ') {
                     line_ += c;
                 }
                 break;
@@ -87,7 +101,11 @@ bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
 }
 
 bool ScriptedFaxModem::Read(std::string& bytes, uint32_t timeoutMs) {
-    if (!open_) return false;
+    if (!open_ || interrupted_) return false;
+    if (readFailures > 0) {
+        --readFailures;
+        return false;
+    }
     if (output_.empty() || silent) {
         clock_.ticks += timeoutMs;
         return true;
@@ -99,11 +117,12 @@ bool ScriptedFaxModem::Read(std::string& bytes, uint32_t timeoutMs) {
 }
 
 void ScriptedFaxModem::GiveFrame(const HdlcFrame& frame) {
-    output_ += DleEncode(WithFcs(frame.Bytes()));
+    output_ += DleEncode(passesFcs ? WithFcs(frame.Bytes()) : frame.Bytes());
     Reply("OK");
 }
 
 void ScriptedFaxModem::Command(const std::string& command) {
+    if (command.rfind("AT", 0) != 0) return;  // the rest of a line cut by an abort
     commands.push_back(command);
     if (onCommand) onCommand(command);
     if (ignores && ignores(command)) return;
@@ -124,16 +143,12 @@ void ScriptedFaxModem::Command(const std::string& command) {
         Reply("24,48,72,73,74,96,97,98,121,122,145,146");
         Reply("OK");
     } else if (command.rfind("ATD", 0) == 0) {
+        for (const std::string& line : dialProgress) Reply(line);
         Reply(dialResult);
         if (dialResult != "CONNECT") return;
-        std::string dis(3, '\0');
-        t30::SetBit(dis, t30::kBitReceiver, canReceive);
-        for (int i = 0; i < 4; ++i) t30::SetBit(dis, t30::kBitRateFirst + i, (disRates >> i) & 1);
-        for (int i = 0; i < 3; ++i)
-            t30::SetBit(dis, t30::kBitScanTimeFirst + i, (disScanCode >> i) & 1);
         // CSI comes with the dial's CONNECT, DIS after the next AT+FRH=3.
         GiveFrame({!sendDis, t30::kCsi, t30::EncodeId(remoteId)});
-        if (sendDis) pendingFrames_.push_back({{true, t30::kDis, dis}});
+        if (sendDis) pendingFrames_.push_back({{true, t30::kDis, Dis()}});
     } else if (command == "AT+FRH=3") {
         if (pendingFrames_.empty() || pendingFrames_.front().empty()) {
             if (!pendingFrames_.empty()) pendingFrames_.pop_front();
@@ -141,8 +156,16 @@ void ScriptedFaxModem::Command(const std::string& command) {
             return;
         }
         Reply("CONNECT");
-        GiveFrame(pendingFrames_.front().front());
-        pendingFrames_.pop_front();
+        std::vector<HdlcFrame>& set = pendingFrames_.front();
+        const HdlcFrame frame = set.front();
+        set.erase(set.begin());
+        if (set.empty()) pendingFrames_.pop_front();
+        if (frame.fcf == kCutShort) {
+            output_ += "\xFF\x13";
+            mode_ = Mode::kListening;
+            return;
+        }
+        GiveFrame(frame);
     } else if (command == "AT+FTH=3") {
         Reply("CONNECT");
         mode_ = Mode::kHdlc;
@@ -153,6 +176,21 @@ void ScriptedFaxModem::Command(const std::string& command) {
     } else {
         Reply("OK");  // AT, ATE0V1Q0, AT+FCLASS=1, AT+FTS=8, ATH0
     }
+}
+
+std::vector<HdlcFrame> ScriptedFaxModem::Response(uint8_t reply) const {
+    if (reply == 0) return {};
+    if (reply != t30::kDis) return {{true, reply, ""}};
+    return {{false, t30::kCsi, t30::EncodeId(remoteId)}, {true, t30::kDis, Dis()}};
+}
+
+std::string ScriptedFaxModem::Dis() const {
+    std::string dis(3, '\0');
+    t30::SetBit(dis, t30::kBitReceiver, canReceive);
+    for (int i = 0; i < 4; ++i) t30::SetBit(dis, t30::kBitRateFirst + i, (disRates >> i) & 1);
+    for (int i = 0; i < 3; ++i)
+        t30::SetBit(dis, t30::kBitScanTimeFirst + i, (disScanCode >> i) & 1);
+    return dis;
 }
 
 void ScriptedFaxModem::FrameFromSender(const std::string& bytes) {
@@ -169,8 +207,7 @@ void ScriptedFaxModem::FrameFromSender(const std::string& bytes) {
         const uint8_t reply =
             pageReplies.empty() ? static_cast<uint8_t>(t30::kMcf) : pageReplies.front();
         if (!pageReplies.empty()) pageReplies.pop_front();
-        pendingFrames_.push_back(reply ? std::vector<HdlcFrame>{{true, reply, ""}}
-                                       : std::vector<HdlcFrame>{});
+        pendingFrames_.push_back(Response(reply));
     }
     if (frame.final) {
         mode_ = Mode::kCommand;
@@ -189,8 +226,7 @@ void ScriptedFaxModem::DataFromSender(const std::string& data) {
             trainingReplies.empty() ? static_cast<uint8_t>(t30::kCfr) : trainingReplies.front();
         if (!trainingReplies.empty()) trainingReplies.pop_front();
         if (data.find_first_not_of('\0') != std::string::npos) reply = t30::kFtt;
-        pendingFrames_.push_back(reply ? std::vector<HdlcFrame>{{true, reply, ""}}
-                                       : std::vector<HdlcFrame>{});
+        pendingFrames_.push_back(Response(reply));
         Reply("OK");
         return;
     }

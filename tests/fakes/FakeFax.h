@@ -5,6 +5,7 @@
 // virtual time.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -46,10 +47,13 @@ public:
 
 class QueuedPoster : public UiThreadPoster {
 public:
-    void Post(std::function<void()> task) override {
+    bool Post(std::function<void()> task) override {
+        if (full) return false;
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
+        return true;
     }
+    std::atomic<bool> full{false};  // refuses work, as a full message queue
     // Runs the work posted so far, in order, as the user-interface thread would.
     void RunAll() {
         while (RunOne()) {
@@ -80,16 +84,20 @@ public:
     explicit ScriptedFaxModem(FakeClock& clock) : clock_(clock) {}
 
     // -- The script ----------------------------------------------------------
-    bool silent = false;                 // answers nothing at all
-    std::string classes = "0,1,2";       // the answer to AT+FCLASS=?
-    std::string dialResult = "CONNECT";  // or BUSY, NO DIALTONE, NO ANSWER, ...
+    bool silent = false;                    // answers nothing at all
+    std::string classes = "0,1,2";          // the answer to AT+FCLASS=?
+    std::vector<std::string> dialProgress;  // lines before the result, such as RINGING
+    std::string dialResult = "CONNECT";     // or BUSY, NO DIALTONE, NO ANSWER, ...
     std::string remoteId = "+49 30 1234567";
     bool canReceive = true;
     uint8_t disRates = 0xB;   // bits 11-14: V.27 ter, V.29, V.17
     int disScanCode = 0b111;  // bits 21-23: 0 ms
     bool sendDis = true;
     // The answers to the training checks, then to the pages' end commands,
-    // one each, in order; 0 = no answer. When a list runs out: CFR, MCF.
+    // one each, in order; 0 = no answer, kDis = CSI and DIS again as a
+    // receiver that missed the DCS sends them, kCutShort = a frame that
+    // starts and never ends. When a list runs out: CFR, MCF.
+    static constexpr uint8_t kCutShort = 0xFF;
     std::deque<uint8_t> trainingReplies;
     std::deque<uint8_t> pageReplies;
     int hangUpInPage = 0;  // the page (from 1) after whose data the line drops
@@ -98,6 +106,11 @@ public:
     // writes never complete (each takes its whole time and fails).
     std::function<bool(const std::string&)> refuses, ignores;
     bool writesStuck = false;
+    int readFailures = 0;  // the next reads that fail, as a broken port's
+    // A write that blocks (in real time) until the port is interrupted.
+    std::atomic<bool> writesBlock{false};
+    std::function<void()> onInterrupt;
+    bool passesFcs = true;  // hands the frames' check sequence on
 
     // -- What the sender did -------------------------------------------------
     std::vector<std::string> commands;  // AT commands, in order
@@ -113,6 +126,7 @@ public:
     bool IsOpen() const override { return open_; }
     bool Write(const std::string& bytes, uint32_t timeoutMs) override;
     bool Read(std::string& bytes, uint32_t timeoutMs) override;
+    void Interrupt() override;
 
     std::string openedName;
     SerialSettings openedSettings;
@@ -125,15 +139,18 @@ private:
     void DataFromSender(const std::string& bytes);
     void Reply(const std::string& text) { output_ += "\r\n" + text + "\r\n"; }
     void GiveFrame(const HdlcFrame& frame);
+    std::vector<HdlcFrame> Response(uint8_t reply) const;  // to a command
+    std::string Dis() const;
 
     FakeClock& clock_;
     bool open_ = false;
+    std::atomic<bool> interrupted_{false};
     Mode mode_ = Mode::kCommand;
     std::string line_, block_;
     int dataModulation_ = 0;
     bool afterDcs_ = false;
     bool lineDown_ = false;
-    std::deque<std::vector<HdlcFrame>> pendingFrames_;  // for the next AT+FRH=3
+    std::deque<std::vector<HdlcFrame>> pendingFrames_;  // a set, a frame per AT+FRH=3
     std::string output_;
 };
 

@@ -5,7 +5,14 @@
  * part of a script: "ok" (answer and receive), "busy", "noanswer",
  * "hangup" (answer, then hang up three seconds into the first page), or
  * "leave" (answer and receive, then close the terminal and end the moment
- * the fax has been received, before the sender hangs up).
+ * the fax has been received, before the sender hangs up). A part may carry
+ * settings of the call after a "+" each:
+ *   v17, v29, v27   the modems the machine offers (default: all three)
+ *   scan=MS         its minimum scan line time: 0, 5, 10, 20 or 40 ms
+ *   missdcs         the machine does not hear the first DCS, and so sends
+ *                   its capabilities again
+ *   nofcs           the modem does not pass the frames' check sequence on
+ * for example "ok+v29+scan=20" or "ok+missdcs".
  *
  *   faxpeer LINK OUTPREFIX SCRIPT [SPEED]
  *
@@ -28,13 +35,15 @@
 #define SPANDSP_EXPOSE_INTERNAL_STRUCTURES
 #include <spandsp.h>
 
+#define DLE 0x10
+#define ETX 0x03
 #define SAMPLES 160 /* 20 ms of audio at 8000 samples a second */
 
 static int master = -1;
 static t31_state_t *modem;
 static fax_state_t *machine;
 static int cts = 1;
-static char script[16][16];
+static char script[16][96];
 static int script_len;
 static int call_number; /* calls placed so far */
 static const char *out_prefix;
@@ -46,14 +55,55 @@ static int in_call;      /* the fax machine's audio is joined to the modem */
 static int call_done;    /* the machine has reached its end */
 static long long hangup_at = -1;
 static long long finished_at = -1;
+static int miss_dcs;        /* 1: the first DCS is still to be missed; 2: it is going by */
+static int no_fcs;
+static int frames_to_dte;   /* the modem's answers carry received frames */
+static int in_frame;        /* between CONNECT and DLE ETX of such a frame */
+static char line_out[64], line_in[64]; /* the line each way so far */
+static uint8_t held[2][2]; /* the frame's last two bytes, each as sent (a DLE doubled) */
+static int held_count, held_size[2], dle_pending;
 
-static const char *behaviour(void) {
+static const char *part(void) {
     return call_number >= 1 && call_number <= script_len ? script[call_number - 1] : "ok";
 }
 
-static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
-    (void) s;
-    (void) user;
+/* The part's behaviour: its first word. */
+static const char *behaviour(void) {
+    static char word[96];
+    snprintf(word, sizeof word, "%s", part());
+    word[strcspn(word, "+")] = '\0';
+    return word;
+}
+
+/* The value of setting NAME in the part ("" for a flag), or NULL. */
+static const char *setting(const char *name) {
+    static char value[96];
+    size_t len = strlen(name);
+    for (const char *at = strchr(part(), '+'); at; at = strchr(at + 1, '+')) {
+        if (strncmp(at + 1, name, len) != 0) continue;
+        if (at[1 + len] == '=') {
+            snprintf(value, sizeof value, "%s", at + 2 + len);
+            value[strcspn(value, "+")] = '\0';
+            return value;
+        }
+        if (at[1 + len] == '+' || at[1 + len] == '\0') return "";
+    }
+    return NULL;
+}
+
+/* Adds a character to a line (of which the last 63 are kept); true at its
+ * end, with the line in LINE. */
+static int line_ends(char *line, char c) {
+    size_t n = strlen(line);
+    if (c == '\r' || c == '\n') return n > 0;
+    if (c == '\0') return 0;
+    if (n == 63) memmove(line, line + 1, n--);
+    line[n] = c;
+    line[n + 1] = '\0';
+    return 0;
+}
+
+static int write_all(const uint8_t *buf, size_t len) {
     while (len > 0) {
         ssize_t n = write(master, buf, len);
         if (n < 0) {
@@ -66,10 +116,77 @@ static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
     return 0;
 }
 
+/* What the modem sends the computer. A modem that keeps the check sequence
+ * to itself holds back the last two bytes of each frame and drops them at
+ * its DLE ETX. */
+static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
+    (void) s;
+    (void) user;
+    if (!no_fcs) return write_all(buf, len);
+    for (size_t i = 0; i < len; i++) {
+        uint8_t c = buf[i];
+        if (!in_frame) {
+            if (write_all(&c, 1) < 0) return -1;
+            if (line_ends(line_out, (char) c)) {
+                in_frame = frames_to_dte && strcmp(line_out, "CONNECT") == 0;
+                held_count = dle_pending = 0;
+                line_out[0] = '\0';
+            }
+            continue;
+        }
+        uint8_t unit[2] = {c, 0};
+        int size = 1;
+        if (dle_pending) {
+            dle_pending = 0;
+            if (c == ETX) {
+                static const uint8_t end[2] = {DLE, ETX};
+                if (write_all(end, 2) < 0) return -1;
+                in_frame = 0;
+                continue;
+            }
+            unit[0] = DLE;
+            unit[1] = c;
+            size = 2;
+        } else if (c == DLE) {
+            dle_pending = 1;
+            continue;
+        }
+        if (held_count == 2) {
+            if (write_all(held[0], (size_t) held_size[0]) < 0) return -1;
+            memcpy(held[0], held[1], 2);
+            held_size[0] = held_size[1];
+            held_count = 1;
+        }
+        memcpy(held[held_count], unit, 2);
+        held_size[held_count++] = size;
+    }
+    return 0;
+}
+
+/* What the computer sends the modem: a dial or a frame command says that
+ * frames follow; the first frame command is the DCS that a machine which
+ * misses it does not hear, up to the command after it. */
+static void from_dte(const char *buf, ssize_t len) {
+    for (ssize_t i = 0; i < len; i++) {
+        if (!line_ends(line_in, buf[i])) continue;
+        /* Frames sent before a command end up in its line. */
+        frames_to_dte = strstr(line_in, "AT+FRH=3") != NULL || strstr(line_in, "ATD") != NULL;
+        if (strstr(line_in, "AT+FTH=3") && miss_dcs == 1) {
+            miss_dcs = 2;
+        } else if (miss_dcs == 2 && (strstr(line_in, "AT+FTS") || strstr(line_in, "AT+FTM"))) {
+            miss_dcs = 0;
+            printf("call %d: missed the DCS\n", call_number);
+            fflush(stdout);
+        }
+        line_in[0] = '\0';
+    }
+}
+
 static void phase_e(t30_state_t *s, void *user, int completion) {
     (void) user;
     t30_stats_t stats;
     t30_get_transfer_statistics(s, &stats);
+    printf("call %d: pages at %d bit/s, %d bad rows\n", call_number, stats.bit_rate, stats.bad_rows);
     printf("call %d: received %d pages, result %d (%s)\n", call_number, stats.pages_rx, completion,
            t30_completion_code_to_str(completion));
     fflush(stdout);
@@ -84,6 +201,13 @@ static void phase_e(t30_state_t *s, void *user, int completion) {
 static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *msg, int len) {
     (void) s;
     (void) user;
+    /* The settings the sender chose: the minimum scan line time it names
+     * (bits 21-23, bit 21 first: 000 20 ms, 100 5, 010 10, 001 40, 111 0). */
+    if (incoming && len >= 6 && (msg[2] & 0xFE) == T30_DCS) {
+        static const int scan_ms[8] = {20, 5, 10, -1, 40, -1, -1, 0};
+        printf("call %d: DCS names %d ms a line\n", call_number, scan_ms[(msg[5] >> 4) & 7]);
+        fflush(stdout);
+    }
     /* The receiver confirming the training: the page follows. */
     if (!incoming && len >= 3 && (msg[2] & 0xFE) == T30_CFR && strcmp(behaviour(), "hangup") == 0 &&
         hangup_at < 0)
@@ -100,10 +224,15 @@ static void start_machine(void) {
     t30_set_rx_file(t30, path, -1);
     t30_set_tx_ident(t30, "+49 30 1234567");
     t30_set_ecm_capability(t30, 0);
-    /* A 9600 bit/s machine, the most common kind. (Pages sent at V.17 through
-     * this library's in-memory audio path come out damaged, while training at
-     * V.17 passes, so the test stays with the speeds that carry pages.) */
-    t30_set_supported_modems(t30, T30_SUPPORT_V27TER | T30_SUPPORT_V29);
+    int modems = (setting("v17") ? T30_SUPPORT_V17 : 0) | (setting("v29") ? T30_SUPPORT_V29 : 0) |
+                 (setting("v27") ? T30_SUPPORT_V27TER : 0);
+    t30_set_supported_modems(t30, modems ? modems
+                                         : T30_SUPPORT_V17 | T30_SUPPORT_V29 | T30_SUPPORT_V27TER);
+    const char *scan = setting("scan");
+    if (scan) t30_set_minimum_scan_line_time(t30, atoi(scan));
+    miss_dcs = setting("missdcs") ? 1 : 0;
+    no_fcs = setting("nofcs") != NULL;
+    in_frame = 0;
     t30_set_phase_e_handler(t30, phase_e, NULL);
     t30_set_real_time_frame_handler(t30, frame_seen, NULL);
     fax_set_transmit_on_idle(machine, 1);
@@ -121,7 +250,7 @@ static int modem_control(t31_state_t *s, void *user, int op, const char *num) {
     switch (op) {
     case AT_MODEM_CONTROL_CALL:
         ++call_number;
-        printf("call %d: dialled %s, playing %s\n", call_number, num ? num : "", behaviour());
+        printf("call %d: dialled %s, playing %s\n", call_number, num ? num : "", part());
         fflush(stdout);
         if (strcmp(behaviour(), "busy") == 0) {
             pending_event = AT_CALL_EVENT_BUSY;
@@ -201,7 +330,10 @@ int main(int argc, char **argv) {
         if (cts && select(master + 1, &readable, NULL, NULL, &zero) > 0) {
             char buf[256];
             ssize_t n = read(master, buf, sizeof buf);
-            if (n > 0) t31_at_rx(modem, buf, (int) n);
+            if (n > 0) {
+                from_dte(buf, n);
+                t31_at_rx(modem, buf, (int) n);
+            }
         }
         if (event_at >= 0 && now_samples >= event_at) {
             event_at = -1;
@@ -225,6 +357,7 @@ int main(int argc, char **argv) {
         int n = t31_tx(modem, to_machine, SAMPLES);
         if (n < SAMPLES) memset(to_machine + n, 0, (SAMPLES - n) * sizeof(int16_t));
         if (in_call) {
+            if (miss_dcs == 2) memset(to_machine, 0, sizeof to_machine);
             fax_rx(machine, to_machine, SAMPLES);
             n = fax_tx(machine, to_modem, SAMPLES);
             if (n < SAMPLES) memset(to_modem + n, 0, (SAMPLES - n) * sizeof(int16_t));

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <map>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "components/fax/ComPort.h"
 #include "components/fax/FaxConverter.h"
@@ -260,8 +264,18 @@ TEST(SendFax, SendsTwoPagesWithTheHeaderLineOverClassOne) {
               (std::vector<bool>{false, false, false, true}))
         << "V.17 at 14400 bit/s";
     EXPECT_TRUE(t30::Bit(dcs, 21) && t30::Bit(dcs, 22) && t30::Bit(dcs, 23)) << "0 ms a line";
-    EXPECT_EQ(rig.modem.trainingModulations, std::vector<int>{145});
-    EXPECT_EQ(rig.modem.pageModulations, (std::vector<int>{145, 145}));
+    EXPECT_EQ(rig.modem.trainingModulations, std::vector<int>{145}) << "long training";
+    EXPECT_EQ(rig.modem.pageModulations, (std::vector<int>{146, 146}))
+        << "the pages after CFR and MCF with V.17's short training";
+    // T.30's 75 ms before each transmission: every one follows a reception
+    // or the sender's own previous transmission.
+    for (size_t i = 1; i < commands.size(); ++i) {
+        const bool transmits = commands[i] == "AT+FTH=3" ||
+                               (commands[i].rfind("AT+FTM=", 0) == 0 && commands[i] != "AT+FTM=?");
+        if (transmits) {
+            EXPECT_EQ(commands[i - 1], "AT+FTS=8") << "before " << commands[i] << " " << i;
+        }
+    }
 
     // Each page arrives as sent: header rows, then the image's rows.
     const std::vector<FaxPage> expected = rig.sender.PagesToSend(rig.pages);
@@ -294,7 +308,7 @@ TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
     lower.modem.disScanCode = 0b000;  // 20 ms a line
     ASSERT_EQ(lower.Send(), ecOK);
     EXPECT_EQ(lower.modem.trainingModulations, (std::vector<int>{145, 121}));
-    EXPECT_EQ(lower.modem.pageModulations, (std::vector<int>{121, 121}));
+    EXPECT_EQ(lower.modem.pageModulations, (std::vector<int>{122, 122}));
     EXPECT_EQ(lower.sender.Figures().bitsPerSecond, 12000);
     // At 12000 bit/s and 20 ms, no line takes fewer than 240 bits.
     EXPECT_GE(lower.modem.pages[0].size(), (20 + 30) * 240 / 8);
@@ -307,6 +321,91 @@ TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
     EXPECT_EQ(retrain.modem.pages[0], retrain.modem.pages[1]) << "the rejected page again";
     EXPECT_NE(std::find(retrain.progress.begin(), retrain.progress.end(), fpRetrain),
               retrain.progress.end());
+}
+
+// T.30 Table 2, bits 21-23 of DIS written bit 21 first, with the scan line
+// time at standard resolution and the DCS code that names it.
+TEST(SendFax, EveryMinimumScanLineTimeOfDisIsNamedInDcsAndKeptInThePage) {
+    struct Code {
+        const char* dis;
+        int ms;
+        const char* dcs;
+    };
+    const Code codes[] = {{"000", 20, "000"}, {"001", 40, "001"}, {"010", 10, "010"},
+                          {"100", 5, "100"},  {"011", 10, "010"}, {"110", 20, "000"},
+                          {"101", 40, "001"}, {"111", 0, "111"}};
+    const auto bits = [](const char* written) {
+        int value = 0;
+        for (int i = 0; i < 3; ++i) value |= (written[i] == '1') << i;
+        return value;
+    };
+    std::map<int, size_t> pageBytes;  // of the second page, by scan line time
+    for (const Code& code : codes) {
+        SCOPED_TRACE(code.dis);
+        SenderRig rig;
+        rig.modem.disScanCode = bits(code.dis);
+        ASSERT_EQ(rig.Send(), ecOK);
+        const std::string& dcs = rig.modem.framesSent[1].info;
+        int sent = 0;
+        for (int i = 0; i < 3; ++i) sent |= t30::Bit(dcs, t30::kBitScanTimeFirst + i) << i;
+        EXPECT_EQ(sent, bits(code.dcs));
+        // Each of the second page's rows (header and image) takes the time.
+        const size_t rows = 20 + rig.pages[1].size();
+        EXPECT_GE(rig.modem.pages[1].size(), rows * (14400 * code.ms / 1000) / 8);
+        const auto known = pageBytes.emplace(code.ms, rig.modem.pages[1].size());
+        EXPECT_EQ(known.first->second, rig.modem.pages[1].size()) << "same time, same fill";
+    }
+    size_t shorter = 0;
+    for (const auto& [ms, bytes] : pageBytes) {
+        EXPECT_GT(bytes, shorter) << ms << " ms fills more than a shorter time";
+        shorter = bytes;
+    }
+}
+
+// What real modems and receivers do that the plain script does not.
+TEST(SendFax, CopesWithTheWaysOfRealModemsAndReceivers) {
+    SenderRig missed;  // the receiver missed the DCS twice: once its DIS again, once CRP
+    missed.modem.trainingReplies = {t30::kDis, t30::kCrp};
+    ASSERT_EQ(missed.Send(), ecOK);
+    EXPECT_EQ(missed.FrameKinds(),
+              (std::vector<uint8_t>{0x43, 0x83, 0x43, 0x83, 0x43, 0x83, 0x4F, 0x2F, 0xFB}));
+    EXPECT_EQ(missed.modem.trainingModulations, (std::vector<int>{145, 145, 145}))
+        << "each DCS with its training check";
+    SenderRig deaf;  // three times: the call ends
+    deaf.modem.trainingReplies = {t30::kDis, t30::kDis, t30::kDis};
+    EXPECT_EQ(deaf.Send(), ecNoResponse);
+    EXPECT_EQ(deaf.modem.trainingModulations.size(), 3u);
+
+    SenderRig noFcs;  // frames without their check sequence, vouched for by OK
+    noFcs.modem.passesFcs = false;
+    ASSERT_EQ(noFcs.Send(), ecOK);
+    EXPECT_EQ(noFcs.sender.Figures().remoteId, "+49 30 1234567");
+
+    SenderRig cut;  // a response that starts and never ends is aborted
+    cut.modem.trainingReplies = {ScriptedFaxModem::kCutShort};
+    ASSERT_EQ(cut.Send(), ecOK) << ::testing::PrintToString(cut.modem.commands);
+    EXPECT_EQ(cut.modem.trainingModulations.size(), 2u);
+
+    SenderRig ringing;  // progress reports before the dial's result
+    ringing.modem.dialProgress = {"RINGING", "RINGING"};
+    EXPECT_EQ(ringing.Send(), ecOK);
+
+    SenderRig class10;  // a modem that lists Class 1 as 1.0 only
+    class10.modem.classes = "0,1.0,2.0";
+    ASSERT_EQ(class10.Send(), ecOK);
+    EXPECT_NE(
+        std::find(class10.modem.commands.begin(), class10.modem.commands.end(), "AT+FCLASS=1.0"),
+        class10.modem.commands.end());
+
+    SenderRig changed;  // settings changed while the call runs do not reach it
+    changed.sender.StartTransmit();
+    changed.sender.PhoneNumber = "999";
+    changed.sender.DialPrefix.clear();
+    changed.sender.WaitForEnd();
+    changed.poster.RunAll();
+    EXPECT_NE(std::find(changed.modem.commands.begin(), changed.modem.commands.end(),
+                        "ATDT9,0049-30-1234567"),
+              changed.modem.commands.end());
 }
 
 TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
@@ -322,6 +421,20 @@ TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
         {"busy", [](SenderRig& r) { r.modem.dialResult = "BUSY"; }, ecBusy},
         {"no answer", [](SenderRig& r) { r.modem.dialResult = "NO ANSWER"; }, ecNoAnswer},
         {"no carrier", [](SenderRig& r) { r.modem.dialResult = "NO CARRIER"; }, ecNoCarrier},
+        {"dialling delayed", [](SenderRig& r) { r.modem.dialResult = "DELAYED"; }, ecDialRefused},
+        {"number blacklisted",
+         [](SenderRig& r) {
+             r.modem.dialProgress = {"RINGING"};
+             r.modem.dialResult = "BLACKLISTED";
+         },
+         ecDialRefused},
+        {"the port fails in the call",
+         [](SenderRig& r) {
+             r.modem.onCommand = [&r](const std::string& c) {
+                 if (c == "AT+FRH=3" && r.modem.framesSent.size() == 2) r.modem.readFailures = 1;
+             };
+         },
+         ecPortError},
         {"no DIS", [](SenderRig& r) { r.modem.sendDis = false; }, ecNoCapabilities},
         {"cannot receive", [](SenderRig& r) { r.modem.canReceive = false; }, ecCannotReceive},
         {"training fails at every speed",
@@ -355,7 +468,8 @@ TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
         EXPECT_EQ(rig.errors, std::vector<int>{c.error}) << "one error event before the finish";
         EXPECT_LT(rig.fake.clock.ticks - start, 200000u) << "no wait longer than the deadlines";
         EXPECT_TRUE(messages.insert(FaxErrorText(c.error)).second || c.error == ecNoResponse ||
-                    c.error == ecFarEndHungUp);
+                    c.error == ecFarEndHungUp || c.error == ecDialRefused);
+        // Every ending after the modem answered puts it on hook.
         if (rig.modem.dialResult == "CONNECT" && c.error != ecNoModemResponse &&
             c.error != ecNoClass1 && c.error != ecFaxFileError && c.error != ecPortNotOpen) {
             EXPECT_EQ(rig.modem.commands.back(), "ATH0") << "the line is released";
@@ -366,7 +480,7 @@ TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
 TEST(SendFax, ACancelledFaxStillSaysGoodbyeAndHangsUp) {
     SenderRig rig;
     rig.modem.onCommand = [&](const std::string& command) {
-        if (command == "AT+FTM=145" && rig.modem.trainingModulations.size() == 1)
+        if (command == "AT+FTM=146" && rig.modem.pages.empty())
             rig.sender.CancelFax();  // while the first page goes out
     };
     EXPECT_EQ(rig.Send(), ecCancelled);
@@ -441,14 +555,59 @@ TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDo
         c.script(rig);
         EXPECT_EQ(rig.Send(), c.error);
         EXPECT_EQ(rig.errors, c.error == ecOK ? std::vector<int>{} : std::vector<int>{c.error});
-        // At most one write's time (30 s) more than a fax that goes well.
-        EXPECT_LE(rig.fake.clock.ticks, normal.fake.clock.ticks + 31000u);
+        // At most one write's time (30 s) and a short goodbye more than a
+        // fax that goes well.
+        EXPECT_LE(rig.fake.clock.ticks, normal.fake.clock.ticks + 33000u);
         EXPECT_EQ(rig.modem.commands.back() == "ATH0", c.hangsUp);
         if (c.error == ecOK) {
             EXPECT_EQ(rig.progress.back(), fpFinished);
             EXPECT_EQ(rig.modem.pages.size(), 2u);
         }
     }
+}
+
+// The finish is what frees the dialog's Start button: a message queue that
+// is full when the call ends delays it, never drops it.
+TEST(SendFax, TheFinishWaitsOutAFullQueue) {
+    SenderRig rig;
+    std::atomic<bool> hungUp{false};
+    rig.modem.onCommand = [&](const std::string& c) { hungUp = hungUp || c == "ATH0"; };
+    rig.poster.full = true;
+    rig.sender.StartTransmit();
+    while (!hungUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the finish is refused
+    rig.poster.full = false;
+    for (int i = 0; i < 2000 && rig.finishes.empty(); ++i) {
+        rig.poster.RunAll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    rig.sender.WaitForEnd();
+    EXPECT_EQ(rig.finishes, std::vector<int>{ecOK});
+}
+
+// Closing the program while the modem takes no data: the sender gives the
+// call a moment to hang up, then interrupts the port instead of waiting
+// out the write.
+TEST(SendFax, GoingDuringAStuckWriteInterruptsThePort) {
+    bool interrupted = false;
+    {
+        SenderRig rig;
+        rig.modem.onCommand = [&](const std::string& c) {
+            if (c == "AT+FTM=146") rig.modem.writesBlock = true;
+        };
+        rig.modem.onInterrupt = [&] { interrupted = true; };
+        rig.sender.StartTransmit();
+        while (!rig.modem.writesBlock) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(interrupted);
+
+    bool interruptedAfterGoodbye = false;
+    {
+        SenderRig rig;  // a call that ends by itself is left to say goodbye
+        rig.modem.onInterrupt = [&] { interruptedAfterGoodbye = true; };
+        rig.sender.StartTransmit();
+    }
+    EXPECT_FALSE(interruptedAfterGoodbye);
 }
 
 TEST(TapiDevice, OffersPortsWithoutModemsAndOpensTheChosenDevice) {

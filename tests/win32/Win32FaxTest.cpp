@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/Threads.h"
@@ -26,12 +27,30 @@ TEST(Win32TextRenderer, DrawsCourierBlackOnWhiteFromTheLeftMargin) {
     const auto text = renderer.RenderLine(font, "HHHH", 50);
     int inside = 0, outside = 0;
     for (const auto& row : text) {
-        inside += BlackDots(row, 50, 50 + 4 * 16);
-        outside += BlackDots(row, 0, 50) + BlackDots(row, 50 + 4 * 16, 1728);
+        inside += BlackDots(row, 50, 50 + 4 * 24);
+        outside += BlackDots(row, 0, 50) + BlackDots(row, 50 + 4 * 24, 1728);
     }
     EXPECT_GT(inside, 4 * 16) << "four bold letters leave ink";
     EXPECT_LT(inside, 4 * 16 * 16 / 2) << "and are not a black block";
     EXPECT_EQ(outside, 0);
+}
+
+// Dots are 1/204 inch wide and rows 1/98 inch high: a character 16 rows
+// high is about 20 dots wide (ten to the inch), as on paper.
+TEST(Win32TextRenderer, DrawsForTheFaxResolution) {
+    Win32TextRenderer renderer;
+    const FontSpec font;
+    const auto rows = renderer.RenderLine(font, "HHHHHHHHHH", 50);  // ten characters
+    int first = 1728, last = -1;
+    for (const auto& row : rows)
+        for (int x = 0; x < 1728; ++x)
+            if ((row[x >> 3] >> (7 - (x & 7))) & 1)
+                first = std::min(first, x), last = std::max(last, x);
+    ASSERT_GE(last, first);
+    // From the first H's left stroke to the tenth's right one: nine cells and
+    // an H, about an inch (204 dots).
+    EXPECT_GE(last - first, 170);
+    EXPECT_LE(last - first, 215);
 }
 
 TEST(Win32SerialPort, AMissingPortSaysSo) {

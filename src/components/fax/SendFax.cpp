@@ -79,6 +79,9 @@ std::string FaxErrorText(int error) {
             return "The fax transmission was cancelled.";
         case ecPortNotOpen:
             return "The modem's serial port is not open.";
+        case ecDialRefused:
+            return "The modem refuses to dial this number now, after too many failed calls to "
+                   "it. Wait a while and try again.";
         default:
             return "Fax error " + std::to_string(error) + ".";
     }
@@ -95,6 +98,7 @@ constexpr int kCommandTries = 3;             // a command without response is se
 constexpr uint32_t kReadSlice = 200;         // checks for cancellation this often
 constexpr uint32_t kWriteTimeout = 30000;    // a modem holding CTS low this long is gone
 constexpr uint32_t kHangUpTimeout = 15000;   // saying goodbye and hanging up, all steps
+constexpr uint32_t kCloseGraceMs = 3000;     // for a call's goodbye when the sender goes
 
 struct Failure {
     int code;
@@ -172,7 +176,8 @@ private:
             SendPages(dis);
             Disconnect();
         } catch (const Failure& failure) {
-            if (failure.code != ecPortError) Abandon(failure.code);
+            // Whatever failed, the modem is put on hook as far as it listens.
+            Abandon(failure.code);
             if (!delivered_ && failure.code == ecPortError) throw;
             if (!delivered_) return failure.code;
         }
@@ -190,12 +195,13 @@ private:
         if (!answered) throw Failure{ecNoModemResponse};
         Expect(modemInit_.empty() ? "ATE0V1Q0" : modemInit_, "OK");
         Status(fpQueryClasses);
+        std::string setClass = "AT+FCLASS=1";
         if (fax_.FaxClass != TFaxClass::fcClass1) {
-            const std::string classes = Command("AT+FCLASS=?", kCommandTimeout);
-            if (!HasClass1(classes)) throw Failure{ecNoClass1};
+            setClass = Class1Command(Command("AT+FCLASS=?", kCommandTimeout));
+            if (setClass.empty()) throw Failure{ecNoClass1};
             ExpectOk();
         }
-        Expect("AT+FCLASS=1", "OK");
+        Expect(setClass, "OK");
         const std::string modulations = Command("AT+FTM=?", kCommandTimeout);
         ExpectOk();
         modulations_ = Numbers(modulations);
@@ -205,7 +211,12 @@ private:
         Status(fpDialing);
         Send(dialString_ + "\r");
         Status(fpWaitAnswer);
-        const std::string reply = ReadLine(kDialTimeout, /*skipEcho=*/dialString_);
+        // Progress reports (RINGING, DIALING, ...) come before the result.
+        const uint32_t deadline = Now() + kDialTimeout;
+        std::string reply;
+        do {
+            reply = ReadLine(Left(deadline), /*skipEcho=*/dialString_);
+        } while (!reply.empty() && !IsDialResult(reply));
         if (reply == "CONNECT") {
             Status(fpConnected);
             return;
@@ -218,11 +229,19 @@ private:
         throw Failure{DialFailure(reply)};
     }
 
+    static bool IsDialResult(const std::string& reply) {
+        static const char* const kResults[] = {
+            "CONNECT", "BUSY", "NO DIALTONE", "NO DIAL TONE", "NO ANSWER",     "NO CARRIER",
+            "ERROR",   "OK",   "DELAYED",     "BLACKLISTED",  "BLACKLIST FULL"};
+        return std::find(std::begin(kResults), std::end(kResults), reply) != std::end(kResults);
+    }
+
     static int DialFailure(const std::string& reply) {
         if (reply == "BUSY") return ecBusy;
         if (reply == "NO DIALTONE" || reply == "NO DIAL TONE") return ecNoDialTone;
         if (reply == "NO ANSWER") return ecNoAnswer;
         if (reply == "NO CARRIER") return ecNoCarrier;
+        if (reply == "DELAYED" || reply.rfind("BLACKLIST", 0) == 0) return ecDialRefused;
         return ecModemError;
     }
 
@@ -293,27 +312,38 @@ private:
             bool answered = false;
             for (int attempt = 0; attempt < kCommandTries && !answered; ++attempt) {
                 Status(fpSendSettings);
+                Silence();
                 SendFrames({{false, t30::Command(t30::kTsi), t30::EncodeId(stationId_)},
                             {true, t30::Command(t30::kDcs), Dcs(speed)}});
                 Status(fpTraining);
-                Expect("AT+FTS=8", "OK");  // 75 ms of silence before the check
-                SendData(speed, std::string(speed.bitsPerSecond * 3 / 16, '\0'), nullptr);
-                HdlcFrame reply;
-                if (ReceiveFrame(reply, false, kResponseTimeout) != FrameResult::kFrame) continue;
+                Silence();
+                SendData(speed.modulation, speed.bitsPerSecond,
+                         std::string(speed.bitsPerSecond * 3 / 16, '\0'), nullptr);
+                // A receiver that missed the DCS sends its capabilities
+                // again (or asks for a repeat): DCS and the check go again.
+                const Response reply = ReceiveResponse();
+                if (reply.result != FrameResult::kFrame || IsRepeatRequest(reply.kind)) continue;
                 answered = true;
-                const uint8_t kind = t30::Kind(reply.fcf);
-                if (kind == t30::kCfr) {
+                if (reply.kind == t30::kCfr) {
                     Status(fpTrainingOk);
                     return index;
                 }
-                if (kind == t30::kDcn) throw Failure{ecFarEndHungUp};
-                if (kind != t30::kFtt) throw Failure{ecInterrupted};
+                if (reply.kind == t30::kDcn) throw Failure{ecFarEndHungUp};
+                if (reply.kind != t30::kFtt) throw Failure{ecInterrupted};
             }
             if (!answered) throw Failure{ecNoResponse};
             Status(fpTrainingFailed);
         }
         throw Failure{ecTrainingFailed};
     }
+
+    static bool IsRepeatRequest(uint8_t kind) {
+        return kind == t30::kDis || kind == t30::kCsi || kind == t30::kNsf || kind == t30::kCrp;
+    }
+
+    // T.30's 75 ms of silence before each transmission, after what was
+    // received or sent before it.
+    void Silence() { Expect("AT+FTS=8", "OK"); }
 
     std::string Dcs(const t30::Speed& speed) const {
         std::string dcs(3, '\0');
@@ -333,7 +363,11 @@ private:
         figures_.pageLength = static_cast<uint32_t>(data.size());
         figures_.bytesSent = 0;
         Status(fpSendPage);
-        SendData(speed, data, &figures_.bytesSent);
+        Silence();  // a page always follows the receiver's CFR or MCF
+        const bool shortTraining = std::find(modulations_.begin(), modulations_.end(),
+                                             speed.pageModulation) != modulations_.end();
+        SendData(shortTraining ? speed.pageModulation : speed.modulation, speed.bitsPerSecond, data,
+                 &figures_.bytesSent);
         Status(fpPageSent);
     }
 
@@ -341,15 +375,14 @@ private:
     uint8_t PostPage(bool last) {
         for (int attempt = 0; attempt < kCommandTries; ++attempt) {
             Status(fpSendEndOfPage);
-            Expect("AT+FTS=8", "OK");
+            Silence();
             SendFrames({{true, t30::Command(last ? t30::kEop : t30::kMps), ""}});
             Status(fpWaitConfirm);
-            HdlcFrame reply;
-            const FrameResult result = ReceiveFrame(reply, false, kResponseTimeout);
-            if (result == FrameResult::kNoCarrier && attempt + 1 == kCommandTries)
+            const Response reply = ReceiveResponse();
+            if (reply.result == FrameResult::kNoCarrier && attempt + 1 == kCommandTries)
                 throw Failure{ecFarEndHungUp};
-            if (result != FrameResult::kFrame) continue;
-            switch (t30::Kind(reply.fcf)) {
+            if (reply.result != FrameResult::kFrame) continue;
+            switch (reply.kind) {
                 case t30::kMcf:
                     return t30::kMcf;
                 case t30::kRtp:
@@ -372,6 +405,7 @@ private:
         ignoreCancel_ = true;  // too late to cancel a delivered fax
         hangUpBy_ = Now() + kHangUpTimeout;
         Status(fpDisconnect);
+        Silence();
         SendFrames({{true, t30::Command(t30::kDcn), ""}});
         connected_ = false;
         Status(fpHangUp);
@@ -382,11 +416,13 @@ private:
     // the modem still listens.
     void Abandon(int code) {
         ignoreCancel_ = true;  // a cancelled fax still hangs up
-        if (!hangUpBy_) hangUpBy_ = Now() + kHangUpTimeout;
+        // A port that failed gets a short try: it may not take a byte more.
+        if (!hangUpBy_) hangUpBy_ = Now() + (code == ecPortError ? 2000 : kHangUpTimeout);
         try {
             EndData();
             if (connected_ && code != ecFarEndHungUp) {
                 Status(fpDisconnect);
+                Silence();
                 SendFrames({{true, t30::Command(t30::kDcn), ""}});
             }
         } catch (const Failure&) {
@@ -426,12 +462,39 @@ private:
             if (reply != "CONNECT") return FrameResult::kBadFrame;
         }
         std::string data;
-        if (!ReadDleData(data, timeoutMs)) return FrameResult::kTimeout;
-        const std::string result = ReadLine(kCommandTimeout);
-        if (result != "OK" || !FcsGood(data)) return FrameResult::kBadFrame;
-        if (!HdlcFrame::Parse(data.substr(0, data.size() - 2), frame))
-            return FrameResult::kBadFrame;
-        return FrameResult::kFrame;
+        if (!ReadDleData(data, timeoutMs)) {
+            // The modem still listens for the rest of the frame: stop it, or
+            // it takes the next command for the end of its wait.
+            Send("\x18");
+            Drain(500);
+            return FrameResult::kTimeout;
+        }
+        // The modem checks the frame and says OK or ERROR; some pass the
+        // check sequence on, some do not.
+        if (ReadLine(kCommandTimeout) != "OK") return FrameResult::kBadFrame;
+        if (data.size() >= 5 && FcsGood(data)) data.resize(data.size() - 2);
+        return HdlcFrame::Parse(data, frame) ? FrameResult::kFrame : FrameResult::kBadFrame;
+    }
+
+    struct Response {
+        FrameResult result;
+        uint8_t kind;  // of the last frame received
+    };
+    // The receiver's response to a command, read to its final frame (a set
+    // such as CSI and DIS comes as several).
+    Response ReceiveResponse() {
+        Response response{FrameResult::kTimeout, 0};
+        for (int frames = 0; frames < 8; ++frames) {
+            HdlcFrame frame;
+            const FrameResult result = ReceiveFrame(frame, false, kResponseTimeout);
+            if (result != FrameResult::kFrame) {
+                if (frames == 0) response.result = result;
+                break;
+            }
+            response = {result, t30::Kind(frame.fcf)};
+            if (frame.final) break;
+        }
+        return response;
     }
 
     void SendFrames(const std::vector<HdlcFrame>& frames) {
@@ -447,9 +510,9 @@ private:
     }
 
     // Sends image or training data at a speed; counts the bytes sent.
-    void SendData(const t30::Speed& speed, const std::string& data, uint32_t* sent) {
+    void SendData(int modulation, int bitsPerSecond, const std::string& data, uint32_t* sent) {
         inData_ = true;
-        Expect("AT+FTM=" + std::to_string(speed.modulation), "CONNECT");
+        Expect("AT+FTM=" + std::to_string(modulation), "CONNECT");
         constexpr size_t kChunk = 1024;
         for (size_t at = 0; at < data.size(); at += kChunk) {
             std::string chunk = DleEncode(data.substr(at, kChunk));
@@ -463,8 +526,7 @@ private:
         Send(std::string{kDle, kEtx});
         inData_ = false;
         // The modem answers when the data has gone down the line.
-        const uint32_t lineTime =
-            static_cast<uint32_t>(data.size() * 8 * 1000 / speed.bitsPerSecond);
+        const uint32_t lineTime = static_cast<uint32_t>(data.size() * 8 * 1000 / bitsPerSecond);
         const std::string reply = ReadLine(2 * lineTime + 10000);
         if (reply != "OK") throw Failure{ReplyFailure(reply)};
     }
@@ -601,20 +663,23 @@ private:
         }
         return numbers;
     }
-    // "0,1,2" or "0,1,1.0,2.0" or "(0-2)": is Class 1 among them?
-    static bool HasClass1(const std::string& list) {
+    // The command that selects Class 1 among the classes listed ("0,1,2",
+    // "0,1.0,2.0", "(0-2)"); "" when it is not among them.
+    static std::string Class1Command(const std::string& list) {
+        bool class10 = false;
         std::string item;
         for (char c : list + ",") {
             if (c == ',' || c == '(' || c == ')') {
-                if (item == "1") return true;
+                if (item == "1") return "AT+FCLASS=1";
                 if (item.size() == 3 && item[1] == '-' && item[0] <= '1' && item[2] >= '1')
-                    return true;
+                    return "AT+FCLASS=1";
+                class10 = class10 || item == "1.0";
                 item.clear();
             } else if (c != ' ') {
                 item.push_back(c);
             }
         }
-        return false;
+        return class10 ? "AT+FCLASS=1.0" : "";
     }
 
     void Status(int progress) {
@@ -654,7 +719,12 @@ TApdSendFax::TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, Fi
 
 TApdSendFax::~TApdSendFax() {
     *alive_ = false;
+    closing_ = true;
     cancel_ = true;
+    const int64_t until = SteadyMicroseconds() + int64_t{kCloseGraceMs} * 1000;
+    while (!ended_ && SteadyMicroseconds() < until)
+        endedSignal_.Wait(static_cast<uint32_t>((until - SteadyMicroseconds()) / 1000 + 1));
+    if (!ended_) port_.Port().Interrupt();
     worker_.Join();
 }
 
@@ -696,25 +766,37 @@ void TApdSendFax::StartTransmit() {
         }
     }
     if (failure != ecOK) {
-        ui_.Post([this, alive = alive_, failure] {
-            if (*alive) Finish(failure);
-        });
+        // On this thread a full queue cannot be waited out: then at once.
+        if (!ui_.Post([this, alive = alive_, failure] {
+                if (*alive) Finish(failure);
+            }))
+            Finish(failure);
         return;
     }
-    worker_ = Thread([this, pages = std::move(pages)]() mutable {
+    // The settings are read here, on the user-interface thread, which may
+    // change them again while the call runs.
+    auto session = std::make_shared<Session>(*this, std::move(pages));
+    ended_ = false;
+    worker_ = Thread([this, session] {
         int result = ecPortError;
         try {
-            Session session(*this, std::move(pages));
-            result = session.Run();
+            result = session->Run();
         } catch (...) {
         }
+        // The finish must arrive, or the user could never start again: a
+        // full queue is waited out while the sender lives.
         try {
-            ui_.Post([this, alive = alive_, result] {
+            while (!ui_.Post([this, alive = alive_, result] {
                 if (*alive) Finish(result);
-            });
+            }) && !closing_) {
+                WakeSignal pause;
+                pause.Wait(50);
+            }
         } catch (...) {
             // Out of memory at the very end: nothing is left to report it with.
         }
+        ended_ = true;
+        endedSignal_.Set();
     });
 }
 

@@ -70,6 +70,7 @@ enum FaxError : int {
     ecFarEndHungUp = 9016,
     ecCancelled = 9017,
     ecPortNotOpen = 9018,
+    ecDialRefused = 9019,  // DELAYED or BLACKLISTED
 };
 std::string FaxErrorText(int error);
 
@@ -89,7 +90,9 @@ class TApdSendFax {
 public:
     TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, FileSystem& files,
                 TextRenderer& renderer);
-    // Stops a transmission still running and waits for its thread.
+    // Stops a transmission still running and waits for its thread: a call
+    // hangs up as usual, but a port that takes too long for it is
+    // interrupted, so that closing the program does not hang.
     ~TApdSendFax();
     TApdSendFax(const TApdSendFax&) = delete;
     TApdSendFax& operator=(const TApdSendFax&) = delete;
@@ -143,6 +146,9 @@ private:
     FaxFigures figures_;
     bool running_ = false;  // on the user-interface thread: between start and finish
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> closing_{false};  // the sender goes: its events are no longer wanted
+    std::atomic<bool> ended_{true};     // the thread has done its work
+    WakeSignal endedSignal_;
     Thread worker_;
     // Cleared when the sender goes, so that its events still waiting are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -13,12 +13,12 @@ uint8_t Field(const std::string& frame, int first, int count) {
 
 const std::vector<Speed>& Speeds() {
     static const std::vector<Speed> speeds = {
-        {14400, 145, 0x8},  // V.17
-        {12000, 121, 0xA},  // V.17
-        {9600, 96, 0x1},    // V.29
-        {7200, 72, 0x3},    // V.29
-        {4800, 48, 0x2},    // V.27 ter
-        {2400, 24, 0x0},    // V.27 ter
+        {14400, 145, 146, 0x8},  // V.17
+        {12000, 121, 122, 0xA},  // V.17
+        {9600, 96, 96, 0x1},     // V.29
+        {7200, 72, 72, 0x3},     // V.29
+        {4800, 48, 48, 0x2},     // V.27 ter
+        {2400, 24, 24, 0x0},     // V.27 ter
     };
     return speeds;
 }
@@ -39,25 +39,19 @@ std::vector<Speed> SpeedsOfDis(const std::string& dis) {
 }
 
 int MinScanTimeOfDis(const std::string& dis) {
-    // bits 21, 22, 23 as bit 0, 1, 2
-    switch (Field(dis, kBitScanTimeFirst, 3)) {
-        case 0b000:
-            return 20;
-        case 0b100:
-            return 40;
-        case 0b010:
-            return 10;
-        case 0b001:
-            return 5;
-        case 0b011:
-            return 10;
-        case 0b110:
-            return 20;
-        case 0b101:
-            return 40;
-        default:
-            return 0;  // 0b111
-    }
+    // Bits 21, 22, 23 as bit 0, 1, 2; the codes 110, 011 and 101 (written
+    // bit 21 first) halve the time at fine resolution, which is not sent.
+    static const int kStandardMs[8] = {
+        20,  // 000
+        5,   // 100
+        10,  // 010
+        20,  // 110
+        40,  // 001
+        40,  // 101
+        10,  // 011
+        0,   // 111
+    };
+    return kStandardMs[Field(dis, kBitScanTimeFirst, 3)];
 }
 
 uint8_t DcsScanTimeCode(int ms) {

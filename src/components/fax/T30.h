@@ -54,19 +54,23 @@ constexpr int kBitReceiver = 10;       // DIS: can receive; DCS: receive this
 constexpr int kBitRateFirst = 11;      // bits 11-14: modulation and speed
 constexpr int kBitScanTimeFirst = 21;  // bits 21-23: minimum scan line time
 
-// One speed with its modulation: the Class 1 modulation number for
-// +FTM/+FRM and the code of bits 11-14 in DCS.
+// One speed with its modulation: the Class 1 modulation numbers for
+// +FTM/+FRM and the code of bits 11-14 in DCS. V.17 trains long for the
+// training check and short for the pages that follow CFR and MCF; the
+// other modems have one training.
 struct Speed {
     int bitsPerSecond;
-    int modulation;
-    uint8_t dcsRate;  // bits 11..14 as bit 0..3
+    int modulation;      // the training check
+    int pageModulation;  // the pages
+    uint8_t dcsRate;     // bits 11..14 as bit 0..3
 };
 // From the fastest down, the order the sender tries them.
 const std::vector<Speed>& Speeds();
 // The speeds a DIS allows (bits 11-14).
 std::vector<Speed> SpeedsOfDis(const std::string& dis);
 
-// Minimum scan line time at standard resolution a DIS asks for, in ms.
+// Minimum scan line time at standard resolution a DIS asks for, in ms
+// (0, 5, 10, 20 or 40).
 int MinScanTimeOfDis(const std::string& dis);
 // The DCS bits 21-23 for a scan line time.
 uint8_t DcsScanTimeCode(int ms);

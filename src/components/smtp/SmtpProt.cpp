@@ -136,12 +136,16 @@ void TCustomSmtpClient::Abort() {
     ++requestSerial_;
     requestDoneFlag_ = true;
     doneAsync_ = nullptr;
-    dataSentAttached_ = false;
-    sendsPending_ = 0;
-    rcvLen_ = 0;
+    ClearTransfer();
     connected_ = false;
     state_ = smtpReady;
     socket_->Close();
+}
+
+void TCustomSmtpClient::ClearTransfer() {
+    rcvLen_ = 0;
+    dataSentAttached_ = false;
+    sendsPending_ = 0;
 }
 
 void TCustomSmtpClient::SocketFailure(int error) {
@@ -156,11 +160,9 @@ void TCustomSmtpClient::Connect() {
     if (connected_) throw SmtpException("SMTP component already connected");
     requestType_ = smtpConnect;
     requestDoneFlag_ = false;
-    rcvLen_ = 0;
     lastResult_ = 0;
     state_ = smtpDnsLookup;
-    dataSentAttached_ = false;
-    sendsPending_ = 0;
+    ClearTransfer();
     socket_->DnsLookup(Host);
 }
 

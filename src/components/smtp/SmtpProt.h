@@ -117,6 +117,9 @@ public:
     static std::string DateText(const SystemTime& local, const int* minutesEast);
 
 private:
+    // Forgets the bytes received and the sends in flight of the last
+    // conversation.
+    void ClearTransfer();
     using Continuation = void (TCustomSmtpClient::*)();
 
     void DnsLookupDone(int error) override;

@@ -3,7 +3,14 @@
 
 set(MIVOX_WINE_SESSION ${CMAKE_SOURCE_DIR}/tests/wine/wine-session.sh)
 set(MIVOX_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} run)
+# The programs of this build run under Wine's loader of their own bitness.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(MIVOX_WINE_LOADER /usr/lib/wine/wine)
+else()
+    set(MIVOX_WINE_LOADER /usr/lib/wine/wine64)
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR env MIVOX_WINE_LOADER=${MIVOX_WINE_LOADER}
+    ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} run)
 
 file(GLOB MIVOX_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
 # Linked into Setup.exe directly, where it replaces the library's handler.
@@ -23,7 +30,8 @@ target_link_libraries(Setup PRIVATE mivox_win32)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup)
 
 # Wine sessions are shared by the tests of one run and ended after them.
-add_test(NAME wine_session_start COMMAND ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} start)
+add_test(NAME wine_session_start COMMAND env MIVOX_WINE_LOADER=${MIVOX_WINE_LOADER}
+    ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} start)
 add_test(NAME wine_session_stop COMMAND ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} stop)
 set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)

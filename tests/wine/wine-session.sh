@@ -6,11 +6,42 @@
 #   wine-session.sh DIR run PROG ARG  run a Windows program in it
 #   wine-session.sh DIR env           print the session's variables
 #   wine-session.sh DIR stop          end the wineserver and the display
+# The session's loader decides the bitness of the programs it starts and the
+# registry view `wine reg` sees: MIVOX_WINE_LOADER when the session starts
+# (/usr/lib/wine/wine for 32-bit programs), else the 64-bit one. Inside the
+# session `wine` and `winepath` are that loader, whatever /usr/bin/wine is.
 set -euo pipefail
 
 dir=$(mkdir -p "$1" && cd "$1" && pwd)
 command=$2
 shift 2
+
+wine64=/usr/lib/wine/wine64
+if [[ -n "${MIVOX_WINE_LOADER:-}" ]]; then
+    loader=$MIVOX_WINE_LOADER
+elif [[ -f "$dir/loader" ]]; then
+    loader=$(cat "$dir/loader")
+else
+    loader=$wine64
+fi
+if [[ ! -x "$loader" ]]; then
+    echo "wine-session: no Wine loader $loader (for 32-bit programs: scripts/install-deps.sh)" >&2
+    exit 1
+fi
+# Scripts, not links: the loader finds itself by the name it is started as.
+# Replaced whole, so that a test running beside never finds one half written.
+put() {
+    if [[ "$(cat "$dir/$1" 2>/dev/null)" != "$2" ]]; then
+        printf '%s\n' "$2" >"$dir/$1.$$"
+        chmod +x "$dir/$1.$$"
+        mv -f "$dir/$1.$$" "$dir/$1"
+    fi
+}
+mkdir -p "$dir/bin"
+put loader "$loader"
+put bin/wine "$(printf '#!/bin/sh\nexec %s "$@"' "$loader")"
+put bin/winepath "$(printf '#!/bin/sh\nexec %s winepath.exe "$@"' "$loader")"
+export PATH="$dir/bin:$PATH" WINELOADER=$loader
 
 export WINEPREFIX="$dir/prefix"
 export WINEDEBUG=-all
@@ -24,7 +55,8 @@ start_display() {
     local n
     for n in $(seq 90 190); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        # Not holding the session lock: a display outlives its starter.
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 9>&- &
         echo $! >"$dir/xvfb.pid"
         for _ in $(seq 50); do
             [[ -e /tmp/.X11-unix/X$n ]] && break
@@ -48,8 +80,16 @@ start() {
         start_display
     fi
     export DISPLAY=$(cat "$dir/display")
+    # A prefix made before Wine's 32-bit half was installed has none of it.
+    if [[ "$loader" != "$wine64" && -f "$WINEPREFIX/.mivox-ready" &&
+        ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]]; then
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
     if [[ ! -f "$WINEPREFIX/.mivox-ready" ]]; then
-        wine wineboot -i >"$dir/wineboot.log" 2>&1 || true
+        # Made by the 64-bit loader, as on a 64-bit Windows: with Wine's
+        # 32-bit half installed, System32 and SysWOW64 are both filled.
+        WINELOADER=$wine64 "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1 || true
         # Without a window manager, Wine waits for each closed window.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
@@ -75,7 +115,8 @@ run)
     ;;
 env)
     start
-    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all DISPLAY='$(cat "$dir/display")'"
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all DISPLAY='$(cat "$dir/display")'" \
+        "WINELOADER='$loader' PATH='$dir/bin':\"\$PATH\""
     ;;
 stop)
     wineserver -k 2>/dev/null || true

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native unit tests
-# (plain and with sanitizers), the Win32 tests and the end-to-end tests under
+# (plain, with sanitizers, and built for 32-bit x86), the Win32 tests and the end-to-end tests under
 # Wine, a short fuzzing smoke, the reproducible-build check, the check of the
 # programs' imports and the signing check. Both Setup.exe builds must link.
 set -uo pipefail
@@ -10,7 +10,7 @@ scripts/install-deps.sh || exit 1
 build() {
     cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
 }
-for preset in native native-sanitize win64 win32; do
+for preset in native native-sanitize native32 win64 win32; do
     if ! build "$preset"; then
         echo "Build $preset failed"
         exit 1
@@ -19,7 +19,7 @@ done
 
 passed=0
 failed=0
-for preset in native native-sanitize win64; do
+for preset in native native-sanitize native32 win64; do
     echo "=== Tests: $preset"
     log=$(mktemp)
     ctest --preset "$preset" -j2 2>&1 | tee "$log"

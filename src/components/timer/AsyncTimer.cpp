@@ -51,9 +51,10 @@ TAsyncTimer::State TAsyncTimer::Read() const {
     return {enabled_, terminated_, tickRunning_, int64_t{interval_} * 1000};
 }
 
-// The worker: polls the counter every millisecond while resumed, and hands
-// each due tick to the user-interface thread, waiting for it to finish.
-// Every change of the timer sets the wake-up, so no wait outlasts one.
+// The worker: sleeps until the next tick is due (to the millisecond, read
+// from the counter) while resumed, and hands each due tick to the
+// user-interface thread, waiting for it to finish. Every change of the timer
+// sets the wake-up, so no wait outlasts one.
 void TAsyncTimer::Execute() {
     int64_t due = SteadyMicroseconds() + Read().intervalMicroseconds;
     for (State state = Read(); !state.terminated; state = Read()) {
@@ -63,7 +64,7 @@ void TAsyncTimer::Execute() {
         }
         const int64_t found = SteadyMicroseconds();
         if (found < due) {
-            wake_.Wait(1);
+            wake_.Wait(static_cast<uint32_t>((due - found + 999) / 1000));
             continue;
         }
         {

@@ -4,6 +4,14 @@
 
 namespace mivox {
 
+namespace {
+
+std::string KeyName(uint32_t root, const std::string& path) {
+    return (root == kHkeyCurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") + path;
+}
+
+}  // namespace
+
 class UndoJournal::FileWatch final : public FileSystemRelay {
 public:
     FileWatch(FileSystem& files, UndoJournal& journal)
@@ -47,13 +55,44 @@ private:
     UndoJournal& journal_;
 };
 
+// An open key whose values are kept before they change.
+class UndoJournal::ValueWatch final : public RegistryKey {
+public:
+    ValueWatch(std::unique_ptr<RegistryKey> key, uint32_t root, std::string path,
+               UndoJournal& journal)
+        : key_(std::move(key)), root_(root), path_(std::move(path)), journal_(journal) {}
+
+    long QueryValue(const std::string& name, uint32_t& type, std::string& data) const override {
+        return key_->QueryValue(name, type, data);
+    }
+    long SetValue(const std::string& name, uint32_t type, const std::string& data) override {
+        journal_.KeepValue(root_, path_, name);
+        return key_->SetValue(name, type, data);
+    }
+    long DeleteValue(const std::string& name) override {
+        journal_.KeepValue(root_, path_, name);
+        return key_->DeleteValue(name);
+    }
+    long SubKeyNames(std::vector<std::string>& names) const override {
+        return key_->SubKeyNames(names);
+    }
+
+private:
+    std::unique_ptr<RegistryKey> key_;
+    uint32_t root_;
+    std::string path_;
+    UndoJournal& journal_;
+};
+
 class UndoJournal::KeyWatch final : public Registry {
 public:
     KeyWatch(Registry& registry, UndoJournal& journal) : registry_(registry), journal_(journal) {}
 
     long OpenKey(uint32_t root, const std::string& path, uint32_t access,
                  std::unique_ptr<RegistryKey>& key) override {
-        return registry_.OpenKey(root, path, access, key);
+        const long result = registry_.OpenKey(root, path, access, key);
+        if (result == kRegSuccess) Watch(root, path, key);
+        return result;
     }
     long CreateKey(uint32_t root, const std::string& path, uint32_t access,
                    std::unique_ptr<RegistryKey>& key) override {
@@ -71,6 +110,7 @@ public:
         const long result = registry_.CreateKey(root, path, access, key);
         if (result == kRegSuccess) {
             for (const std::string& part : missing) journal_.Note(Made::kKey, part, root);
+            Watch(root, path, key);
         }
         return result;
     }
@@ -79,6 +119,10 @@ public:
     }
 
 private:
+    void Watch(uint32_t root, const std::string& path, std::unique_ptr<RegistryKey>& key) {
+        key = std::make_unique<ValueWatch>(std::move(key), root, path, journal_);
+    }
+
     Registry& registry_;
     UndoJournal& journal_;
 };
@@ -125,6 +169,22 @@ Shell& UndoJournal::Links() {
 void UndoJournal::Note(Made::Kind kind, const std::string& path, uint32_t root) {
     made_.push_back({kind, root, path, {}});
     if (kind == Made::kFile || kind == Made::kLink) known_.insert(UpperText(path));
+    if (kind == Made::kKey) madeKeys_.insert({root, UpperText(path)});
+}
+
+void UndoJournal::KeepValue(uint32_t root, const std::string& path, const std::string& name) {
+    if (madeKeys_.count({root, UpperText(path)})) return;
+    if (!keptValues_.insert({root, UpperText(path) + '\\' + UpperText(name)}).second) return;
+    // Read through a key of its own: the writer's may not allow reading. A
+    // value that cannot be read is not known to be missing, so it is left
+    // alone rather than deleted by the undo.
+    std::unique_ptr<RegistryKey> reader;
+    if (registry_.OpenKey(root, path, kKeyRead, reader) != kRegSuccess) return;
+    Made kept{Made::kValue, root, path, {}, name};
+    const long found = reader->QueryValue(name, kept.valueType, kept.valueData);
+    if (found != kRegSuccess && found != kErrorFileNotFound) return;
+    kept.valueExisted = found == kRegSuccess;
+    made_.push_back(std::move(kept));
 }
 
 void UndoJournal::KeepCopy(const std::string& path) {
@@ -189,10 +249,27 @@ std::string UndoJournal::Remove(const Made& made) {
             if (!files_.DirectoryExists(made.path)) return {};
             if (files_.RemoveDir(made.path)) return "Removed folder " + made.path;
             return "Could not remove folder " + made.path + ": it is not empty";
-        case Made::kKey: {
+        case Made::kValue: {
             const std::string name =
-                (made.root == kHkeyCurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") +
-                made.path;
+                "registry value " + made.valueName + " of " + KeyName(made.root, made.path);
+            std::unique_ptr<RegistryKey> key;
+            if (registry_.OpenKey(made.root, made.path, kKeySetValue, key) != kRegSuccess) {
+                return "Could not restore " + name;
+            }
+            if (made.valueExisted) {
+                if (key->SetValue(made.valueName, made.valueType, made.valueData) == kRegSuccess) {
+                    return "Restored " + name;
+                }
+                return "Could not restore " + name;
+            }
+            uint32_t type = 0;
+            std::string data;
+            if (key->QueryValue(made.valueName, type, data) != kRegSuccess) return {};
+            if (key->DeleteValue(made.valueName) == kRegSuccess) return "Removed " + name;
+            return "Could not remove " + name;
+        }
+        case Made::kKey: {
+            const std::string name = KeyName(made.root, made.path);
             std::unique_ptr<RegistryKey> key;
             if (registry_.OpenKey(made.root, made.path, kKeyRead, key) != kRegSuccess) return {};
             key.reset();

@@ -316,7 +316,9 @@ TEST_F(SilentSetupTest, AFailedRunTakesBackWhatItMadeAndLeavesWhatWasThere) {
 }
 
 // Over an earlier installation: a run that succeeds leaves no copies of the
-// files it replaced; one that fails puts them back as they were.
+// files it replaced; one that fails puts them and the values it changed back
+// as they were (the earlier registration among them) and removes the values
+// it added.
 TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
     const auto withoutProgress = [&] {
         std::vector<std::string> contents = Contents(fake);
@@ -342,6 +344,9 @@ TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
     fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "earlier program",
                        MemoryFileSystem::PackDateTime(1999, 1, 1, 0, 0, 0));
     const std::string earlierLog = fake.files.Find("C:\\Mivox\\Install.Log")->contents;
+    fake.registry.SetString(kHkeyLocalMachine, kProductKey, "RegisterPerson", "Ann Lee");
+    std::erase_if(fake.registry.FindKey(kHkeyLocalMachine, kProductKey)->values,
+                  [](const auto& value) { return value.name == "ProgramPath"; });
     const std::vector<std::string> before = withoutProgress();
     fake.registry.failingWrites[{kHkeyLocalMachine, kUninstallKey}] = kErrorAccessDenied;
     EXPECT_EQ(RunSetup(), kExitFailed);
@@ -349,6 +354,10 @@ TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "earlier program");
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\Install.Log")->contents, earlierLog);
     EXPECT_TRUE(Logged("Restored file C:\\Mivox\\MIVOX.EXE"));
+    EXPECT_TRUE(Logged(
+        "Restored registry value RegisterPerson of HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexlor\\Mivox"));
+    EXPECT_TRUE(Logged(
+        "Removed registry value ProgramPath of HKEY_LOCAL_MACHINE\\SOFTWARE\\Vexlor\\Mivox"));
     EXPECT_EQ(copies(), std::vector<std::string>{});
 }
 

@@ -2,7 +2,8 @@
 # Setup.exe /S in one Wine session: an interactive installation and a silent
 # one into a folder with a blank, answers from a file, give the same tree,
 # Install.Log, registration form and records (the folder aside); a file in use
-# gives 3010; a full and a read-only destination are refused with code 1 and
+# gives 3010; a run that fails over an installation puts its records back;
+# a full and a read-only destination are refused with code 1 and
 # the reason in the log; a drive that fills during the copy gives 2 and is
 # left as it was, with what the run made named in the log; malformed
 # arguments give 87 (with a box when not silent) and a damaged answer file 1,
@@ -131,6 +132,19 @@ expect_eq "a file in use: the log says so" "Files in use are replaced when Windo
     "$(tr -d '\r' <"$c/inuse.log" | cut -d' ' -f3- | grep 'Windows restarts' | head -1)"
 touch "$silent_unix/MIVOX.EXE.release"
 wait "$holder" || true
+
+# 3b. A run over it that fails after writing the records (a folder stands
+# where its registration form goes) puts the earlier records back.
+wine reg add 'HKLM\Software\Vexlor\Mivox' /v RegisterPerson /d 'Lab Admin' /f >/dev/null 2>&1
+rm -f "$silent_unix/REGISTER.TXT" && mkdir "$silent_unix/REGISTER.TXT"
+expect_eq "failing over an installation: exit code" 2 \
+    "$(silent_setup /S "/D=$silent_dir" '/LOG=C:\undo.log' "/REGISTER=$answers" /NORESTART)"
+expect_eq "failing over an installation: the earlier registration is back" "Lab Admin" \
+    "$(reg_value RegisterPerson)"
+expect_eq "failing over an installation: the log says so" \
+    'Restored registry value RegisterPerson of HKEY_LOCAL_MACHINE\SOFTWARE\Vexlor\Mivox' \
+    "$(tr -d '\r' <"$c/undo.log" | cut -d' ' -f3- | grep -F 'registry value RegisterPerson')"
+rmdir "$silent_unix/REGISTER.TXT"
 
 # 4. Arguments and answers refused before anything is installed.
 forget_installation "$silent_dir"

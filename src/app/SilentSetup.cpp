@@ -50,6 +50,27 @@ int Undo(UndoJournal& journal, ProgressLog& log, int code, const std::string& ou
     return Finish(log, code, outcome);
 }
 
+// Shortcuts as the installation makes them, with each one that could not be
+// made reported: the interactive installation passes over it in silence, but
+// an unattended run without its shortcuts has not installed the product.
+class CheckedLinks final : public Shell {
+public:
+    CheckedLinks(Shell& shell, PresetMessageBoxes& boxes) : shell_(shell), boxes_(boxes) {}
+
+    bool SaveShellLink(const std::string& linkFile, const std::string& path,
+                       const std::string& arguments, const std::string& workingDirectory) override {
+        const bool done = shell_.SaveShellLink(linkFile, path, arguments, workingDirectory);
+        if (!done)
+            boxes_.Report("Shortcut Not Made", "The shortcut " + linkFile + " cannot be made.");
+        return done;
+    }
+    bool ExitSession(uint32_t flags) override { return shell_.ExitSession(flags); }
+
+private:
+    Shell& shell_;
+    PresetMessageBoxes& boxes_;
+};
+
 }  // namespace
 
 int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOptions& options) {
@@ -69,6 +90,7 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
     UndoJournal journal(platform.files, platform.registry, platform.shell);
     RestartWatch files(journal.Files());
     PresetMessageBoxes boxes(log);
+    CheckedLinks links(journal.Links(), boxes);
     Platform silent{.files = files,
                     .clock = platform.clock,
                     .system = platform.system,
@@ -77,7 +99,7 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
                     .memory = platform.memory,
                     .boxes = boxes,
                     .registry = journal.Keys(),
-                    .shell = journal.Links(),
+                    .shell = links,
                     .security = platform.security,
                     .loop = platform.loop,
                     .processes = platform.processes,

@@ -85,4 +85,9 @@ int PresetMessageBoxes::Show(const std::string& text, const std::string& caption
     return answer;
 }
 
+void PresetMessageBoxes::Report(const std::string& caption, const std::string& text) {
+    problems_.push_back(caption + ": " + text);
+    log_.Write("Warning: " + caption + ": " + text);
+}
+
 }  // namespace mivox

@@ -55,6 +55,8 @@ public:
     explicit PresetMessageBoxes(ProgressLog& log) : log_(log) {}
 
     const std::vector<std::string>& Problems() const { return problems_; }
+    // A problem no box reports: logged and kept as a box's would be.
+    void Report(const std::string& caption, const std::string& text);
 
     int Show(const std::string& text, const std::string& caption, unsigned style) override;
     int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,

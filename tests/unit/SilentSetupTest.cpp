@@ -315,6 +315,19 @@ TEST_F(SilentSetupTest, AFailedRunTakesBackWhatItMadeAndLeavesWhatWasThere) {
     EXPECT_EQ(Progress().back(), "Result: 2 (not installed: 1 problem(s), see the warnings above)");
 }
 
+// The interactive installation passes over a shortcut it cannot make; an
+// unattended run counts it as a problem, ends with 2 and takes back the rest.
+TEST_F(SilentSetupTest, AShortcutThatCannotBeMadeFailsTheRun) {
+    fake.shell.failLinks = true;
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(
+        Logged("Warning: Shortcut Not Made: The shortcut "
+               "C:\\All\\Programs\\Vexlor\\Mivox\\Mivox Help.lnk cannot be made."));
+    EXPECT_EQ(Progress().back(),
+              "Result: 2 (not installed: 10 problem(s), see the warnings above)");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
+}
+
 // Over an earlier installation: a run that succeeds leaves no copies of the
 // files it replaced; one that fails puts them and the values it changed back
 // as they were (the earlier registration among them) and removes the values

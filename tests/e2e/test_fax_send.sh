@@ -20,7 +20,7 @@ table=(
     "ok+v17+scan=40|14400|scan 40"
     "ok+missdcs|14400|missed"
     "ok+nofcs|14400|"
-    "ok+jitter=6|12000|refused 14400"
+    "ok+jitter=5.8|12000|refused 14400"
 )
 peer_script=busy,hangup
 for row in "${table[@]}"; do peer_script+=",${row%%|*}"; done

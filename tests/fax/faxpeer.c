@@ -15,9 +15,11 @@
  *   jitter=DEG      the line between the two shifts the phase of what it
  *                   carries by up to DEG degrees, 120 times a second (the
  *                   jitter of analogue carrier systems, picked up from the
- *                   mains): at 6 the training at 14,400 bit/s fails and
- *                   12,000 carries the page clean, at 8 V.29 at 9,600 does
- * for example "ok+v29+scan=20", "ok+missdcs" or "ok+jitter=6".
+ *                   mains): at 5.8 the training at 14,400 bit/s fails and
+ *                   12,000 carries the page clean (a narrow band: at 5.25
+ *                   14,400 often passes and damages rows, at 6 12,000 now
+ *                   and then damages one); at 8 V.29 at 9,600 does
+ * for example "ok+v29+scan=20", "ok+missdcs" or "ok+jitter=5.8".
  *
  *   faxpeer LINK OUTPREFIX SCRIPT [SPEED]
  *

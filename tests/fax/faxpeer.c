@@ -29,8 +29,8 @@
  * after the last call of the script, or when it is stopped. */
 #define _GNU_SOURCE
 #include <errno.h>
-#include <math.h>
 #include <fcntl.h>
+#include <math.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>

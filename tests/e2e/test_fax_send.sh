@@ -5,7 +5,8 @@
 # receiver that hangs up in the middle of the page; then a table of
 # receivers that a one-page form must reach pixel for pixel (each modem,
 # each minimum scan line time, a receiver that misses the DCS, a modem that
-# keeps the frames' check sequence to itself); last a receiver
+# keeps the frames' check sequence to itself, a line whose phase jitter
+# makes the first training fail, so that the sender falls back); last a receiver
 # that takes two pages and leaves the line at once, before the sender has
 # hung up: the sender must still end, and report the fax as delivered.
 E2E_OWN_SESSION=1
@@ -19,6 +20,7 @@ table=(
     "ok+v17+scan=40|14400|scan 40"
     "ok+missdcs|14400|missed"
     "ok+nofcs|14400|"
+    "ok+jitter=5.8|12000|refused 14400"
 )
 peer_script=busy,hangup
 for row in "${table[@]}"; do peer_script+=",${row%%|*}"; done
@@ -83,6 +85,11 @@ for row in "${table[@]}"; do
     missed)
         expect_eq "$receiver: the first DCS missed" 1 "$(grep -c 'missed the DCS' <<<"$log" || true)"
         expect_eq "$receiver: DCS sent again" 2 "$(grep -c '^status 7:' <<<"$out" || true)"
+        ;;
+    refused*)
+        expect_eq "$receiver: the training at ${extra#refused } refused" \
+            "call $call: training at ${extra#refused } bit/s refused" "$(grep ' refused' <<<"$log" || true)"
+        expect_eq "$receiver: the sender tried a lower speed" 1 "$(grep -c '^status 9:' <<<"$out" || true)"
         ;;
     esac
     expect_fax_pages "$receiver" "$FAX_RECEIVED-$call.tif" "$dir/Form.Apf" 1

@@ -1,5 +1,6 @@
 #include "fakes/FakeFax.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -71,7 +72,7 @@ bool ScriptedFaxModem::Write(const std::string& bytes, uint32_t timeoutMs) {
                 break;
             case Mode::kListening:  // any character stops the listening
                 mode_ = Mode::kCommand;
-                Reply("OK");
+                Reply("OK", abortReplyMs);
                 break;
             case Mode::kHdlc:
             case Mode::kData:
@@ -106,8 +107,14 @@ bool ScriptedFaxModem::Read(std::string& bytes, uint32_t timeoutMs) {
         --readFailures;
         return false;
     }
+    while (!later_.empty() && static_cast<int32_t>(clock_.ticks - later_.front().first) >= 0) {
+        output_ += later_.front().second;
+        later_.pop_front();
+    }
     if (output_.empty() || silent) {
-        clock_.ticks += timeoutMs;
+        const uint32_t wait =
+            later_.empty() ? timeoutMs : std::min(timeoutMs, later_.front().first - clock_.ticks);
+        clock_.ticks += wait;
         return true;
     }
     bytes += output_;
@@ -116,8 +123,18 @@ bool ScriptedFaxModem::Read(std::string& bytes, uint32_t timeoutMs) {
     return true;
 }
 
+void ScriptedFaxModem::Emit(const std::string& bytes, uint32_t afterMs) {
+    if (afterMs == 0 && later_.empty()) {
+        output_ += bytes;
+        return;
+    }
+    const uint32_t from =
+        later_.empty() ? clock_.ticks : std::max(later_.back().first, clock_.ticks);
+    later_.emplace_back(from + afterMs, bytes);
+}
+
 void ScriptedFaxModem::GiveFrame(const HdlcFrame& frame) {
-    output_ += DleEncode(passesFcs ? WithFcs(frame.Bytes()) : frame.Bytes());
+    Emit(DleEncode(passesFcs ? WithFcs(frame.Bytes()) : frame.Bytes()));
     Reply("OK");
 }
 
@@ -161,7 +178,7 @@ void ScriptedFaxModem::Command(const std::string& command) {
         set.erase(set.begin());
         if (set.empty()) pendingFrames_.pop_front();
         if (frame.fcf == kCutShort) {
-            output_ += "\xFF\x13";
+            Emit("\xFF\x13");
             mode_ = Mode::kListening;
             return;
         }
@@ -173,8 +190,10 @@ void ScriptedFaxModem::Command(const std::string& command) {
         dataModulation_ = std::stoi(command.substr(7));
         Reply("CONNECT");
         mode_ = Mode::kData;
+    } else if (command.rfind("AT+FTS=", 0) == 0) {
+        Reply("OK", 80);  // after the silence
     } else {
-        Reply("OK");  // AT, ATE0V1Q0, AT+FCLASS=1, AT+FTS=8, ATH0
+        Reply("OK");  // AT, ATE0V1Q0, AT+FCLASS=1, ATH0
     }
 }
 

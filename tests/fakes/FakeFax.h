@@ -110,7 +110,8 @@ public:
     // A write that blocks (in real time) until the port is interrupted.
     std::atomic<bool> writesBlock{false};
     std::function<void()> onInterrupt;
-    bool passesFcs = true;  // hands the frames' check sequence on
+    bool passesFcs = true;      // hands the frames' check sequence on
+    uint32_t abortReplyMs = 0;  // how long the OK to an aborted AT+FRH=3 takes
 
     // -- What the sender did -------------------------------------------------
     std::vector<std::string> commands;  // AT commands, in order
@@ -137,7 +138,12 @@ private:
     void Command(const std::string& command);
     void FrameFromSender(const std::string& bytes);
     void DataFromSender(const std::string& bytes);
-    void Reply(const std::string& text) { output_ += "\r\n" + text + "\r\n"; }
+    // What the modem says comes out in order, each part `afterMs` after the
+    // one before it (or now); a part that comes later holds back the rest.
+    void Emit(const std::string& bytes, uint32_t afterMs = 0);
+    void Reply(const std::string& text, uint32_t afterMs = 0) {
+        Emit("\r\n" + text + "\r\n", afterMs);
+    }
     void GiveFrame(const HdlcFrame& frame);
     std::vector<HdlcFrame> Response(uint8_t reply) const;  // to a command
     std::string Dis() const;
@@ -150,8 +156,9 @@ private:
     int dataModulation_ = 0;
     bool afterDcs_ = false;
     bool lineDown_ = false;
-    std::deque<std::vector<HdlcFrame>> pendingFrames_;  // a set, a frame per AT+FRH=3
-    std::string output_;
+    std::deque<std::vector<HdlcFrame>> pendingFrames_;    // a set, a frame per AT+FRH=3
+    std::string output_;                                  // ready to be read
+    std::deque<std::pair<uint32_t, std::string>> later_;  // each ready at its tick
 };
 
 }  // namespace mivox::testing

@@ -386,6 +386,14 @@ TEST(SendFax, CopesWithTheWaysOfRealModemsAndReceivers) {
     ASSERT_EQ(cut.Send(), ecOK) << ::testing::PrintToString(cut.modem.commands);
     EXPECT_EQ(cut.modem.trainingModulations.size(), 2u);
 
+    // An unanswered MPS is aborted and sent again; the modem's OK to the
+    // abort comes late, yet answers only the abort.
+    SenderRig slowAbort;
+    slowAbort.modem.pageReplies = {0};
+    slowAbort.modem.abortReplyMs = 1500;
+    ASSERT_EQ(slowAbort.Send(), ecOK) << ::testing::PrintToString(slowAbort.modem.commands);
+    EXPECT_EQ(slowAbort.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x4F, 0x2F, 0xFB}));
+
     SenderRig ringing;  // progress reports before the dial's result
     ringing.modem.dialProgress = {"RINGING", "RINGING"};
     EXPECT_EQ(ringing.Send(), ecOK);

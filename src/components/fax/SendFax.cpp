@@ -454,8 +454,7 @@ private:
             Send("AT+FRH=3\r");
             const std::string reply = ReadLine(timeoutMs);
             if (reply.empty()) {
-                Send("\x18");  // any character stops the modem listening
-                Drain(500);
+                StopListening();
                 return FrameResult::kTimeout;
             }
             if (reply == "NO CARRIER") return FrameResult::kNoCarrier;
@@ -465,8 +464,7 @@ private:
         if (!ReadDleData(data, timeoutMs)) {
             // The modem still listens for the rest of the frame: stop it, or
             // it takes the next command for the end of its wait.
-            Send("\x18");
-            Drain(500);
+            StopListening();
             return FrameResult::kTimeout;
         }
         // The modem checks the frame and says OK or ERROR; some pass the
@@ -474,6 +472,19 @@ private:
         if (ReadLine(kCommandTimeout) != "OK") return FrameResult::kBadFrame;
         if (data.size() >= 5 && FcsGood(data)) data.resize(data.size() - 2);
         return HdlcFrame::Parse(data, frame) ? FrameResult::kFrame : FrameResult::kBadFrame;
+    }
+
+    // Any character stops the modem listening. Its answer to that may come
+    // late (a busy modem, a frame that was arriving): it is waited for, or it
+    // would be taken for the answer to the next command and shift every
+    // answer after it by one.
+    void StopListening() {
+        Send("\x18");
+        const uint32_t deadline = Now() + kCommandTimeout;
+        while (true) {
+            const std::string line = ReadLine(Left(deadline));
+            if (line.empty() || line == "OK" || line == "ERROR" || line == "NO CARRIER") break;
+        }
     }
 
     struct Response {

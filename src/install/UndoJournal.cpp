@@ -262,10 +262,11 @@ std::string UndoJournal::Remove(const Made& made) {
                 }
                 return "Could not restore " + name;
             }
-            uint32_t type = 0;
-            std::string data;
-            if (key->QueryValue(made.valueName, type, data) != kRegSuccess) return {};
-            if (key->DeleteValue(made.valueName) == kRegSuccess) return "Removed " + name;
+            // The key is open for setting only, which does not allow
+            // reading: a value gone already is told by the deletion.
+            const long removed = key->DeleteValue(made.valueName);
+            if (removed == kRegSuccess) return "Removed " + name;
+            if (removed == kErrorFileNotFound) return {};
             return "Could not remove " + name;
         }
         case Made::kKey: {

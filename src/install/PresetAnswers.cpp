@@ -79,9 +79,12 @@ int PresetMessageBoxes::Show(const std::string& text, const std::string& caption
                                              : "OK";
     const unsigned icon = style & kIconMask;
     const bool problem = buttons == kMbOk && (icon == kMbIconExclamation || icon == kMbIconHand);
-    if (problem) problems_.push_back(caption + ": " + text);
-    log_.Write(std::string(problem ? "Warning: " : "Message: ") + caption + ": " + text +
-               (buttons == kMbOk ? std::string() : std::string(" - ") + name));
+    if (problem) {
+        Report(caption, text);
+    } else {
+        log_.Write("Message: " + caption + ": " + text +
+                   (buttons == kMbOk ? std::string() : std::string(" - ") + name));
+    }
     return answer;
 }
 

@@ -21,6 +21,17 @@ fi
 if ((${#missing[@]} > 0)); then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update
+    # A mirror in the middle of a sync serves lists of the wrong size for a
+    # minute or two: try again before giving up, and if the lists still do
+    # not refresh, install from the ones at hand, which fails by name for a
+    # package they lack.
+    for attempt in 1 2 3; do
+        apt-get update && break
+        if ((attempt == 3)); then
+            echo "install-deps: the package lists did not refresh; using the ones at hand" >&2
+        else
+            sleep $((attempt * 20))
+        fi
+    done
     apt-get install -y "${missing[@]}"
 fi

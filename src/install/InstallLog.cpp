@@ -1,5 +1,6 @@
 #include "install/InstallLog.h"
 
+#include "uninstall/UninstallLog.h"
 #include "util/DateTimeText.h"
 #include "util/Errors.h"
 

@@ -22,10 +22,6 @@ struct InstalledFile {
 class InstallLog {
 public:
     static constexpr const char kFileName[] = "Install.Log";
-    // Beside the log: the files the installation put into the product
-    // folder, "<size> <path below the folder>" a line, so that the
-    // uninstaller removes those and no file of the user's.
-    static constexpr const char kFileListName[] = "Install.Lst";
 
     // Creates installDir + "Install.Log" (installDir ends with a backslash),
     // replacing any earlier log, and writes the start, title and file tree
@@ -42,7 +38,9 @@ public:
     void WriteMadeDir(const std::string& directory);
     // "File Tree: " + directory + "\*.*" (one backslash before the pattern).
     void WriteFileTree(const std::string& directory);
-    // Writes the list of installed files anew, whole; a failure raises
+    // Writes the list of installed files beside the log (kFileListName, in
+    // the form the uninstaller reads), anew and whole, so that the
+    // uninstaller removes those and no file of the user's; a failure raises
     // IoError.
     void WriteFileList(const std::vector<InstalledFile>& files);
     // Closes the file; a failure to store what was written raises IoError.

@@ -6,7 +6,6 @@
 #include "install/InstallSequence.h"
 #include "install/PresetAnswers.h"
 #include "install/ProgressLog.h"
-#include "install/RestartWatch.h"
 #include "install/UndoJournal.h"
 #include "registration/RegistrationAnswers.h"
 #include "util/Shutdown.h"
@@ -88,10 +87,9 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
     }
 
     UndoJournal journal(platform.files, platform.registry, platform.shell);
-    RestartWatch files(journal.Files());
     PresetMessageBoxes boxes(log);
     CheckedLinks links(journal.Links(), boxes);
-    Platform silent{.files = files,
+    Platform silent{.files = journal.Files(),
                     .clock = platform.clock,
                     .system = platform.system,
                     .locale = platform.locale,
@@ -142,7 +140,7 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
                         " problem(s), see the warnings above");
     }
     journal.Commit();
-    if (!files.RestartNeeded()) return Finish(log, kExitDone, "installed");
+    if (!journal.RestartNeeded()) return Finish(log, kExitDone, "installed");
 
     log.Write("Files in use are replaced when Windows restarts");
     if (options.noRestart) {

@@ -45,9 +45,14 @@ public:
     bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value) override {
         const bool done = FileSystemRelay::WriteIniString(file, section, key, value);
-        // WININIT.INI's [Rename]: the value is the file that takes key's place
-        // (or, for NUL, the file deleted).
-        if (done && UpperText(section) == "RENAME") journal_.pending_.insert(UpperText(value));
+        // Windows 95/98 carry out WININIT.INI's [Rename] section at start-up:
+        // the value is the file that takes key's place (or, for NUL, the file
+        // deleted).
+        const std::string name = UpperText(file);
+        if (done && UpperText(section) == "RENAME" && name.size() >= 11 &&
+            name.compare(name.size() - 11, 11, "WININIT.INI") == 0) {
+            journal_.pending_.insert(UpperText(value));
+        }
         return done;
     }
 

@@ -39,6 +39,9 @@ public:
     std::vector<std::string> Undo();
     // The run is done: the copies of the replaced files go.
     void Commit();
+    // True once a replacement at the next restart of Windows was scheduled
+    // (a file in use replaced then), Commit or not.
+    bool RestartNeeded() const { return !pending_.empty(); }
 
 private:
     struct Made {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the native unit tests
-# (plain, with sanitizers, and built for 32-bit x86), the Win32 tests and the end-to-end tests under
-# Wine, a short fuzzing smoke, the reproducible-build check, the check of the
-# programs' imports and the signing check. Both Setup.exe builds must link.
+# (plain, with sanitizers, and built for 32-bit x86), the Win32 tests and the
+# end-to-end tests under Wine, a short fuzzing smoke, the reproducible-build
+# check, the check of the programs' imports and the signing check. Both
+# Setup.exe builds must link.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1

@@ -18,7 +18,9 @@
 #include "MainDlgRes.h"
 #include "app/DialogInstallUi.h"
 #include "app/Forms.h"
+#include "app/InstallProposal.h"
 #include "install/InstallSequence.h"
+#include "util/Messages.h"
 #include "win32/Win32Dialog.h"
 #include "win32/Win32Platform.h"
 
@@ -137,11 +139,11 @@ struct Installer {
     win32::Win32Platform real;
     FromMedium system;
     AnswerYes boxes;
-    Platform platform{real.files,         real.clock,    system,        real.locale,
-                      real.versions,      real.memory,   boxes,         real.registry,
-                      real.shell,         real.security, real.loop,     real.processes,
-                      real.commonDialogs, &real.desktop, &real.network, &real.libraries,
-                      &real.zone,         &real.timers,  &real.fax};
+    Platform platform{real.files,         real.clock,    system,       real.locale,
+                      real.versions,      real.memory,   boxes,        real.registry,
+                      real.shell,         real.security, real.loop,    real.processes,
+                      real.commonDialogs, real.desktop,  real.network, real.libraries,
+                      real.zone,          real.timers,   real.fax};
     win32::Win32DialogFactory factory;
     Forms forms{factory, platform};
 };
@@ -170,7 +172,7 @@ int BenchCopy(const std::string& medium, const std::string& dest, int repeat,
         best = std::min(best, Seconds([&] {
                             DialogInstallUi ui(installer.platform, installer.forms);
                             copied = InstallSequence(installer.forms.MainDlg().Request(),
-                                                     installer.platform, ui)
+                                                     installer.platform.machine(), ui)
                                          .CopyProductFiles();
                         }));
         RemoveTree(dest);
@@ -190,15 +192,24 @@ int BenchCopy(const std::string& medium, const std::string& dest, int repeat,
 int BenchScan(const std::string& medium, int repeat, const std::string& label) {
     Installer installer(medium);
     TMainDlg& main = installer.forms.MainDlg();
+    BoxConversation talk(installer.boxes);
     double best = 1e30, bestPlain = 1e30;
     int64_t plainBytes = 0;
+    int64_t bytes = 0;
     for (int run = 0; run < repeat; ++run) {
-        best = std::min(best, Seconds([&] { main.ComputeRequiredSpace(); }));
+        best = std::min(
+            best, Seconds([&] {
+                bytes = 0;
+                for (const int64_t dir :
+                     ScanMedium(installer.platform.machine(), talk, main.InstallDir()).bytes) {
+                    bytes += dir;
+                }
+            }));
         bestPlain = std::min(bestPlain, Seconds([&] { plainBytes = PlainScan(medium + "APP\\"); }));
     }
-    if (main.TotalBytes() != plainBytes) {
+    if (bytes != plainBytes) {
         std::fprintf(stderr, "%s: the scan found %lld bytes, the plain walk %lld\n", label.c_str(),
-                     static_cast<long long>(main.TotalBytes()), static_cast<long long>(plainBytes));
+                     static_cast<long long>(bytes), static_cast<long long>(plainBytes));
         return 1;
     }
     PrintRow(label, best, bestPlain, std::to_string(plainBytes) + " bytes");

@@ -37,7 +37,7 @@ int RunSetup(const mivox::SetupOptions& options) {
 
     win32::Win32Platform platform;
     win32::Win32DialogFactory factory;
-    if (options.silent) return RunSilentSetup(factory, platform.platform, options);
+    if (options.silent) return RunSilentSetup(platform.platform, options);
     Forms forms(factory, platform.platform, [&](Forms& made) {
         made.MainDlg().PresetInstallDir = options.installDir;
         made.MainWindow().Show();

@@ -5,12 +5,13 @@
 
 namespace mivox {
 
-bool DialogInstallUi::Ask(Question, const std::string& top, const std::string& bottom) {
-    return forms_.YesNoDlg().Ask(top, bottom);
+bool DialogInstallUi::Ask(const Query& query) {
+    if (query.boxStyle == kAskInDialog) return forms_.YesNoDlg().Ask(query.caption, query.text);
+    return BoxConversation(platform_.boxes).Ask(query);
 }
 
-void DialogInstallUi::Refuse(const std::string& caption, const std::string& reason) {
-    ShowWarning(platform_.boxes, caption, reason);
+void DialogInstallUi::Tell(const Outcome& outcome) {
+    ShowOutcome(platform_.boxes, outcome);
 }
 
 void DialogInstallUi::RefuseRights() {

@@ -12,8 +12,10 @@ class DialogInstallUi final : public InstallUi {
 public:
     DialogInstallUi(Platform& platform, Forms& forms) : platform_(platform), forms_(forms) {}
 
-    bool Ask(Question question, const std::string& top, const std::string& bottom) override;
-    void Refuse(const std::string& caption, const std::string& reason) override;
+    bool Ask(const Query& query) override;
+    void Tell(const Outcome& outcome) override;
+    // The user is not troubled with it.
+    void Note(const Outcome&) override {}
     void RefuseRights() override;
     void BeginCopy() override;
     void CopyingDir(const std::string& destination) override;

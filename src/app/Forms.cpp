@@ -40,7 +40,7 @@ Forms::Forms(DialogFactory& factory, Platform& platform,
     ntRightsDlg_ = Create<TNTrightsDlg>(factory, IDD_NTRIGHTS, platform);
     // The fax library's own dialog comes after the installer's.
     deviceSelectionDlg_ =
-        Create<TDeviceSelectionDlg>(factory, IDD_DEVICESELECTION, *platform.desktop);
+        Create<TDeviceSelectionDlg>(factory, IDD_DEVICESELECTION, platform.desktop);
 }
 
 }  // namespace mivox

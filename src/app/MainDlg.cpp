@@ -5,20 +5,15 @@
 #include "app/Forms.h"
 #include "app/ProductInfo.h"
 #include "floppy/FloppyDiskSet.h"
-#include "registry/RegStuff.h"
 #include "util/AppException.h"
 #include "util/DateTimeText.h"
 #include "util/Messages.h"
+#include "util/ScopeExit.h"
 #include "util/TextUtil.h"
-#include "util/VersionText.h"
 
 namespace mivox {
 
 namespace {
-
-constexpr int64_t kMegabyte = 1000000;
-// Installations before this version recorded their folder differently.
-constexpr long double kFirstVersionWithKnownDir = 4.0L;
 
 // "C:" of "C:\Setup", "\\server\share" of "\\server\share\Setup", else "".
 std::string DrivePart(const std::string& path) {
@@ -54,8 +49,6 @@ TMainDlg::TMainDlg(DialogPeer& dialog, Platform& platform, Forms& forms)
 void TMainDlg::FormCreate() {
     platform_.loop.SetExceptionHandler(
         [&boxes = platform_.boxes](const std::exception& error) { AppException(boxes, error); });
-    lists_ = {};
-    WindowsDir_ = platform_.system.WindowsDirectory() + "\\";
     const std::string drive = DrivePart(SetupFolder());
     if (!drive.empty() && platform_.files.DriveTypeOf(drive + "\\") == kDriveCdRom) {
         BtnFloppy.SetEnabled(false);
@@ -80,23 +73,24 @@ void TMainDlg::FormCreate() {
 }
 
 void TMainDlg::FormShow() {
-    const std::string program = SetupFolder() + product::kProgramOnMedium;
-    TextVerNum.SetText(FileVersionText(platform_, program));
-    TextVerDate.SetText(FileDateText(platform_, program));
+    BoxConversation talk(platform_.boxes);
+    {
+        HourglassCursor hourglass(platform_.loop);
+        WriteForm(ProposeInstallation(platform_.machine(), platform_.versions, platform_.memory,
+                                      talk, PresetInstallDir));
+    }
+    TextVerDate.SetText(FileDateText(platform_, SetupFolder() + product::kProgramOnMedium));
+}
 
-    std::string path = ReadProgramDir(platform_);
-    if (TextToReal(ReadProgramVersion(platform_)) < kFirstVersionWithKnownDir) path.clear();
-    if (path.empty()) path = product::kDefaultInstallDir;
-    if (!PresetInstallDir.empty()) path = PresetInstallDir;
-    const size_t slash = path.rfind('\\');
-    TextPath.SetText(slash == std::string::npos ? path : path.substr(0, slash + 1));
-    EditDir.SetText(slash == std::string::npos ? std::string() : path.substr(slash + 1));
-    InstallDir_ = path;
-
-    const std::string programFile = platform_.system.ModuleFileName();
-    SourceRoot_ = programFile.substr(0, programFile.rfind('\\') + 1);
-    ShowFreeSpace();
-    ComputeRequiredSpace();
+void TMainDlg::WriteForm(const InstallProposal& proposal) {
+    proposal_ = proposal;
+    const InstallRequest& request = proposal.request;
+    TextVerNum.SetText(request.version);
+    TextPath.SetText(request.path);
+    EditDir.SetText(request.folder);
+    InstallDir_ = request.path + request.folder;
+    TextFree.SetIntValue(request.freeMegabytes);
+    TextNeed.SetIntValue(request.needMegabytes);
     ShowGroupCaption();
 }
 
@@ -126,27 +120,11 @@ void TMainDlg::Command(int controlId, int code) {
 }
 
 std::string TMainDlg::SetupFolder() const {
-    return RemoveText(platform_.system.ModuleFileName(), "\\SETUP.EXE");
+    return mivox::SetupFolder(platform_.system);
 }
 
 void TMainDlg::ShowFreeSpace() {
-    const std::string root = UpperText(TextPath.Text());
-    const int drive = (root.empty() ? 0 : static_cast<unsigned char>(root[0])) - 64;
-    // A drive that cannot be read gives -1, shown as 0.
-    TextFree.SetIntValue(platform_.files.DiskFreeBytes(drive) / kMegabyte);
-}
-
-bool TMainDlg::BuildDirLists() {
-    return lists_.Build(platform_, SourceRoot_, InstallDir_, WindowsDir_);
-}
-
-void TMainDlg::ComputeRequiredSpace() {
-    HourglassCursor hourglass(platform_.loop);
-    TotalBytes_ = 0;
-    BuildDirLists();
-    DirBytes_ = lists_.bytes;
-    for (const int64_t bytes : DirBytes_) TotalBytes_ += bytes;
-    TextNeed.SetIntValue(TotalBytes_ / kMegabyte);
+    TextFree.SetIntValue(mivox::FreeMegabytes(platform_.files, TextPath.Text()));
 }
 
 void TMainDlg::BtnInstallClick() {
@@ -159,32 +137,25 @@ void TMainDlg::BtnInstallClick() {
         ControlPeer& btnPath = dialog_.Control(IDB_MAIN_PATH);
         EditDir.SetEnabled(false);
         btnPath.SetEnabled(false);
-        struct Running {
-            bool& flag;
-            ControlPeer& edit;
-            ControlPeer& button;
-            ~Running() {
-                flag = false;
-                edit.SetEnabled(true);
-                button.SetEnabled(true);
-            }
-        } running{installing_, EditDir, btnPath};
+        ScopeExit running([&] {
+            installing_ = false;
+            EditDir.SetEnabled(true);
+            btnPath.SetEnabled(true);
+        });
         DialogInstallUi ui(platform_, forms_);
-        completed = InstallSequence(Request(), platform_, ui).Run();
+        completed = InstallSequence(Request(), platform_.machine(), ui).Run();
     }
     if (completed) dialog_.Close(kIdOk);
 }
 
 InstallRequest TMainDlg::Request() const {
-    return {.path = TextPath.Text(),
-            .folder = EditDir.Text(),
-            .version = TextVerNum.Text(),
-            .needMegabytes = NeedMegabytes(),
-            .freeMegabytes = FreeMegabytes(),
-            .sourceRoot = SourceRoot_,
-            .windowsDir = WindowsDir_,
-            .dirBytes = DirBytes_,
-            .totalBytes = TotalBytes_};
+    InstallRequest request = proposal_.request;
+    request.path = TextPath.Text();
+    request.folder = EditDir.Text();
+    request.version = TextVerNum.Text();
+    request.needMegabytes = NeedMegabytes();
+    request.freeMegabytes = FreeMegabytes();
+    return request;
 }
 
 void TMainDlg::BtnPathClick() {

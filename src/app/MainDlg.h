@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls/LabelNum.h"
+#include "app/InstallProposal.h"
 #include "install/CopyLists.h"
 #include "install/InstallSequence.h"
 #include "platform/DialogPeer.h"
@@ -40,28 +41,22 @@ public:
     // letter case); under another name, the program's full path.
     std::string SetupFolder() const;
 
-    // The source directories of the medium and their destinations, each tree
-    // breadth first. More than kMaxDirs directories are refused with a
-    // warning: the lists are left empty and the result is false.
-    bool BuildDirLists();
-    // Byte totals of the source directories; the required megabytes.
-    void ComputeRequiredSpace();
-    // The free megabytes of the drive of the root path.
-    void ShowFreeSpace();
+    // The proposal in the controls, and what they show read back: the
+    // destination as shown and typed, with the figures and folders found
+    // for it. Request() is what the Install button hands the installation.
+    void WriteForm(const InstallProposal& proposal);
+    InstallRequest Request() const;
 
-    const std::string& SourceRoot() const { return SourceRoot_; }
+    const std::string& SourceRoot() const { return proposal_.request.sourceRoot; }
     const std::string& InstallDir() const { return InstallDir_; }
-    const std::string& WindowsDir() const { return WindowsDir_; }
-    const std::vector<std::string>& SourceDirs() const { return lists_.sources; }
-    const std::vector<std::string>& DestDirs() const { return lists_.dests; }
-    const std::vector<int64_t>& DirBytes() const { return DirBytes_; }
-    int64_t TotalBytes() const { return TotalBytes_; }
+    const std::string& WindowsDir() const { return proposal_.request.windowsDir; }
+    const std::vector<std::string>& SourceDirs() const { return proposal_.lists.sources; }
+    const std::vector<std::string>& DestDirs() const { return proposal_.lists.dests; }
+    const std::vector<int64_t>& DirBytes() const { return proposal_.request.dirBytes; }
+    int64_t TotalBytes() const { return proposal_.request.totalBytes; }
     // The required and the available megabytes as shown.
     int64_t NeedMegabytes() const { return TextNeed.GetIntValue(); }
     int64_t FreeMegabytes() const { return TextFree.GetIntValue(); }
-    // What the Install button hands the installation: the destination as
-    // shown and typed, and the figures and folders found for it.
-    InstallRequest Request() const;
 
 private:
     void BtnInstallClick();
@@ -70,6 +65,7 @@ private:
     void BtnExitClick();
     void BtnFloppyClick();
     void ShowGroupCaption();
+    void ShowFreeSpace();
 
     DialogPeer& dialog_;
     Platform& platform_;
@@ -88,14 +84,9 @@ private:
     TLabelNum TextNeed;
     TLabelNum TextFree;
 
-    std::string SourceRoot_;
+    // The destination as shown, and what FormShow found for the medium.
     std::string InstallDir_;
-    std::string WindowsDir_;
-    // The last BuildDirLists's directories and the bytes of their files.
-    CopyLists lists_;
-    // 64-bit, so that files of 2 GiB and more add up right.
-    std::vector<int64_t> DirBytes_;
-    int64_t TotalBytes_ = 0;
+    InstallProposal proposal_;
     // While set, the buttons and closing are held off.
     bool installing_ = false;
 };

@@ -2,12 +2,13 @@
 
 #include <exception>
 
-#include "app/Forms.h"
+#include "app/InstallProposal.h"
 #include "install/InstallSequence.h"
 #include "install/PresetAnswers.h"
 #include "install/ProgressLog.h"
 #include "install/UndoJournal.h"
 #include "registration/RegistrationAnswers.h"
+#include "util/DateTimeText.h"
 #include "util/Shutdown.h"
 
 namespace mivox {
@@ -49,30 +50,9 @@ int Undo(UndoJournal& journal, ProgressLog& log, int code, const std::string& ou
     return Finish(log, code, outcome);
 }
 
-// Shortcuts as the installation makes them, with each one that could not be
-// made reported: the interactive installation passes over it in silence, but
-// an unattended run without its shortcuts has not installed the product.
-class CheckedLinks final : public Shell {
-public:
-    CheckedLinks(Shell& shell, PresetMessageBoxes& boxes) : shell_(shell), boxes_(boxes) {}
-
-    bool SaveShellLink(const std::string& linkFile, const std::string& path,
-                       const std::string& arguments, const std::string& workingDirectory) override {
-        const bool done = shell_.SaveShellLink(linkFile, path, arguments, workingDirectory);
-        if (!done)
-            boxes_.Report("Shortcut Not Made", "The shortcut " + linkFile + " cannot be made.");
-        return done;
-    }
-    bool ExitSession(uint32_t flags) override { return shell_.ExitSession(flags); }
-
-private:
-    Shell& shell_;
-    PresetMessageBoxes& boxes_;
-};
-
 }  // namespace
 
-int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOptions& options) {
+int RunSilentSetup(Platform& platform, const SetupOptions& options) {
     ProgressLog log(platform.files, platform.clock);
     // Without its log a run could not say what it did.
     if (!options.logPath.empty() && !log.Open(options.logPath)) return kExitRefused;
@@ -87,56 +67,39 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
     }
 
     UndoJournal journal(platform.files, platform.registry, platform.shell);
-    PresetMessageBoxes boxes(log);
-    CheckedLinks links(journal.Links(), boxes);
-    Platform silent{.files = journal.Files(),
-                    .clock = platform.clock,
-                    .system = platform.system,
-                    .locale = platform.locale,
-                    .versions = platform.versions,
-                    .memory = platform.memory,
-                    .boxes = boxes,
-                    .registry = journal.Keys(),
-                    .shell = links,
-                    .security = platform.security,
-                    .loop = platform.loop,
-                    .processes = platform.processes,
-                    .commonDialogs = platform.commonDialogs,
-                    .desktop = platform.desktop,
-                    .network = platform.network,
-                    .libraries = platform.libraries,
-                    .zone = platform.zone,
-                    .timers = platform.timers,
-                    .fax = platform.fax};
+    const Machine machine{.files = journal.Files(),
+                          .registry = journal.Keys(),
+                          .shell = journal.Links(),
+                          .security = platform.security,
+                          .system = platform.system,
+                          .clock = platform.clock};
+    PresetInstallUi ui(log, [&](const std::string& version, const std::string& appDir) {
+        if (!registers) {
+            log.Write("Registration skipped: no answer file given");
+            return;
+        }
+        const RegistrationForm form = FormFromAnswers(answers, version, platform.clock.LocalTime());
+        const std::string path = appDir + "REGISTER.TXT";
+        WriteRegistrationFile(machine, path,
+                              RegistrationFormLines(form, DateTimeText(platform.clock)));
+        RecordRegistration(machine, form);
+        log.Write("Registered by file: " + path + " (please remember to mail it)");
+    });
     try {
-        Forms forms(factory, silent);
-        TMainDlg& main = forms.MainDlg();
-        main.PresetInstallDir = options.installDir;
-        main.FormShow();
-        log.Write("Installing into " + main.InstallDir());
-
-        PresetInstallUi ui(log, [&](const std::string& version, const std::string& appDir) {
-            if (!registers) {
-                log.Write("Registration skipped: no answer file given");
-                return;
-            }
-            TProdRegDlg& registration = forms.ProdRegDlg();
-            registration.ProdVersion = version;
-            registration.AppDir = appDir;
-            registration.RegisterFromAnswers(answers);
-            log.Write("Registered by file: " + registration.RegFormPath +
-                      " (please remember to mail it)");
-        });
-        if (!InstallSequence(main.Request(), silent, ui).Run()) {
+        const InstallProposal proposal = ProposeInstallation(
+            machine, platform.versions, platform.memory, ui, options.installDir);
+        const InstallRequest& request = proposal.request;
+        log.Write("Installing into " + request.path + request.folder);
+        if (!InstallSequence(request, machine, ui).Run()) {
             return Undo(journal, log, kExitRefused, "refused");
         }
     } catch (const std::exception& failure) {
         log.Write(std::string("Failed: ") + failure.what());
         return Undo(journal, log, kExitFailed, "failed");
     }
-    if (!boxes.Problems().empty()) {
+    if (!ui.Failures().empty()) {
         return Undo(journal, log, kExitFailed,
-                    "not installed: " + std::to_string(boxes.Problems().size()) +
+                    "not installed: " + std::to_string(ui.Failures().size()) +
                         " problem(s), see the warnings above");
     }
     journal.Commit();
@@ -145,7 +108,7 @@ int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOption
     log.Write("Files in use are replaced when Windows restarts");
     if (options.noRestart) {
         log.Write("Windows is not restarted (/NORESTART)");
-    } else if (ShutdownWindows(silent, kEwxReboot)) {
+    } else if (ShutdownWindows(machine, kEwxReboot)) {
         log.Write("Windows restarts now");
     } else {
         log.Write("Warning: Windows could not be restarted; please restart it");

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "platform/DialogPeer.h"
 #include "platform/Platform.h"
 
 namespace mivox {
@@ -21,8 +20,8 @@ enum SetupExitCode : int {
     kExitRestartNeeded = 3010,
 };
 
-// Runs the whole installation with options.silent set; the dialogs are made
-// through factory but never shown. Returns the exit code.
-int RunSilentSetup(DialogFactory& factory, Platform& platform, const SetupOptions& options);
+// Runs the whole installation with options.silent set, without a window.
+// Returns the exit code.
+int RunSilentSetup(Platform& platform, const SetupOptions& options);
 
 }  // namespace mivox

@@ -39,7 +39,8 @@ bool PrepareDisk(Platform& platform, int disk, int32_t count, int32_t partSize) 
             return false;
         }
         if (platform.files.DiskFreeBytes(kDriveA) == -1) return false;
-        EmptyDrive(platform, "A:");
+        BoxConversation talk(platform.boxes);
+        EmptyDrive(platform.machine(), talk, "A:");
         if (partSize <= platform.files.DiskFreeBytes(kDriveA)) return true;
         ShowWarning(platform.boxes, "Not Enough Disk Space",
                     PadNumber(partSize, 9) + "\r" + " Bytes Needed");
@@ -88,11 +89,14 @@ std::string FindRunningArchive(Platform& platform, const std::string& setupFolde
 
 void WriteInstallIni(Platform& platform, const FloppySetSource& source, const std::string& path,
                      int64_t size, int32_t count, uint32_t crc) {
-    CopyOneFile(platform, "A:\\Install.Exe", source.setupFolder + "\\Misc\\Install.Exe", true);
+    BoxConversation talk(platform.boxes);
+    CopyOneFile(platform.machine(), talk, "A:\\Install.Exe",
+                source.setupFolder + "\\Misc\\Install.Exe", true);
     const std::string program = source.setupFolder + "\\App\\" + source.product + ".EXE";
     InstallIni ini;
     ini.fileExeName = FileNameOf(path);
-    ini.fileVersion = FileVersionText(platform, program);
+    ini.fileVersion =
+        FileVersionText(platform.machine(), platform.versions, platform.memory, talk, program);
     ini.fileVerDate = FileDateText(platform, program);
     ini.fileVerTime = FileTimeText(platform, program);
     ini.fileByteCnt = size;
@@ -136,7 +140,7 @@ void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source, DialogP
             return;
         }
     }
-    const int64_t size = GetFileByteCount(platform, path);
+    const int64_t size = GetFileByteCount(platform.machine(), path);
     const int32_t count = DiskCount(size);
     if (platform.boxes.ShowOwned(
             mainDialog, std::to_string(count) + " disks will be required for Drive A:",

@@ -1,10 +1,8 @@
 #include "install/CopyLists.h"
 
-#include "util/Messages.h"
-
 namespace mivox {
 
-bool CopyLists::Build(Platform& platform, const std::string& sourceRoot,
+bool CopyLists::Build(FileSystem& files, const SystemInfo& system, const std::string& sourceRoot,
                       const std::string& installDir, const std::string& windowsDir) {
     sources.clear();
     dests.clear();
@@ -13,32 +11,32 @@ bool CopyLists::Build(Platform& platform, const std::string& sourceRoot,
     sources.push_back(sourceRoot + "APP\\");
     dests.push_back(!installDir.empty() && installDir.back() == '\\' ? installDir
                                                                      : installDir + '\\');
-    bool fits = AddSubdirs(platform, scanned) && sources.size() < kMaxDirs;
+    bool fits = AddSubdirs(files, scanned) && sources.size() < kMaxDirs;
     if (fits) {
         dests.push_back(windowsDir);
-        sources.push_back(sourceRoot + (platform.system.PlatformId() == kPlatformWin32NT
-                                            ? "WinNT\\"
-                                            : "Win9X\\"));
-        fits = AddSubdirs(platform, scanned);
+        sources.push_back(sourceRoot + (IsWinNT(system) ? "WinNT\\" : "Win9X\\"));
+        fits = AddSubdirs(files, scanned);
     }
     if (!fits) {
         sources.clear();
         dests.clear();
         bytes.clear();
-        ShowWarning(platform.boxes, "Too Many Directories",
-                    "The product's files on " + sourceRoot + " lie in more than " +
-                        std::to_string(kMaxDirs) +
-                        " directories; Setup cannot install from this medium.");
     }
     return fits;
 }
 
-bool CopyLists::AddSubdirs(Platform& platform, size_t& scanned) {
+Outcome CopyLists::TooManyDirectories(const std::string& sourceRoot) {
+    return {OutcomeKind::kRefused, "Too Many Directories",
+            "The product's files on " + sourceRoot + " lie in more than " +
+                std::to_string(kMaxDirs) + " directories; Setup cannot install from this medium."};
+}
+
+bool CopyLists::AddSubdirs(FileSystem& files, size_t& scanned) {
     while (scanned < sources.size()) {
         const size_t end = sources.size();
         bytes.resize(end, 0);
         for (size_t i = scanned; i < end; ++i) {
-            for (const FindData& entry : platform.files.FindEntries(sources[i] + "*.*")) {
+            for (const FindData& entry : files.FindEntries(sources[i] + "*.*")) {
                 if (!(entry.attributes & kAttrDirectory)) {
                     // Counted on the way, so that the scan searches each folder once.
                     if (!(entry.attributes & kAttrVolumeLabel)) bytes[i] += entry.size;

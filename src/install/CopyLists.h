@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemInfo.h"
+#include "util/Outcome.h"
+#include "util/WinVersion.h"
 
 namespace mivox {
 
@@ -22,15 +25,17 @@ struct CopyLists {
 
     // Scans the medium at sourceRoot for installDir and windowsDir (both
     // given with or without their final backslash, windowsDir with it).
-    // More than kMaxDirs directories are refused with a warning: the lists
-    // are left empty and the result is false.
-    bool Build(Platform& platform, const std::string& sourceRoot, const std::string& installDir,
-               const std::string& windowsDir);
+    // More than kMaxDirs directories are refused: the lists are left empty
+    // and the result is false; TooManyDirectories says why.
+    bool Build(FileSystem& files, const SystemInfo& system, const std::string& sourceRoot,
+               const std::string& installDir, const std::string& windowsDir);
+    // The refusal of a medium whose files lie in more than kMaxDirs directories.
+    static Outcome TooManyDirectories(const std::string& sourceRoot);
 
 private:
     // Appends the subdirectories of every entry from scanned on, level by
     // level; false when the lists would pass kMaxDirs.
-    bool AddSubdirs(Platform& platform, size_t& scanned);
+    bool AddSubdirs(FileSystem& files, size_t& scanned);
 };
 
 }  // namespace mivox

@@ -14,11 +14,11 @@ constexpr int kRegDbRootLocalMachine = 2;
 
 }  // namespace
 
-InstallLog::InstallLog(Platform& platform, const std::string& installDir)
-    : platform_(platform), installDir_(installDir), path_(installDir + kFileName) {
-    file_ = platform_.files.CreateOutputFile(path_);
+InstallLog::InstallLog(const Machine& machine, const std::string& installDir)
+    : machine_(machine), installDir_(installDir), path_(installDir + kFileName) {
+    file_ = machine_.files.CreateOutputFile(path_);
     if (!file_) Fail("create");
-    WriteLine("*** Installation Started: " + DateTimeText(platform_.clock) + " ***");
+    WriteLine("*** Installation Started: " + DateTimeText(machine_.clock) + " ***");
     WriteLine("Title: Mivox");
     WriteFileTree(installDir);
 }
@@ -30,7 +30,7 @@ InstallLog::~InstallLog() {
 
 void InstallLog::Fail(const std::string& what) const {
     throw IoError("Cannot " + what + " " + path_ + " (error " +
-                  std::to_string(platform_.system.LastError()) + ")");
+                  std::to_string(machine_.system.LastError()) + ")");
 }
 
 void InstallLog::WriteLine(const std::string& line) {
@@ -60,10 +60,10 @@ void InstallLog::WriteFileList(const std::vector<InstalledFile>& files) {
         text += std::to_string(file.size) + " " + file.path + "\r\n";
     }
     const std::string path = installDir_ + kFileListName;
-    std::unique_ptr<OutputFile> list = platform_.files.CreateOutputFile(path);
+    std::unique_ptr<OutputFile> list = machine_.files.CreateOutputFile(path);
     if (!list || !list->Write(text) || !list->Close()) {
         throw IoError("Cannot write " + path + " (error " +
-                      std::to_string(platform_.system.LastError()) + ")");
+                      std::to_string(machine_.system.LastError()) + ")");
     }
 }
 

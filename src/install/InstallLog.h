@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Machine.h"
 
 namespace mivox {
 
@@ -26,7 +26,7 @@ public:
     // Creates installDir + "Install.Log" (installDir ends with a backslash),
     // replacing any earlier log, and writes the start, title and file tree
     // lines.
-    InstallLog(Platform& platform, const std::string& installDir);
+    InstallLog(const Machine& machine, const std::string& installDir);
     ~InstallLog();
     InstallLog(const InstallLog&) = delete;
     InstallLog& operator=(const InstallLog&) = delete;
@@ -50,7 +50,7 @@ private:
     void WriteLine(const std::string& line);
     [[noreturn]] void Fail(const std::string& what) const;
 
-    Platform& platform_;
+    Machine machine_;
     std::string installDir_;
     std::string path_;
     std::unique_ptr<OutputFile> file_;

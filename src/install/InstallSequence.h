@@ -13,7 +13,7 @@
 #include "install/CopyLists.h"
 #include "install/InstallLog.h"
 #include "install/InstallUi.h"
-#include "platform/Platform.h"
+#include "platform/Machine.h"
 
 namespace mivox {
 
@@ -48,8 +48,8 @@ std::string CommandArgument(const std::string& path);
 
 class InstallSequence {
 public:
-    // ui answers the questions and shows the progress.
-    InstallSequence(InstallRequest request, Platform& platform, InstallUi& ui);
+    // ui answers the questions and shows the progress and every outcome.
+    InstallSequence(InstallRequest request, const Machine& machine, InstallUi& ui);
     InstallSequence(const InstallSequence&) = delete;
     InstallSequence& operator=(const InstallSequence&) = delete;
 
@@ -65,7 +65,7 @@ public:
 
 private:
     // The directories of the copy for the destination; false after the
-    // warning when the medium holds too many.
+    // refusal when the medium holds too many.
     bool BuildLists();
     bool CheckAdminRights();
     bool CheckDestination();
@@ -80,6 +80,9 @@ private:
     void WriteRegistryData();
     void CreateShortcuts();
     void MakeShortcuts(const std::string& folder);
+    // Asked in the installer's yes/no dialog.
+    bool Ask(const std::string& top, const std::string& bottom, bool unattendedAnswer);
+    void Tell(OutcomeKind kind, const std::string& caption, const std::string& text);
     void RunRegistration();
     void ShowReleaseNotes();
     void CheckCommDriver();
@@ -88,7 +91,7 @@ private:
     std::string UninstallArgument() const;
 
     const InstallRequest request_;
-    Platform& platform_;
+    const Machine machine_;
     InstallUi& ui_;
     // Ends with a backslash from the destination check on.
     std::string installDir_;

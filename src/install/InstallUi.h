@@ -1,28 +1,22 @@
-// What the installation asks and shows. An interactive installation meets
-// the user through the installer's dialogs; an unattended one answers every
-// question from a preset table and writes what it would have shown to its
-// progress log.
+// What the installation asks and shows, and the only way it does. An
+// interactive installation meets the user through the installer's dialogs;
+// an unattended one takes each question's unattended answer and writes what
+// it would have shown to its progress log, and fails when a step told of a
+// failure.
 #pragma once
 
 #include <string>
 
+#include "util/Outcome.h"
+
 namespace mivox {
 
-// The installation's yes/no questions.
-enum class Question {
-    kBegin,        // "Ready to begin installation"
-    kMdfFloppy,    // copy measurement data files from A:
-    kAllUsers,     // shortcuts for all users rather than the current one
-    kDesktopCopy,  // a copy of the group on the desktop
-    kRestart,      // restart Windows now
-};
-
-class InstallUi {
+class InstallUi : public Conversation {
 public:
-    virtual ~InstallUi() = default;
-    virtual bool Ask(Question question, const std::string& top, const std::string& bottom) = 0;
-    // A check refused the installation before anything was changed.
-    virtual void Refuse(const std::string& caption, const std::string& reason) = 0;
+    // A problem the user is not shown, since an interactive installation
+    // goes on without it (a shortcut not made), but without which an
+    // unattended one has not installed the product.
+    virtual void Note(const Outcome& outcome) = 0;
     // Windows NT, and the account lacks administrator rights.
     virtual void RefuseRights() = 0;
 

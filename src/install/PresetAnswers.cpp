@@ -1,42 +1,41 @@
 #include "install/PresetAnswers.h"
 
+#include "platform/MessageBoxes.h"
+
 namespace mivox {
 
-namespace {
-
-constexpr unsigned kButtonsMask = 0xF;
-constexpr unsigned kIconMask = 0xF0;
-constexpr unsigned kDefaultMask = 0xF00;
-
-}  // namespace
-
-bool PresetAnswer(Question question) {
-    switch (question) {
-        case Question::kBegin:
-        case Question::kAllUsers:
-        case Question::kDesktopCopy:
-            return true;
-        case Question::kMdfFloppy:
-        case Question::kRestart:
-            return false;
+bool PresetInstallUi::Ask(const Query& query) {
+    const bool yes = query.unattendedAnswer;
+    if (query.boxStyle == kAskInDialog) {
+        log_.Write("Question: " + query.caption + " " + query.text + " - " + (yes ? "Yes" : "No"));
+        return yes;
     }
-    return false;
-}
-
-bool PresetInstallUi::Ask(Question question, const std::string& top, const std::string& bottom) {
-    const bool yes = PresetAnswer(question);
-    log_.Write("Question: " + top + " " + bottom + " - " + (yes ? "Yes" : "No"));
+    const bool okCancel = (query.boxStyle & 0xF) == kMbOkCancel;
+    const char* answer = okCancel ? (yes ? "OK" : "Cancel") : (yes ? "Yes" : "No");
+    log_.Write("Message: " + query.caption + ": " + query.text + " - " + answer);
     return yes;
 }
 
-void PresetInstallUi::Refuse(const std::string& caption, const std::string& reason) {
-    refusals_.push_back(caption + ": " + reason);
-    log_.Write("Refused: " + refusals_.back());
+void PresetInstallUi::Tell(const Outcome& outcome) {
+    const std::string said = outcome.caption + ": " + outcome.text;
+    switch (outcome.kind) {
+        case OutcomeKind::kDone:
+            log_.Write("Message: " + said);
+            break;
+        case OutcomeKind::kRefused:
+            refusals_.push_back(said);
+            log_.Write("Refused: " + said);
+            break;
+        case OutcomeKind::kFailed:
+            failures_.push_back(said);
+            log_.Write("Warning: " + said);
+            break;
+    }
 }
 
 void PresetInstallUi::RefuseRights() {
-    Refuse("Administrator Rights Needed",
-           "Installing the product needs an account with administrator rights.");
+    Tell({OutcomeKind::kRefused, "Administrator Rights Needed",
+          "Installing the product needs an account with administrator rights."});
 }
 
 void PresetInstallUi::BeginCopy() {
@@ -65,32 +64,6 @@ void PresetInstallUi::Register(const std::string& version, const std::string& ap
 
 void PresetInstallUi::ShowTextFile(const std::string& path) {
     log_.Write("Release notes: " + path);
-}
-
-int PresetMessageBoxes::Show(const std::string& text, const std::string& caption, unsigned style) {
-    const unsigned buttons = style & kButtonsMask;
-    const bool second = (style & kDefaultMask) == kMbDefButton2;
-    int answer = kIdOk;
-    if (buttons == kMbYesNo) answer = second ? kIdNo : kIdYes;
-    if (buttons == kMbOkCancel) answer = second ? kIdCancel : kIdOk;
-    const char* name = answer == kIdYes      ? "Yes"
-                       : answer == kIdNo     ? "No"
-                       : answer == kIdCancel ? "Cancel"
-                                             : "OK";
-    const unsigned icon = style & kIconMask;
-    const bool problem = buttons == kMbOk && (icon == kMbIconExclamation || icon == kMbIconHand);
-    if (problem) {
-        Report(caption, text);
-    } else {
-        log_.Write("Message: " + caption + ": " + text +
-                   (buttons == kMbOk ? std::string() : std::string(" - ") + name));
-    }
-    return answer;
-}
-
-void PresetMessageBoxes::Report(const std::string& caption, const std::string& text) {
-    problems_.push_back(caption + ": " + text);
-    log_.Write("Warning: " + caption + ": " + text);
 }
 
 }  // namespace mivox

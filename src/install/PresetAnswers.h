@@ -1,6 +1,7 @@
-// The answers of an unattended installation: every question takes the
-// answer an administrator gives in a deployment, and what an interactive
-// installation would show goes to the progress log instead.
+// The unattended installation's side of the conversation: every question
+// takes the unattended answer it carries, and what an interactive
+// installation would show goes to the progress log instead. The run has
+// failed when a step told of a failure, whether or not it went on.
 #pragma once
 
 #include <functional>
@@ -9,13 +10,8 @@
 
 #include "install/InstallUi.h"
 #include "install/ProgressLog.h"
-#include "platform/MessageBoxes.h"
 
 namespace mivox {
-
-// Install, no measurement data from A:, shortcuts for all users with a
-// desktop copy, no restart from the installation's own question.
-bool PresetAnswer(Question question);
 
 class PresetInstallUi final : public InstallUi {
 public:
@@ -24,11 +20,13 @@ public:
     PresetInstallUi(ProgressLog& log, Registration registration)
         : log_(log), registration_(std::move(registration)) {}
 
-    // The reasons the installation was refused, in the order given.
+    // "Caption: text" of every refusal and failure, in the order told.
     const std::vector<std::string>& Refusals() const { return refusals_; }
+    const std::vector<std::string>& Failures() const { return failures_; }
 
-    bool Ask(Question question, const std::string& top, const std::string& bottom) override;
-    void Refuse(const std::string& caption, const std::string& reason) override;
+    bool Ask(const Query& query) override;
+    void Tell(const Outcome& outcome) override;
+    void Note(const Outcome& outcome) override { Tell(outcome); }
     void RefuseRights() override;
     void BeginCopy() override;
     void CopyingDir(const std::string& destination) override;
@@ -45,29 +43,7 @@ private:
     ProgressLog& log_;
     Registration registration_;
     std::vector<std::string> refusals_;
-};
-
-// Message boxes nobody sees: each is logged and takes its default button;
-// the reports of a problem (a box with only OK and a warning or error icon)
-// are kept, since the run cannot then be called a success.
-class PresetMessageBoxes final : public MessageBoxes {
-public:
-    explicit PresetMessageBoxes(ProgressLog& log) : log_(log) {}
-
-    const std::vector<std::string>& Problems() const { return problems_; }
-    // A problem no box reports: logged and kept as a box's would be.
-    void Report(const std::string& caption, const std::string& text);
-
-    int Show(const std::string& text, const std::string& caption, unsigned style) override;
-    int ShowOwned(DialogPeer&, const std::string& text, const std::string& caption,
-                  unsigned style) override {
-        return Show(text, caption, style);
-    }
-    void Beep(unsigned) override {}
-
-private:
-    ProgressLog& log_;
-    std::vector<std::string> problems_;
+    std::vector<std::string> failures_;
 };
 
 }  // namespace mivox

@@ -10,10 +10,10 @@ namespace {
 // The user's value, replaced by the common one when allUsers is set and the
 // machine's key opens. That key is opened with full access, so a user who
 // may not write it keeps the own folder.
-std::string ShellFolder(Platform& platform, bool allUsers, const std::string& userValue,
+std::string ShellFolder(const Machine& machine, bool allUsers, const std::string& userValue,
                         const std::string& commonValue) {
     std::string folder;
-    TRegistryEx reg(platform);
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyCurrentUser);
     if (reg.OpenKey(kShellFoldersKey, false)) {
         if (reg.ValueExists(userValue)) folder = reg.ReadString(userValue);
@@ -31,18 +31,18 @@ std::string ShellFolder(Platform& platform, bool allUsers, const std::string& us
 
 }  // namespace
 
-std::string GetProgramsFolder(Platform& platform, bool allUsers) {
-    return ShellFolder(platform, allUsers, "Programs", "Common Programs");
+std::string GetProgramsFolder(const Machine& machine, bool allUsers) {
+    return ShellFolder(machine, allUsers, "Programs", "Common Programs");
 }
 
-std::string GetDesktopFolder(Platform& platform, bool allUsers) {
-    return ShellFolder(platform, allUsers, "Desktop", "Common Desktop");
+std::string GetDesktopFolder(const Machine& machine, bool allUsers) {
+    return ShellFolder(machine, allUsers, "Desktop", "Common Desktop");
 }
 
-void MakeShortcut(Platform& platform, const std::string& target, const std::string& arguments,
+bool MakeShortcut(Shell& shell, const std::string& target, const std::string& arguments,
                   const std::string& name, const std::string& folder) {
-    platform.shell.SaveShellLink(folder + "\\" + name + ".lnk", target, arguments,
-                                 DirectoryPart(target));
+    return shell.SaveShellLink(folder + "\\" + name + ".lnk", target, arguments,
+                               DirectoryPart(target));
 }
 
 }  // namespace mivox

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Machine.h"
 
 namespace mivox {
 
@@ -12,14 +12,14 @@ inline constexpr const char kShellFoldersKey[] =
 
 // The current user's program-menu folder, or with allUsers the common one
 // where it can be read; empty when the shell names none.
-std::string GetProgramsFolder(Platform& platform, bool allUsers);
+std::string GetProgramsFolder(const Machine& machine, bool allUsers);
 // The same for the desktop folder.
-std::string GetDesktopFolder(Platform& platform, bool allUsers);
+std::string GetDesktopFolder(const Machine& machine, bool allUsers);
 
 // Saves folder\name.lnk pointing at target with these arguments, working in
-// the target's folder. The folder must exist. A failure leaves no link and
-// shows nothing.
-void MakeShortcut(Platform& platform, const std::string& target, const std::string& arguments,
+// the target's folder. The folder must exist. False, with no link and
+// nothing shown, when it cannot be made.
+bool MakeShortcut(Shell& shell, const std::string& target, const std::string& arguments,
                   const std::string& name, const std::string& folder);
 
 }  // namespace mivox

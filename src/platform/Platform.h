@@ -1,5 +1,6 @@
-// The seams the installer's logic talks to the operating system through,
-// gathered so that a dialog or an operation receives them in one argument.
+// The seams the installer's logic talks to the operating system through:
+// every one of them for the dialogs that the program's forms table makes,
+// and the part an installation reads and changes the machine through.
 #pragma once
 
 #include "platform/Clock.h"
@@ -8,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Libraries.h"
 #include "platform/Locale.h"
+#include "platform/Machine.h"
 #include "platform/MessageBoxes.h"
 #include "platform/MessageLoop.h"
 #include "platform/Processes.h"
@@ -36,17 +38,18 @@ struct Platform {
     MessageLoop& loop;
     Processes& processes;
     CommonDialogs& commonDialogs;
-    // The user's own programs and the registration's choice controls; the
-    // real and the test platforms set it, helpers that need neither may not.
-    Desktop* desktop = nullptr;
+    // The user's own programs and the registration's choice controls.
+    Desktop& desktop;
     // What the e-mail sender needs beyond the rest: sockets and posted
     // messages, the dial-up library, the zone of the Date header, a timer.
-    Network* network = nullptr;
-    Libraries* libraries = nullptr;
-    TimeZone* zone = nullptr;
-    Timers* timers = nullptr;
+    Network& network;
+    Libraries& libraries;
+    TimeZone& zone;
+    Timers& timers;
     // The fax sender's modem, port and drawing of text.
-    FaxDevices* fax = nullptr;
+    FaxDevices& fax;
+
+    Machine machine() const { return {files, registry, shell, security, system, clock}; }
 };
 
 }  // namespace mivox

@@ -9,8 +9,6 @@ namespace mivox {
 namespace {
 
 constexpr const char kSection[] = "REGISTRATION";
-constexpr int kFirstPurchaseYear = 1999;
-constexpr int kLastPurchaseYear = 2050;
 
 std::string Trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t");
@@ -134,9 +132,9 @@ bool ReadRegistrationAnswers(const std::string& text, RegistrationAnswers& answe
             continue;
         }
         bool known = false;
-        for (const AnswerField& field : kAnswerFields) {
+        for (const FormField& field : kCustomerFields) {
             if (UpperText(field.name) != key) continue;
-            read.*field.member = value;
+            read.form.*field.member = value;
             known = true;
         }
         if (!known) {
@@ -149,12 +147,26 @@ bool ReadRegistrationAnswers(const std::string& text, RegistrationAnswers& answe
         error = "The answer file has no [Registration] section.";
         return false;
     }
-    if (read.company.empty() && (read.firstName.empty() || read.lastName.empty())) {
+    if (!NamesGiven(read.form)) {
         error = "The answer file gives neither a company nor a first and a last name.";
         return false;
     }
     answers = read;
     return true;
+}
+
+RegistrationForm FormFromAnswers(const RegistrationAnswers& answers, const std::string& version,
+                                 const SystemTime& today) {
+    RegistrationForm form = answers.form;
+    form.productVersion = version;
+    if (answers.purchaseYear != 0) {
+        SetPurchaseDate(form, answers.purchaseYear, answers.purchaseMonth, answers.purchaseDay);
+    } else {
+        SetPurchaseDate(form, today.year, today.month, today.day);
+    }
+    form.fromDealer = !form.dealer.empty();
+    form.method = RegistrationMethod::kFile;
+    return form;
 }
 
 }  // namespace mivox

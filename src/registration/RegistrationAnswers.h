@@ -11,42 +11,17 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/Clock.h"
+#include "registration/RegistrationForm.h"
+
 namespace mivox {
 
 struct RegistrationAnswers {
-    std::string firstName, lastName, company;
-    std::string address1, address2, address3, city, state, zip;
-    std::string country = "USA";
-    std::string telephone, fax, email;
-    std::string serialNumber;
-    // Empty: bought from the maker.
-    std::string dealer;
+    // The fields of kCustomerFields; the rest of the form is the
+    // installation's own.
+    RegistrationForm form;
     // 0: the day of the installation.
     int purchaseYear = 0, purchaseMonth = 0, purchaseDay = 0;
-};
-
-// The text fields of an answer file by name (PurchaseDate aside).
-struct AnswerField {
-    const char* name;
-    std::string RegistrationAnswers::*member;
-};
-
-inline constexpr AnswerField kAnswerFields[] = {
-    {"FirstName", &RegistrationAnswers::firstName},
-    {"LastName", &RegistrationAnswers::lastName},
-    {"Company", &RegistrationAnswers::company},
-    {"Address1", &RegistrationAnswers::address1},
-    {"Address2", &RegistrationAnswers::address2},
-    {"Address3", &RegistrationAnswers::address3},
-    {"City", &RegistrationAnswers::city},
-    {"State", &RegistrationAnswers::state},
-    {"Zip", &RegistrationAnswers::zip},
-    {"Country", &RegistrationAnswers::country},
-    {"Telephone", &RegistrationAnswers::telephone},
-    {"Fax", &RegistrationAnswers::fax},
-    {"EMail", &RegistrationAnswers::email},
-    {"SerialNumber", &RegistrationAnswers::serialNumber},
-    {"Dealer", &RegistrationAnswers::dealer},
 };
 
 inline constexpr size_t kMaxAnswerFileBytes = 64 * 1024;
@@ -56,5 +31,11 @@ inline constexpr size_t kMaxAnswerLength = 255;
 // when the file is malformed; answers are then left as they were.
 bool ReadRegistrationAnswers(const std::string& text, RegistrationAnswers& answers,
                              std::string& error);
+
+// The form an unattended run registers by file: the answers for the
+// product's version, bought on the day they give or today, from the dealer
+// they name or the maker.
+RegistrationForm FormFromAnswers(const RegistrationAnswers& answers, const std::string& version,
+                                 const SystemTime& today);
 
 }  // namespace mivox

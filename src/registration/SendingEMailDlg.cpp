@@ -67,15 +67,15 @@ private:
 TSendingEMailDlg::TSendingEMailDlg(DialogPeer& dialog, Platform& platform)
     : dialog_(dialog),
       platform_(platform),
-      desktop_(*platform.desktop),
+      desktop_(platform.desktop),
       MemoMsg(dialog.Control(IDE_SENDINGEMAIL_LOG)),
-      ComboBoxRAS(platform.desktop->DropDown(dialog, IDC_SENDINGEMAIL_RAS)),
+      ComboBoxRAS(platform.desktop.DropDown(dialog, IDC_SENDINGEMAIL_RAS)),
       BtnDial(dialog.Control(IDB_SENDINGEMAIL_DIAL)),
-      window_(platform.network->CreateMessageWindow(
+      window_(platform.network.CreateMessageWindow(
           [this](uint32_t message, intptr_t) { HandleMessage(message); })),
-      sockClient_(platform.network->CreateSocket()),
-      timerRasConnected_(platform.timers->CreateTimer()),
-      ras_(*platform.libraries, platform.boxes),
+      sockClient_(platform.network.CreateSocket()),
+      timerRasConnected_(platform.timers.CreateTimer()),
+      ras_(platform.libraries, platform.boxes),
       rasConns_(kMaxRasConns * sizeof(RasConnRecord)) {
     CreateSmtpClient();
     sockClient_->SetEvents(this);
@@ -91,7 +91,7 @@ TSendingEMailDlg::~TSendingEMailDlg() {
 
 void TSendingEMailDlg::CreateSmtpClient() {
     smtpClient_ = std::make_unique<TSmtpCli>(
-        SmtpEnvironment{*platform_.network, platform_.clock, *platform_.zone});
+        SmtpEnvironment{platform_.network, platform_.clock, platform_.zone});
     smtpClient_->Port = "smtp";
     smtpClient_->CharSet = "iso-8859-1";
     smtpClient_->ContentType = smtpPlainText;

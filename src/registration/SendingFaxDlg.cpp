@@ -13,11 +13,6 @@ namespace mivox {
 
 namespace {
 
-FaxDevices& FaxOf(Platform& platform) {
-    if (!platform.fax) throw std::logic_error("The fax sender needs the fax devices");
-    return *platform.fax;
-}
-
 // Each line of the form starts this far right of the converter's margin.
 constexpr char kLineIndent[] = "          ";
 
@@ -63,11 +58,11 @@ TSendingFaxDlg::TSendingFaxDlg(DialogPeer& dialog, Platform& platform, Registrat
       TextTime(dialog.Control(IDT_SENDINGFAX_TIME)),
       TextMsg(dialog.Control(IDT_SENDINGFAX_MSG)),
       BarDone(dialog.Progress(IDP_SENDINGFAX_DONE)),
-      TheComPort(FaxOf(platform).port),
-      TheTapiDev(FaxOf(platform).modems, TheComPort),
-      TheFaxConv(platform.files, FaxOf(platform).renderer),
-      TheSendFax(TheComPort, platform.clock, FaxOf(platform).ui, platform.files,
-                 FaxOf(platform).renderer) {
+      TheComPort(platform.fax.port),
+      TheTapiDev(platform.fax.modems, TheComPort),
+      TheFaxConv(platform.files, platform.fax.renderer),
+      TheSendFax(TheComPort, platform.clock, platform.fax.ui, platform.files,
+                 platform.fax.renderer) {
     TheComPort.InSize = 8192;
     TheComPort.OutSize = 8192;
     TheComPort.AutoOpen = false;

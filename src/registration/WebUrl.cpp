@@ -47,40 +47,40 @@ std::string EncodeQueryValue(const std::string& value) {
     return result;
 }
 
-std::string BuildWebQuery(const WebRegData& d) {
+std::string BuildWebQuery(const RegistrationForm& d) {
     const std::pair<const char*, std::string> pairs[] = {
         {"a=", d.firstName},
         {"&b=", d.lastName},
         {"&c=", d.company},
-        {"&d=", d.addr1},
-        {"&e=", d.addr2},
-        {"&f=", d.addr3},
+        {"&d=", d.address1},
+        {"&e=", d.address2},
+        {"&f=", d.address3},
         {"&g=", d.city},
         {"&h=", d.state},
         {"&i=", d.zip},
         {"&j=", d.country},
-        {"&k=", StripPhoneChars(d.tel)},
+        {"&k=", StripPhoneChars(d.telephone)},
         {"&l=", StripPhoneChars(d.fax)},
         {"&m=", d.email},
-        {"&n=", d.prodName},
-        {"&o=", d.prodVersion},
-        {"&p=", d.prodSerial},
+        {"&n=", d.productName},
+        {"&o=", d.productVersion},
+        {"&p=", d.serialNumber},
         {"&q=", d.month + " " + d.day + " " + d.year},
-        {"&r=", d.fromVexlor ? std::string("VXLR") : d.dealer},
+        {"&r=", d.fromDealer ? d.dealer : std::string("VXLR")},
     };
     std::string query;
     for (const auto& [key, value] : pairs) query += key + EncodeQueryValue(value);
     return query;
 }
 
-std::string DirectUrl(const WebRegData& data) {
+std::string DirectUrl(const RegistrationForm& form) {
     return SpacesToPlus(std::string("http://") + maker::kWebHost +
-                        "/cgi-bin/tp_rg.pl?mlto=" + maker::kWebMailbox + "&" + BuildWebQuery(data));
+                        "/cgi-bin/tp_rg.pl?mlto=" + maker::kWebMailbox + "&" + BuildWebQuery(form));
 }
 
-std::string FormFillUrl(const WebRegData& data) {
+std::string FormFillUrl(const RegistrationForm& form) {
     return SpacesToPlus(std::string("http://") + maker::kWebHost + "/cgi-bin/reg.pl?" +
-                        BuildWebQuery(data));
+                        BuildWebQuery(form));
 }
 
 }  // namespace mivox

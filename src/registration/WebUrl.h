@@ -1,22 +1,13 @@
 // The registration as a URL on the maker's web site: the query of the
-// dialog's fields and the two scripts that take it.
+// form's fields and the two scripts that take it.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-namespace mivox {
+#include "registration/RegistrationForm.h"
 
-// The dialog's fields as the web query sends them.
-struct WebRegData {
-    std::string firstName, lastName, company;
-    std::string addr1, addr2, addr3, city, state, zip, country;
-    std::string tel, fax, email;
-    std::string prodName, prodVersion, prodSerial;
-    std::string day, month, year;  // the drop-downs' texts
-    bool fromVexlor = true;
-    std::string dealer;
-};
+namespace mivox {
 
 // The longest direct URL; a longer one goes to the form-fill script.
 inline constexpr size_t kMaxDirectUrl = 255;
@@ -33,10 +24,10 @@ std::string SpacesToPlus(const std::string& text);
 std::string EncodeQueryValue(const std::string& value);
 
 // "a=...&b=...&r=..." with every value encoded.
-std::string BuildWebQuery(const WebRegData& data);
+std::string BuildWebQuery(const RegistrationForm& form);
 // The script that takes the registration at once, mailing it to the maker.
-std::string DirectUrl(const WebRegData& data);
+std::string DirectUrl(const RegistrationForm& form);
 // The script that fills the site's form for the user to check and submit.
-std::string FormFillUrl(const WebRegData& data);
+std::string FormFillUrl(const RegistrationForm& form);
 
 }  // namespace mivox

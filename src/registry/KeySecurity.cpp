@@ -25,26 +25,27 @@ int Rank(const AccessListEntry& entry) {
 
 }  // namespace
 
-TNTRegSecurity::TNTRegSecurity(Platform& platform, uint32_t root, std::string path)
-    : platform_(platform), root_(root), path_(std::move(path)) {}
+TNTRegSecurity::TNTRegSecurity(Security& security, const SystemInfo& system, uint32_t root,
+                               std::string path)
+    : security_(security), system_(system), root_(root), path_(std::move(path)) {}
 
 std::string TNTRegSecurity::TrusteeName(const std::string& sid) const {
     std::string name;
     std::string domain;
-    if (platform_.security.LookupAccount(sid, name, domain) != 0) {
+    if (security_.LookupAccount(sid, name, domain) != 0) {
         return sid == kEveryoneSid ? "everyone" : sid;
     }
     return domain.empty() ? name : domain + "\\" + name;
 }
 
 void TNTRegSecurity::Fail(uint32_t code) const {
-    const std::string text = TrimEnd(platform_.system.ErrorMessageText(code), "\r\n ");
+    const std::string text = TrimEnd(system_.ErrorMessageText(code), "\r\n ");
     throw SecurityError(std::to_string(code) + ": " + text);
 }
 
 void TNTRegSecurity::ReadAccessList() {
     std::vector<AccessEntry> dacl;
-    if (const uint32_t code = platform_.security.ReadKeyDacl(root_, path_, dacl)) Fail(code);
+    if (const uint32_t code = security_.ReadKeyDacl(root_, path_, dacl)) Fail(code);
     entries_.clear();
     for (const AccessEntry& ace : dacl) {
         CheckType(ace.type);
@@ -73,7 +74,7 @@ void TNTRegSecurity::WriteAccessList() {
         const uint32_t mask = entry.mask == kFullControl ? kKeyAllAccess : entry.mask;
         dacl.push_back({entry.sid, entry.type, entry.flags, mask});
     }
-    if (const uint32_t code = platform_.security.WriteKeyDacl(root_, path_, dacl)) Fail(code);
+    if (const uint32_t code = security_.WriteKeyDacl(root_, path_, dacl)) Fail(code);
 }
 
 }  // namespace mivox

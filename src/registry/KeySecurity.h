@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Security.h"
+#include "platform/SystemInfo.h"
 
 namespace mivox {
 
@@ -24,7 +25,7 @@ struct AccessListEntry {
 class TNTRegSecurity {
 public:
     // Acts on root\path of the local machine.
-    TNTRegSecurity(Platform& platform, uint32_t root, std::string path);
+    TNTRegSecurity(Security& security, const SystemInfo& system, uint32_t root, std::string path);
 
     // Reads the key's DACL into the list; raises SecurityError.
     void ReadAccessList();
@@ -45,7 +46,8 @@ private:
     void WriteAccessList();
     [[noreturn]] void Fail(uint32_t code) const;
 
-    Platform& platform_;
+    Security& security_;
+    const SystemInfo& system_;
     uint32_t root_;
     std::string path_;
     std::vector<AccessListEntry> entries_;

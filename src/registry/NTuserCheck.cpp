@@ -2,8 +2,7 @@
 
 namespace mivox {
 
-bool IsAdministrator(Platform& platform) {
-    Security& security = platform.security;
+bool IsAdministrator(Security& security) {
     std::unique_ptr<AccessToken> token;
     // The thread's token first, so that an impersonating thread answers for
     // its client.

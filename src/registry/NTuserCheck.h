@@ -1,7 +1,7 @@
 // Whether the installer runs as an administrator of Windows NT.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/Security.h"
 
 namespace mivox {
 
@@ -10,6 +10,6 @@ namespace mivox {
 // whatever the group's attributes. Every failure gives false. The group
 // list is read into a buffer of the size the system asks for: a member of
 // a few hundred domain groups is still an administrator.
-bool IsAdministrator(Platform& platform);
+bool IsAdministrator(Security& security);
 
 }  // namespace mivox

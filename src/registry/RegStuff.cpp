@@ -7,8 +7,8 @@ namespace mivox {
 
 namespace {
 
-std::string ReadProductString(Platform& platform, const std::string& name) {
-    TRegistryEx reg(platform);
+std::string ReadProductString(const Machine& machine, const std::string& name) {
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyLocalMachine);
     if (!reg.OpenKey(kProductKey, true) || !reg.ValueExists(name)) return {};
     // Only a string is a folder or a version; anything else reads as none.
@@ -20,31 +20,31 @@ std::string ReadProductString(Platform& platform, const std::string& name) {
 
 }  // namespace
 
-std::vector<std::string> ExistingProductKeys(Platform& platform) {
+std::vector<std::string> ExistingProductKeys(const Machine& machine) {
     std::vector<std::string> keys;
     for (const char* path : {kProductKey, kAppPathKey, kUninstallKey}) {
         std::unique_ptr<RegistryKey> key;
-        if (platform.registry.OpenKey(kHkeyLocalMachine, path, kKeyRead, key) == kRegSuccess) {
+        if (machine.registry.OpenKey(kHkeyLocalMachine, path, kKeyRead, key) == kRegSuccess) {
             keys.emplace_back(path);
         }
     }
     return keys;
 }
 
-std::string ReadProgramDir(Platform& platform) {
-    return ReadProductString(platform, "ProgramDir");
+std::string ReadProgramDir(const Machine& machine) {
+    return ReadProductString(machine, "ProgramDir");
 }
 
-std::string ReadProgramVersion(Platform& platform) {
-    return ReadProductString(platform, "ProgramVersion");
+std::string ReadProgramVersion(const Machine& machine) {
+    return ReadProductString(machine, "ProgramVersion");
 }
 
-void WriteProductRecord(Platform& platform, const std::string& programDir,
+void WriteProductRecord(const Machine& machine, const std::string& programDir,
                         const std::string& version) {
-    TRegistryEx reg(platform);
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyLocalMachine);
     if (reg.OpenKey(kProductKey, true)) {
-        if (IsWinNT(platform.system)) reg.GrantEveryoneAccess();
+        if (IsWinNT(machine.system)) reg.GrantEveryoneAccess();
         reg.WriteString("ProgramDir", programDir);
         reg.WriteString("ProgramPath", programDir + "\\Mivox.EXE");
         reg.WriteString("ProgramVersion", version);
@@ -59,20 +59,20 @@ void WriteProductRecord(Platform& platform, const std::string& programDir,
     }
 }
 
-void WriteUninstallEntry(Platform& platform, const std::string& uninstallCommand,
+void WriteUninstallEntry(const Machine& machine, const std::string& uninstallCommand,
                          const std::string& version) {
-    TRegistryEx reg(platform);
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyLocalMachine);
     if (!reg.OpenKey(kUninstallKey, true)) return;
     reg.WriteString("DisplayName", "Mivox " + version + " Uninstall");
     reg.WriteString("UninstallString", uninstallCommand);
 }
 
-void WriteDriverService(Platform& platform) {
-    TRegistryEx reg(platform);
+void WriteDriverService(const Machine& machine) {
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyLocalMachine);
     if (!reg.OpenKey(kDriverServiceKey, true)) return;
-    if (IsWinNT(platform.system)) reg.GrantEveryoneAccess(kServiceKeyEveryoneAccess);
+    if (IsWinNT(machine.system)) reg.GrantEveryoneAccess(kServiceKeyEveryoneAccess);
     reg.WriteString("Group", "VEXLOR Drivers");
     reg.WriteInteger("ErrorControl", 1);  // normal
     reg.WriteInteger("Start", 2);         // automatic
@@ -81,16 +81,16 @@ void WriteDriverService(Platform& platform) {
     reg.WriteInteger("BaseAddress", 0);
 }
 
-void WriteVddEntry(Platform& platform) {
-    TRegistryEx reg(platform);
+void WriteVddEntry(const Machine& machine) {
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyLocalMachine);
     if (!reg.OpenKey(kVddKey, false)) return;
     reg.AddToMultiString("VDD", kVddEntry);
 }
 
-void WriteRegistration(Platform& platform, const std::string& name, const std::string& company,
+void WriteRegistration(const Machine& machine, const std::string& name, const std::string& company,
                        const std::string& serial) {
-    TRegistryEx reg(platform);
+    TRegistryEx reg(machine);
     reg.SetRootKey(kHkeyLocalMachine);
     if (!reg.OpenKey(kProductKey, true)) return;
     reg.WriteString("RegisterPerson", name);

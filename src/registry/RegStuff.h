@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Machine.h"
 
 namespace mivox {
 
@@ -23,31 +23,31 @@ inline constexpr const char kVddEntry[] = "Mivox_VM.DLL";
 // "ProgramDir" and "ProgramVersion" of an earlier installation. The key is
 // opened with full access and created when missing; a key that cannot be
 // opened, or a missing value, gives the empty text.
-std::string ReadProgramDir(Platform& platform);
-std::string ReadProgramVersion(Platform& platform);
+std::string ReadProgramDir(const Machine& machine);
+std::string ReadProgramVersion(const Machine& machine);
 
 // The product key (opened to Everyone on NT) with the folder, the program's
 // path, the version and empty registration values; then App Paths.
 // programDir has no final backslash.
-void WriteProductRecord(Platform& platform, const std::string& programDir,
+void WriteProductRecord(const Machine& machine, const std::string& programDir,
                         const std::string& version);
 // The shell's Uninstall entry: "Mivox <version> Uninstall" and the command.
-void WriteUninstallEntry(Platform& platform, const std::string& uninstallCommand,
+void WriteUninstallEntry(const Machine& machine, const std::string& uninstallCommand,
                          const std::string& version);
 // Of the product, App Paths and Uninstall keys, those that exist, in that
 // order: the keys an uninstaller is to remove.
-std::vector<std::string> ExistingProductKeys(Platform& platform);
+std::vector<std::string> ExistingProductKeys(const Machine& machine);
 // What Everyone may do on the service key itself: read it and make subkeys.
 inline constexpr uint32_t kServiceKeyEveryoneAccess = kKeyRead | kKeyCreateSubKey;
 
 // The kernel driver's service key. On NT Everyone may read it and make and
 // change subkeys below it, but not change its own values: those say which
 // program the system starts with its own rights. NT only.
-void WriteDriverService(Platform& platform);
+void WriteDriverService(const Machine& machine);
 // "Mivox_VM.DLL" in the NT virtual device driver list, once. NT only.
-void WriteVddEntry(Platform& platform);
+void WriteVddEntry(const Machine& machine);
 // The customer's name, company and card serial number, after registration.
-void WriteRegistration(Platform& platform, const std::string& name, const std::string& company,
+void WriteRegistration(const Machine& machine, const std::string& name, const std::string& company,
                        const std::string& serial);
 
 }  // namespace mivox

@@ -34,7 +34,7 @@ RegDataType KindOf(uint32_t type) {
 
 }  // namespace
 
-TRegistryEx::TRegistryEx(Platform& platform) : platform_(platform) {}
+TRegistryEx::TRegistryEx(const Machine& machine) : machine_(machine) {}
 
 TRegistryEx::~TRegistryEx() = default;
 
@@ -49,8 +49,8 @@ bool TRegistryEx::OpenKey(const std::string& path, bool canCreate) {
     if (relative && key_ && !path_.empty()) full = path_ + "\\" + full;
 
     std::unique_ptr<RegistryKey> key;
-    const long status = canCreate ? platform_.registry.CreateKey(root_, full, kKeyAllAccess, key)
-                                  : platform_.registry.OpenKey(root_, full, kKeyAllAccess, key);
+    const long status = canCreate ? machine_.registry.CreateKey(root_, full, kKeyAllAccess, key)
+                                  : machine_.registry.OpenKey(root_, full, kKeyAllAccess, key);
     if (status != kRegSuccess || !key) return false;
     key_ = std::move(key);
     path_ = full;
@@ -195,7 +195,7 @@ void TRegistryEx::RemoveFromMultiString(const std::string& name, const std::stri
 
 void TRegistryEx::GrantEveryoneAccess(uint32_t ownAccess) {
     if (!key_) throw SecurityError("No registry key is open");
-    TNTRegSecurity security(platform_, root_, path_);
+    TNTRegSecurity security(machine_.security, machine_.system, root_, path_);
     const std::string everyone = security.TrusteeName(kEveryoneSid);
     security.ReadAccessList();
     for (size_t index = 0; index < security.AccessList().size();) {

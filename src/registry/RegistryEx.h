@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Machine.h"
 #include "registry/KeySecurity.h"
 
 namespace mivox {
@@ -21,7 +21,7 @@ public:
     // The largest multi-string value read or written, in bytes.
     static constexpr size_t kMultiStringBytes = 4096;
 
-    explicit TRegistryEx(Platform& platform);
+    explicit TRegistryEx(const Machine& machine);
     ~TRegistryEx();
     TRegistryEx(const TRegistryEx&) = delete;
     TRegistryEx& operator=(const TRegistryEx&) = delete;
@@ -79,7 +79,7 @@ private:
     [[noreturn]] void FailGet(const std::string& name) const;
     void SetValue(const std::string& name, uint32_t type, const std::string& data);
 
-    Platform& platform_;
+    Machine machine_;
     uint32_t root_ = kHkeyCurrentUser;
     std::unique_ptr<RegistryKey> key_;
     std::string path_;

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "util/Errors.h"
-#include "util/Messages.h"
 #include "util/WinVersion.h"
 
 namespace mivox {
@@ -22,26 +21,27 @@ bool IsDotEntry(const std::string& name) {
 // the copy goes beside dest under a name ending in "_", and the system is
 // told to delete dest and rename the copy. False, with temporary set, when
 // the copy cannot be made.
-bool ReplaceAtRestart(Platform& platform, const std::string& dest, const std::string& source,
+bool ReplaceAtRestart(const Machine& machine, const std::string& dest, const std::string& source,
                       std::string& temporary) {
+    FileSystem& files = machine.files;
     temporary = dest;
     temporary.back() = '_';
-    if (!platform.files.Copy(source, temporary, false)) return false;
-    if (IsWinNT(platform.system)) {
+    if (!files.Copy(source, temporary, false)) return false;
+    if (IsWinNT(machine.system)) {
         // Only the system can say whether the requests took; they are
         // carried out (or not) when Windows starts again.
-        platform.files.MoveFileAtRestart(dest, "");
-        platform.files.MoveFileAtRestart(temporary, dest);
+        files.MoveFileAtRestart(dest, "");
+        files.MoveFileAtRestart(temporary, dest);
     } else {
-        const std::string wininit = platform.system.WindowsDirectory() + "\\WININIT.INI";
-        platform.files.WriteIniString(wininit, "Rename", "NUL", dest);
-        platform.files.WriteIniString(wininit, "Rename", dest, temporary);
+        const std::string wininit = machine.system.WindowsDirectory() + "\\WININIT.INI";
+        files.WriteIniString(wininit, "Rename", "NUL", dest);
+        files.WriteIniString(wininit, "Rename", dest, temporary);
     }
     return true;
 }
 
-std::string ErrorSuffix(Platform& platform) {
-    return " (error " + std::to_string(platform.system.LastError()) + ")";
+std::string ErrorSuffix(const SystemInfo& system) {
+    return " (error " + std::to_string(system.LastError()) + ")";
 }
 
 }  // namespace
@@ -56,21 +56,23 @@ std::string DirectoryPart(const std::string& path) {
     return path.substr(0, length);
 }
 
-bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
-                 bool checkNewer) {
-    return CopyOneFile(platform, dest, source, checkNewer, KnownFiles{});
+bool CopyOneFile(const Machine& machine, Conversation& talk, const std::string& dest,
+                 const std::string& source, bool checkNewer) {
+    return CopyOneFile(machine, talk, dest, source, checkNewer, KnownFiles{});
 }
 
-bool CopyOneFile(Platform& platform, const std::string& dest, const std::string& source,
-                 bool checkNewer, const KnownFiles& known) {
-    FileSystem& files = platform.files;
+bool CopyOneFile(const Machine& machine, Conversation& talk, const std::string& dest,
+                 const std::string& source, bool checkNewer, const KnownFiles& known) {
+    FileSystem& files = machine.files;
     if (checkNewer && known.destMayExist && files.FileExists(dest)) {
         const int64_t destAge = files.FileAge(dest);
         const int64_t sourceAge = files.FileAge(source);
+        // A deployment keeps what is newer on the machine.
         if (destAge > sourceAge + kAgeTolerance &&
-            platform.boxes.Show("Do you wish to overwrite this file?",
-                                dest + " already exists and is newer",
-                                kMbYesNo | kMbIconQuestion | kMbDefButton2) != kIdYes) {
+            !talk.Ask({.caption = dest + " already exists and is newer",
+                       .text = "Do you wish to overwrite this file?",
+                       .unattendedAnswer = false,
+                       .boxStyle = kMbYesNo | kMbIconQuestion | kMbDefButton2})) {
             return false;
         }
     }
@@ -83,41 +85,43 @@ bool CopyOneFile(Platform& platform, const std::string& dest, const std::string&
         copied =
             (known.sourceAttributes != kInvalidAttributes && !(known.sourceAttributes & kKept)) ||
             files.SetAttributes(dest, kAttrNormal);
-    } else if (platform.system.LastError() == kErrorSharingViolation && !dest.empty()) {
-        copied = ReplaceAtRestart(platform, dest, source, shownPath);
+    } else if (machine.system.LastError() == kErrorSharingViolation && !dest.empty()) {
+        copied = ReplaceAtRestart(machine, dest, source, shownPath);
     }
-    if (!copied) ShowWarning(platform.boxes, "Error Copying File: " + source, shownPath);
+    if (!copied) {
+        talk.Tell({OutcomeKind::kFailed, "Error Copying File: " + source, shownPath});
+    }
     return copied;
 }
 
-bool MakeFileDir(Platform& platform, const std::string& path) {
+bool MakeFileDir(FileSystem& files, Conversation& talk, const std::string& path) {
     const std::string directory = DirectoryPart(path);
-    if (platform.files.DirectoryExists(directory)) return true;
-    if (platform.files.CreateDir(directory)) return true;
-    ShowWarning(platform.boxes, "Error Creating Directory", directory);
+    if (files.DirectoryExists(directory)) return true;
+    if (files.CreateDir(directory)) return true;
+    talk.Tell({OutcomeKind::kFailed, "Error Creating Directory", directory});
     return false;
 }
 
-void ClearFileAttrs(Platform& platform, const std::string& path) {
-    const uint32_t attributes = platform.files.GetAttributes(path);
+void ClearFileAttrs(FileSystem& files, const std::string& path) {
+    const uint32_t attributes = files.GetAttributes(path);
     // Without readable attributes there is nothing sound to write back.
     if (attributes == kInvalidAttributes) return;
-    platform.files.SetAttributes(path, attributes & ~kAttrHidden);
-    platform.files.SetAttributes(path, attributes & ~(kAttrHidden | kAttrSystem));
-    platform.files.SetAttributes(path, attributes & ~(kAttrReadOnly | kAttrHidden | kAttrSystem));
+    files.SetAttributes(path, attributes & ~kAttrHidden);
+    files.SetAttributes(path, attributes & ~(kAttrHidden | kAttrSystem));
+    files.SetAttributes(path, attributes & ~(kAttrReadOnly | kAttrHidden | kAttrSystem));
 }
 
-void DeleteOneFile(Platform& platform, const std::string& path) {
-    if (!platform.files.FileExists(path)) {
-        ShowWarning(platform.boxes, "File Not Found, Cannot Delete File", path);
+void DeleteOneFile(FileSystem& files, Conversation& talk, const std::string& path) {
+    if (!files.FileExists(path)) {
+        talk.Tell({OutcomeKind::kFailed, "File Not Found, Cannot Delete File", path});
         return;
     }
-    ClearFileAttrs(platform, path);
-    platform.files.Delete(path);
+    ClearFileAttrs(files, path);
+    files.Delete(path);
 }
 
-void EmptyDrive(Platform& platform, const std::string& root) {
-    FileSystem& files = platform.files;
+void EmptyDrive(const Machine& machine, Conversation& talk, const std::string& root) {
+    FileSystem& files = machine.files;
     // Every folder of the drive, breadth first, so that each folder comes
     // after its parent; the root is the first. A junction or a link to a
     // folder is removed as the link it is: what it points at may lie on
@@ -139,23 +143,23 @@ void EmptyDrive(Platform& platform, const std::string& root) {
             if (entry.attributes & kAttrDirectory) continue;
             // A link to a file goes as a file: deleting it leaves its target.
             const std::string file = dirs[k] + "\\" + entry.name;
-            if (!(entry.attributes & kAttrReparsePoint)) ClearFileAttrs(platform, file);
-            DeleteOneFile(platform, file);
+            if (!(entry.attributes & kAttrReparsePoint)) ClearFileAttrs(files, file);
+            DeleteOneFile(files, talk, file);
         }
     }
     for (size_t k = dirs.size(); k-- > 1;) {
-        if (!links[k]) ClearFileAttrs(platform, dirs[k]);
+        if (!links[k]) ClearFileAttrs(files, dirs[k]);
         if (!files.RemoveDir(dirs[k])) {
-            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(platform));
+            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(machine.system));
         }
     }
 }
 
-int64_t GetFileByteCount(Platform& platform, const std::string& path) {
-    if (!platform.files.FileExists(path)) return 0;
+int64_t GetFileByteCount(const Machine& machine, const std::string& path) {
+    if (!machine.files.FileExists(path)) return 0;
     int64_t size = 0;
-    if (!platform.files.FileSize(path, size)) {
-        throw IoError("Cannot read the size of " + path + ErrorSuffix(platform));
+    if (!machine.files.FileSize(path, size)) {
+        throw IoError("Cannot read the size of " + path + ErrorSuffix(machine.system));
     }
     return size;
 }

@@ -1,7 +1,5 @@
 #include "util/VersionText.h"
 
-#include "util/Messages.h"
-
 namespace mivox {
 
 namespace {
@@ -11,30 +9,37 @@ std::string VersionNumbers(uint32_t ms, uint32_t ls) {
            std::to_string(ls >> 16) + "." + std::to_string(ls & 0xFFFF);
 }
 
+// The calling thread's last error in the system's own words, captioned
+// "WinAPI Error Code=<code>".
+void TellLastApiError(const SystemInfo& system, Conversation& talk) {
+    const uint32_t code = system.LastError();
+    talk.Tell({OutcomeKind::kFailed, "WinAPI Error Code=" + std::to_string(code),
+               system.ErrorMessageText(code)});
+}
+
 }  // namespace
 
-std::string FileVersionText(Platform& platform, const std::string& path) {
-    if (!platform.files.FileExists(path)) return "?";
-    const uint32_t size = platform.versions.InfoSize(path);
+std::string FileVersionText(const Machine& machine, VersionResources& versions,
+                            VirtualMemory& memory, Conversation& talk, const std::string& path) {
+    if (!machine.files.FileExists(path)) return "?";
+    const uint32_t size = versions.InfoSize(path);
     if (size == 0) return "NoData";
 
     // The resource copy lives in pages of its own, released on every path.
-    VirtualMemory& memory = platform.memory;
     void* reserved = memory.Reserve(size);
     void* buffer = reserved ? memory.Commit(reserved, size) : nullptr;
     std::string text = "NoData";
     if (!buffer) {
-        ShowLastApiError(platform.boxes, platform.system);
+        TellLastApiError(machine.system, talk);
     } else {
         uint32_t ms = 0;
         uint32_t ls = 0;
-        if (platform.versions.ReadInfo(path, buffer, size) &&
-            platform.versions.QueryFileVersion(buffer, ms, ls)) {
+        if (versions.ReadInfo(path, buffer, size) && versions.QueryFileVersion(buffer, ms, ls)) {
             text = VersionNumbers(ms, ls);
         }
-        if (!memory.Decommit(buffer, size)) ShowLastApiError(platform.boxes, platform.system);
+        if (!memory.Decommit(buffer, size)) TellLastApiError(machine.system, talk);
     }
-    if (reserved && !memory.Release(reserved)) ShowLastApiError(platform.boxes, platform.system);
+    if (reserved && !memory.Release(reserved)) TellLastApiError(machine.system, talk);
     return text;
 }
 

@@ -121,9 +121,9 @@ struct Win32Platform {
     Win32TextRenderer faxRenderer;
     Win32UiThreadPoster uiThread;
     FaxDevices fax{faxPort, modems, faxRenderer, uiThread};
-    Platform platform{files,    clock,      system,   locale,  versions,  memory,        boxes,
-                      registry, shell,      security, loop,    processes, commonDialogs, &desktop,
-                      &network, &libraries, &zone,    &timers, &fax};
+    Platform platform{files,    clock,     system,   locale, versions,  memory,        boxes,
+                      registry, shell,     security, loop,   processes, commonDialogs, desktop,
+                      network,  libraries, zone,     timers, fax};
 };
 
 }  // namespace mivox::win32

@@ -20,6 +20,7 @@
 #include "fakes/FakeShell.h"
 #include "fakes/MemoryRegistry.h"
 #include "platform/Platform.h"
+#include "util/Messages.h"
 
 namespace mivox::testing {
 
@@ -149,9 +150,13 @@ struct FakePlatform {
     PatternTextRenderer faxRenderer;
     QueuedPoster uiThread;  // the fax sender's events, run by the test
     FaxDevices fax{faxModem, modems, faxRenderer, uiThread};
-    Platform platform{files,    clock,      system,   locale,  versions,  memory,        boxes,
-                      registry, shell,      security, loop,    processes, commonDialogs, &desktop,
-                      &network, &libraries, &zone,    &timers, &fax};
+    Platform platform{files,    clock,     system,   locale, versions,  memory,        boxes,
+                      registry, shell,     security, loop,   processes, commonDialogs, desktop,
+                      network,  libraries, zone,     timers, fax};
+    // The conversation of the interactive program: the boxes above.
+    BoxConversation talk{boxes};
+
+    Machine machine() const { return platform.machine(); }
 
     FakePlatform() {
         files.SetLastErrorTarget(&system.lastError);

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(CopyOneFileTest, NewerByTheToleranceIsOverwrittenWithoutAsking) {
     AddDest(2);
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, true));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, true));
     EXPECT_TRUE(fake.boxes.shown.empty());
     EXPECT_EQ(DestContents(), "new");
 }
@@ -39,7 +39,7 @@ TEST_F(CopyOneFileTest, NewerByTheToleranceIsOverwrittenWithoutAsking) {
 TEST_F(CopyOneFileTest, NewerBeyondTheToleranceAsksAndNoKeepsTheFile) {
     AddDest(3);
     fake.boxes.answers = {kIdNo};
-    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, true));
+    EXPECT_FALSE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, true));
     ASSERT_EQ(fake.boxes.shown.size(), 1u) << "No gives no further box";
     EXPECT_EQ(fake.boxes.shown[0].caption, std::string(kDest) + " already exists and is newer");
     EXPECT_EQ(fake.boxes.shown[0].text, "Do you wish to overwrite this file?");
@@ -50,16 +50,16 @@ TEST_F(CopyOneFileTest, NewerBeyondTheToleranceAsksAndNoKeepsTheFile) {
 TEST_F(CopyOneFileTest, YesOverwritesTheNewerFile) {
     AddDest(3);
     fake.boxes.answers = {kIdYes};
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, true));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, true));
     EXPECT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(DestContents(), "new");
 }
 
 TEST_F(CopyOneFileTest, NoQuestionWithoutTheCheckOrWithoutADestination) {
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, true));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, true));
     fake.files.Find(kDest)->age = kSourceAge + 100;
     fake.files.Find(kDest)->contents = "old";
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, false));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, false));
     EXPECT_TRUE(fake.boxes.shown.empty());
     EXPECT_EQ(DestContents(), "new");
 }
@@ -67,7 +67,7 @@ TEST_F(CopyOneFileTest, NoQuestionWithoutTheCheckOrWithoutADestination) {
 TEST_F(CopyOneFileTest, MissingSourceAsksThenFailsWithTheCopyWarning) {
     AddDest(-1000);
     fake.boxes.answers = {kIdYes};
-    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, "D:\\APP\\GONE.EXE", true));
+    EXPECT_FALSE(CopyOneFile(fake.machine(), fake.talk, kDest, "D:\\APP\\GONE.EXE", true));
     ASSERT_EQ(fake.boxes.shown.size(), 2u) << "an older dest is still newer than -1";
     EXPECT_EQ(fake.boxes.shown[1].caption, "Error Copying File: D:\\APP\\GONE.EXE");
     EXPECT_EQ(fake.boxes.shown[1].text, kDest);
@@ -76,13 +76,13 @@ TEST_F(CopyOneFileTest, MissingSourceAsksThenFailsWithTheCopyWarning) {
 
 TEST_F(CopyOneFileTest, ReadOnlySourceGivesAWritableCopy) {
     fake.files.Find(kSource)->attributes = kAttrReadOnly | kAttrHidden;
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, false));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, false));
     EXPECT_EQ(fake.files.GetAttributes(kDest), kAttrNormal);
 }
 
 TEST_F(CopyOneFileTest, AttributeResetFailureFailsTheCopy) {
     fake.files.FailOn(Op::SetAttributes, kDest, kErrorAccessDenied);
-    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, false));
+    EXPECT_FALSE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, false));
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.boxes.shown[0].text, kDest);
 }
@@ -103,8 +103,9 @@ TEST_F(CopyOneFileTest, WhatTheLoopKnowsSparesOnlyTheCallsItAnswers) {
             c.sourceAttributes == kInvalidAttributes ? kAttrArchive : c.sourceAttributes);
         t.files.AddDirectory("C:\\Mivox");
         t.files.FailOn(Op::SetAttributes, kDest, kErrorAccessDenied);
-        EXPECT_EQ(CopyOneFile(t.platform, kDest, kSource, true, {c.sourceAttributes, false}),
-                  !c.resetAsked)
+        EXPECT_EQ(
+            CopyOneFile(t.machine(), t.talk, kDest, kSource, true, {c.sourceAttributes, false}),
+            !c.resetAsked)
             << c.sourceAttributes;
         EXPECT_EQ(t.boxes.shown.size(), c.resetAsked ? 1u : 0u) << c.sourceAttributes;
         EXPECT_EQ(t.files.Find(kDest)->contents, "new");
@@ -113,14 +114,15 @@ TEST_F(CopyOneFileTest, WhatTheLoopKnowsSparesOnlyTheCallsItAnswers) {
     // A dest the folder's search listed is still compared and asked about.
     AddDest(3);
     fake.boxes.answers = {kIdNo};
-    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, true, {kAttrArchive, true}));
+    EXPECT_FALSE(
+        CopyOneFile(fake.machine(), fake.talk, kDest, kSource, true, {kAttrArchive, true}));
     EXPECT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(DestContents(), "old");
 }
 
 TEST_F(CopyOneFileTest, OtherCopyFailuresAreShownAndNotRetried) {
     fake.files.FailOn(Op::Copy, kDest, kErrorAccessDenied);
-    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, false));
+    EXPECT_FALSE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, false));
     EXPECT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
     EXPECT_TRUE(fake.files.restartMoves.empty());
@@ -129,7 +131,7 @@ TEST_F(CopyOneFileTest, OtherCopyFailuresAreShownAndNotRetried) {
 TEST_F(CopyOneFileTest, InUseOnNtIsDeletedAndRenamedAtRestart) {
     AddDest(0);
     fake.files.FailOn(Op::Copy, kDest, kErrorSharingViolation);
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, true));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, true));
     EXPECT_TRUE(fake.boxes.shown.empty());
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EX_")->contents, "new");
     const std::vector<std::pair<std::string, std::string>> moves{{kDest, ""},
@@ -145,8 +147,9 @@ TEST_F(CopyOneFileTest, InUseOn98IsListedInWininit) {
     fake.files.AddFile("D:\\APP\\HELP.HLP", "help");
     fake.files.FailOn(Op::Copy, kDest, kErrorSharingViolation);
     fake.files.FailOn(Op::Copy, "C:\\Mivox\\HELP.HLP", kErrorSharingViolation);
-    EXPECT_TRUE(CopyOneFile(fake.platform, kDest, kSource, false));
-    EXPECT_TRUE(CopyOneFile(fake.platform, "C:\\Mivox\\HELP.HLP", "D:\\APP\\HELP.HLP", false));
+    EXPECT_TRUE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, false));
+    EXPECT_TRUE(
+        CopyOneFile(fake.machine(), fake.talk, "C:\\Mivox\\HELP.HLP", "D:\\APP\\HELP.HLP", false));
     EXPECT_TRUE(fake.files.restartMoves.empty());
     // The second file's "NUL" replaces the first's; each rename line stays.
     EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\WININIT.INI")->contents,
@@ -159,7 +162,7 @@ TEST_F(CopyOneFileTest, InUseOn98IsListedInWininit) {
 TEST_F(CopyOneFileTest, InUseWhoseTemporaryCopyFailsShowsTheTemporaryName) {
     fake.files.FailOn(Op::Copy, kDest, kErrorSharingViolation);
     fake.files.FailOn(Op::Copy, "C:\\Mivox\\MIVOX.EX_", kErrorDiskFull);
-    EXPECT_FALSE(CopyOneFile(fake.platform, kDest, kSource, false));
+    EXPECT_FALSE(CopyOneFile(fake.machine(), fake.talk, kDest, kSource, false));
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.boxes.shown[0].caption, std::string("Error Copying File: ") + kSource);
     EXPECT_EQ(fake.boxes.shown[0].text, "C:\\Mivox\\MIVOX.EX_");
@@ -180,13 +183,13 @@ TEST(DirectoryPartTest, KeepsTheBackslashOnlyAfterADriveOrAnotherBackslash) {
 TEST(MakeFileDirTest, CreatesOneLevelAndReportsAMissingParent) {
     FakePlatform fake;
     fake.files.AddDirectory("C:\\ZEM");
-    EXPECT_TRUE(MakeFileDir(fake.platform, "C:\\ZEM\\Mivox\\"));
+    EXPECT_TRUE(MakeFileDir(fake.files, fake.talk, "C:\\ZEM\\Mivox\\"));
     EXPECT_TRUE(fake.files.DirectoryExists("C:\\ZEM\\Mivox"));
-    EXPECT_TRUE(MakeFileDir(fake.platform, "C:\\ZEM\\Mivox\\"));
-    EXPECT_TRUE(MakeFileDir(fake.platform, "C:\\"));
+    EXPECT_TRUE(MakeFileDir(fake.files, fake.talk, "C:\\ZEM\\Mivox\\"));
+    EXPECT_TRUE(MakeFileDir(fake.files, fake.talk, "C:\\"));
     EXPECT_TRUE(fake.boxes.shown.empty());
 
-    EXPECT_FALSE(MakeFileDir(fake.platform, "C:\\ZEM\\Other\\App\\"));
+    EXPECT_FALSE(MakeFileDir(fake.files, fake.talk, "C:\\ZEM\\Other\\App\\"));
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.boxes.shown[0].caption, "Error Creating Directory");
     EXPECT_EQ(fake.boxes.shown[0].text, "C:\\ZEM\\Other\\App");
@@ -196,11 +199,11 @@ TEST(MakeFileDirTest, CreatesOneLevelAndReportsAMissingParent) {
 TEST(DeleteOneFileTest, DeletesWhateverTheAttributesAndReportsAMissingFile) {
     FakePlatform fake;
     fake.files.AddFile("A:\\LOCKED.DAT", "x", 0, kAttrReadOnly | kAttrHidden | kAttrSystem);
-    DeleteOneFile(fake.platform, "A:\\LOCKED.DAT");
+    DeleteOneFile(fake.files, fake.talk, "A:\\LOCKED.DAT");
     EXPECT_EQ(fake.files.Find("A:\\LOCKED.DAT"), nullptr);
     EXPECT_TRUE(fake.boxes.shown.empty());
 
-    DeleteOneFile(fake.platform, "A:\\LOCKED.DAT");
+    DeleteOneFile(fake.files, fake.talk, "A:\\LOCKED.DAT");
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.boxes.shown[0].caption, "File Not Found, Cannot Delete File");
     EXPECT_EQ(fake.boxes.shown[0].text, "A:\\LOCKED.DAT");
@@ -211,9 +214,9 @@ TEST(ClearFileAttrsTest, KeepsEveryOtherAttribute) {
     fake.files.AddFile("C:\\F.TXT", "", 0,
                        kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
     fake.files.AddDirectory("C:\\DIR", kAttrHidden | kAttrReadOnly);
-    ClearFileAttrs(fake.platform, "C:\\F.TXT");
-    ClearFileAttrs(fake.platform, "C:\\DIR");
-    ClearFileAttrs(fake.platform, "C:\\MISSING.TXT");
+    ClearFileAttrs(fake.files, "C:\\F.TXT");
+    ClearFileAttrs(fake.files, "C:\\DIR");
+    ClearFileAttrs(fake.files, "C:\\MISSING.TXT");
     EXPECT_EQ(fake.files.GetAttributes("C:\\F.TXT"), kAttrArchive);
     EXPECT_EQ(fake.files.GetAttributes("C:\\DIR"), kAttrDirectory);
 }
@@ -232,7 +235,7 @@ TEST(EmptyDriveTest, RemovesDeepLongNamedAndManyFoldersButKeepsTheRoot) {
     fake.files.AddDirectory("A:\\RO", kAttrReadOnly | kAttrHidden | kAttrSystem);
     fake.files.AddFile("A:\\RO\\INNER.TXT", "i", 0, kAttrHidden);
 
-    EmptyDrive(fake.platform, "A:");
+    EmptyDrive(fake.machine(), fake.talk, "A:");
     EXPECT_EQ(fake.files.List(), std::vector<std::string>{"A:\\"}) << "only the root is left";
     EXPECT_TRUE(fake.boxes.shown.empty());
 }
@@ -245,7 +248,7 @@ TEST(EmptyDriveTest, AJunctionIsRemovedAndWhatItPointsAtStays) {
     fake.files.AddLink("A:\\LINKED", "C:\\DATA");
     ASSERT_TRUE(fake.files.FileExists("A:\\LINKED\\SUB\\DEEP.MDF")) << "the link leads there";
 
-    EmptyDrive(fake.platform, "A:");
+    EmptyDrive(fake.machine(), fake.talk, "A:");
     EXPECT_EQ(fake.files.List(),
               (std::vector<std::string>{"A:\\", "C:\\", "C:\\DATA", "C:\\DATA\\KEEP.MDF",
                                         "C:\\DATA\\SUB", "C:\\DATA\\SUB\\DEEP.MDF"}));
@@ -258,7 +261,7 @@ TEST(EmptyDriveTest, AFolderThatCannotBeRemovedRaisesAnIoError) {
     fake.files.AddFile("A:\\KEEP\\F.TXT", "f");
     fake.files.AddFile("A:\\OTHER.TXT", "o");
     fake.files.FailOn(Op::RemoveDir, "A:\\KEEP", 145);
-    EXPECT_THROW(EmptyDrive(fake.platform, "A:"), IoError);
+    EXPECT_THROW(EmptyDrive(fake.machine(), fake.talk, "A:"), IoError);
     EXPECT_EQ(fake.files.List(), (std::vector<std::string>{"A:\\", "A:\\KEEP"}))
         << "the files go first";
 }
@@ -266,10 +269,10 @@ TEST(EmptyDriveTest, AFolderThatCannotBeRemovedRaisesAnIoError) {
 TEST(GetFileByteCountTest, SizeOfAFileZeroForNoneAndAnIoErrorWhenUnreadable) {
     FakePlatform fake;
     fake.files.AddFile("C:\\ARCHIVE.EXE", std::string(3'000'001, 'x'));
-    EXPECT_EQ(GetFileByteCount(fake.platform, "C:\\ARCHIVE.EXE"), 3'000'001);
-    EXPECT_EQ(GetFileByteCount(fake.platform, "C:\\NONE.EXE"), 0);
+    EXPECT_EQ(GetFileByteCount(fake.machine(), "C:\\ARCHIVE.EXE"), 3'000'001);
+    EXPECT_EQ(GetFileByteCount(fake.machine(), "C:\\NONE.EXE"), 0);
     fake.files.FailOn(Op::Read, "C:\\ARCHIVE.EXE", kErrorSharingViolation);
-    EXPECT_THROW(GetFileByteCount(fake.platform, "C:\\ARCHIVE.EXE"), IoError);
+    EXPECT_THROW(GetFileByteCount(fake.machine(), "C:\\ARCHIVE.EXE"), IoError);
 }
 
 }  // namespace

@@ -25,13 +25,13 @@ protected:
 
 TEST_F(InstallLogTest, StartLineOnTheFirstOfTheMonth) {
     fake.clock.now = {2001, 1, 0, 7, 9, 5, 0, 0};  // Sunday 7 January 2001, 09:05
-    InstallLog log(fake.platform, "C:\\Mivox\\");
+    InstallLog log(fake.machine(), "C:\\Mivox\\");
     EXPECT_EQ(Log(),
               "*** Installation Started: Jan  7, 2001  Sun  9:05 am ***\r\n"
               "Title: Mivox\r\n"
               "File Tree: C:\\Mivox\\*.*\r\n");
     fake.clock.now = {2001, 3, 4, 1, 0, 30, 0, 0};  // Thursday 1 March 2001, 00:30
-    InstallLog again(fake.platform, "C:\\Mivox\\");
+    InstallLog again(fake.machine(), "C:\\Mivox\\");
     EXPECT_EQ(Log().substr(0, Log().find('\r')),
               "*** Installation Started: Mar  1, 2001  Thr 12:30 am ***")
         << "a new log replaces the old one";
@@ -39,7 +39,7 @@ TEST_F(InstallLogTest, StartLineOnTheFirstOfTheMonth) {
 
 TEST_F(InstallLogTest, WholeLogWithADesktopCopy) {
     fake.files.AddDirectory("D:\\Apps\\Mivox");
-    InstallLog log(fake.platform, "D:\\Apps\\Mivox\\");
+    InstallLog log(fake.machine(), "D:\\Apps\\Mivox\\");
     log.WriteRegistryKeys(kAllKeys);
     log.WriteMadeDir("C:\\WINDOWS\\Start Menu\\Programs\\Vexlor");
     log.WriteFileTree("C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox");
@@ -62,7 +62,7 @@ TEST_F(InstallLogTest, WholeLogWithADesktopCopy) {
 }
 
 TEST_F(InstallLogTest, AFailedWriteIsAnIoErrorAndKeepsWhatWasWritten) {
-    InstallLog log(fake.platform, "C:\\Mivox\\");
+    InstallLog log(fake.machine(), "C:\\Mivox\\");
     fake.files.FailOn(Op::Write, "C:\\Mivox\\Install.Log", kErrorDiskFull);
     EXPECT_THROW(log.WriteRegistryKeys(kAllKeys), IoError);
     EXPECT_EQ(Log().substr(Log().rfind("File Tree")), "File Tree: C:\\Mivox\\*.*\r\n");
@@ -71,7 +71,7 @@ TEST_F(InstallLogTest, AFailedWriteIsAnIoErrorAndKeepsWhatWasWritten) {
 TEST_F(InstallLogTest, ALogThatCannotBeCreatedIsAnIoError) {
     fake.files.AddFile("C:\\Mivox\\Install.Log", "older", 0, kAttrReadOnly);
     try {
-        InstallLog log(fake.platform, "C:\\Mivox\\");
+        InstallLog log(fake.machine(), "C:\\Mivox\\");
         FAIL() << "a read-only log cannot be replaced";
     } catch (const IoError& error) {
         EXPECT_NE(std::string(error.what()).find("C:\\Mivox\\Install.Log"), std::string::npos);

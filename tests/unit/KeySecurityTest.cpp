@@ -26,7 +26,7 @@ protected:
     std::vector<AccessEntry> Dacl() { return fake.security.Dacl(kHkeyLocalMachine, kKey); }
 
     FakePlatform fake;
-    TRegistryEx reg{fake.platform};
+    TRegistryEx reg{fake.machine()};
 };
 
 TEST_F(GrantEveryoneAccessTest, AddsTheTwoEntriesAfterThoseOfOtherTrustees) {
@@ -108,7 +108,7 @@ TEST_F(GrantEveryoneAccessTest, ARemovalStoredBeforeAFailureStays) {
 TEST(KeySecurityTest, OnlyAllowAndDenyEntriesAreAccepted) {
     FakePlatform fake;
     fake.registry.SetString(kHkeyLocalMachine, kKey, "V", "");
-    TNTRegSecurity security(fake.platform, kHkeyLocalMachine, kKey);
+    TNTRegSecurity security(fake.security, fake.system, kHkeyLocalMachine, kKey);
     security.ReadAccessList();
     ASSERT_EQ(security.AccessList().size(), 3u);
     EXPECT_EQ(security.AccessList()[0].trustee, "BUILTIN\\Administrators");

@@ -54,7 +54,7 @@ protected:
 
 TEST_F(RegStuffTest, ProductRecordAndAppPathsOnNt) {
     fake.registry.SetString(kHkeyLocalMachine, kProductKey, "RegisterPerson", "Ann Smith");
-    WriteProductRecord(fake.platform, "C:\\ZEM\\Mivox", "4.10.0.10");
+    WriteProductRecord(fake.machine(), "C:\\ZEM\\Mivox", "4.10.0.10");
     EXPECT_EQ(Names(kProductKey),
               (std::vector<std::string>{"RegisterPerson", "ProgramDir", "ProgramPath",
                                         "ProgramVersion", "RegisterCompany", "RegisterSerial"}));
@@ -75,27 +75,27 @@ TEST_F(RegStuffTest, ProductRecordAndAppPathsOnNt) {
 TEST_F(RegStuffTest, OnWindows98NoKeySecurityIsTouched) {
     fake.system.platformId = kPlatformWin32Windows;
     fake.security.readDaclError = 120;  // not implemented on 95/98
-    WriteProductRecord(fake.platform, "C:\\Mivox", "4.10.0.10");
-    WriteDriverService(fake.platform);
+    WriteProductRecord(fake.machine(), "C:\\Mivox", "4.10.0.10");
+    WriteDriverService(fake.machine());
     EXPECT_EQ(Data(kProductKey, "ProgramDir"), Sz("C:\\Mivox"));
     EXPECT_TRUE(fake.security.daclWrites.empty());
 }
 
 TEST_F(RegStuffTest, AProductKeyThatCannotBeOpenedIsSkippedButAppPathsIsWritten) {
     fake.registry.readOnlyKeys.insert({kHkeyLocalMachine, kProductKey});
-    WriteProductRecord(fake.platform, "C:\\Mivox", "4.10.0.10");
+    WriteProductRecord(fake.machine(), "C:\\Mivox", "4.10.0.10");
     EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kProductKey), nullptr);
     EXPECT_EQ(Data(kAppPathKey, "Path"), Sz("C:\\Mivox"));
 }
 
 TEST_F(RegStuffTest, AValueThatCannotBeWrittenEndsTheStep) {
     fake.registry.failingWrites[{kHkeyLocalMachine, kProductKey}] = 5;
-    EXPECT_THROW(WriteProductRecord(fake.platform, "C:\\Mivox", "4.10.0.10"), RegistryError);
+    EXPECT_THROW(WriteProductRecord(fake.machine(), "C:\\Mivox", "4.10.0.10"), RegistryError);
     EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kAppPathKey), nullptr);
 }
 
 TEST_F(RegStuffTest, UninstallEntry) {
-    WriteUninstallEntry(fake.platform, "C:\\WINDOWS\\UNWISE.EXE C:\\ZEM\\MIVOX\\INSTALL.LOG",
+    WriteUninstallEntry(fake.machine(), "C:\\WINDOWS\\UNWISE.EXE C:\\ZEM\\MIVOX\\INSTALL.LOG",
                         "4.10.0.10");
     EXPECT_EQ(Names(kUninstallKey), (std::vector<std::string>{"DisplayName", "UninstallString"}));
     EXPECT_EQ(Data(kUninstallKey, "DisplayName"), Sz("Mivox 4.10.0.10 Uninstall"));
@@ -104,7 +104,7 @@ TEST_F(RegStuffTest, UninstallEntry) {
 }
 
 TEST_F(RegStuffTest, DriverServiceHasItsSixValuesOnly) {
-    WriteDriverService(fake.platform);
+    WriteDriverService(fake.machine());
     const std::string key = kDriverServiceKey;
     EXPECT_EQ(Names(key), (std::vector<std::string>{"Group", "ErrorControl", "Start", "Tag", "Type",
                                                     "BaseAddress"}));
@@ -126,21 +126,21 @@ TEST_F(RegStuffTest, DriverServiceHasItsSixValuesOnly) {
 }
 
 TEST_F(RegStuffTest, VddEntryIsAddedOnceAndOnlyToAnExistingList) {
-    WriteVddEntry(fake.platform);
+    WriteVddEntry(fake.machine());
     EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kVddKey), nullptr) << "never created";
 
     std::unique_ptr<RegistryKey> key;
     fake.registry.CreateKey(kHkeyLocalMachine, kVddKey, kKeyAllAccess, key);
-    WriteVddEntry(fake.platform);
+    WriteVddEntry(fake.machine());
     EXPECT_EQ(Data(kVddKey, "VDD"), std::string("Mivox_VM.DLL\0\0", 14));
     key->SetValue("VDD", kRegMultiSz, std::string("vdd.dll\0MIVOX_VM.DLL\0\0", 22));
-    WriteVddEntry(fake.platform);
+    WriteVddEntry(fake.machine());
     EXPECT_EQ(Data(kVddKey, "VDD"), std::string("vdd.dll\0MIVOX_VM.DLL\0\0", 22));
 }
 
 TEST_F(RegStuffTest, RegistrationFillsTheThreeValues) {
-    WriteProductRecord(fake.platform, "C:\\Mivox", "4.10.0.10");
-    WriteRegistration(fake.platform, "Ann Smith", "Acme Labs", "VX-0042");
+    WriteProductRecord(fake.machine(), "C:\\Mivox", "4.10.0.10");
+    WriteRegistration(fake.machine(), "Ann Smith", "Acme Labs", "VX-0042");
     EXPECT_EQ(Data(kProductKey, "RegisterPerson"), Sz("Ann Smith"));
     EXPECT_EQ(Data(kProductKey, "RegisterCompany"), Sz("Acme Labs"));
     EXPECT_EQ(Data(kProductKey, "RegisterSerial"), Sz("VX-0042"));
@@ -148,16 +148,16 @@ TEST_F(RegStuffTest, RegistrationFillsTheThreeValues) {
 }
 
 TEST_F(RegStuffTest, ReadingCreatesAnEmptyProductKeyAndReadsOnlyStrings) {
-    EXPECT_EQ(ReadProgramDir(fake.platform), "");
+    EXPECT_EQ(ReadProgramDir(fake.machine()), "");
     ASSERT_NE(fake.registry.FindKey(kHkeyLocalMachine, kProductKey), nullptr);
     EXPECT_TRUE(Values(kProductKey).empty());
-    WriteProductRecord(fake.platform, "D:\\Apps\\Mivox", "4.5");
-    EXPECT_EQ(ReadProgramDir(fake.platform), "D:\\Apps\\Mivox");
-    EXPECT_EQ(ReadProgramVersion(fake.platform), "4.5");
+    WriteProductRecord(fake.machine(), "D:\\Apps\\Mivox", "4.5");
+    EXPECT_EQ(ReadProgramDir(fake.machine()), "D:\\Apps\\Mivox");
+    EXPECT_EQ(ReadProgramVersion(fake.machine()), "4.5");
     std::unique_ptr<RegistryKey> key;
     fake.registry.OpenKey(kHkeyLocalMachine, kProductKey, kKeyAllAccess, key);
     key->SetValue("ProgramVersion", kRegDword, Dword(4));
-    EXPECT_EQ(ReadProgramVersion(fake.platform), "");
+    EXPECT_EQ(ReadProgramVersion(fake.machine()), "");
 }
 
 }  // namespace

@@ -37,17 +37,18 @@ TEST(RegistrationAnswersTest, EveryFieldIsReadWhateverTheLineEndsCaseAndBlanks) 
         RegistrationAnswers answers;
         std::string error;
         ASSERT_TRUE(ReadRegistrationAnswers(text, answers, error)) << error;
-        EXPECT_EQ(answers.firstName, "Ann");
-        EXPECT_EQ(answers.lastName, "Lee");
-        EXPECT_EQ(answers.company, "Acme Labs, Inc.");
-        EXPECT_EQ(answers.address1 + "|" + answers.address2 + "|" + answers.address3,
+        EXPECT_EQ(answers.form.firstName, "Ann");
+        EXPECT_EQ(answers.form.lastName, "Lee");
+        EXPECT_EQ(answers.form.company, "Acme Labs, Inc.");
+        EXPECT_EQ(answers.form.address1 + "|" + answers.form.address2 + "|" + answers.form.address3,
                   "1 Main St|Building 2|Floor 3");
-        EXPECT_EQ(answers.city + "|" + answers.state + "|" + answers.zip + "|" + answers.country,
+        EXPECT_EQ(answers.form.city + "|" + answers.form.state + "|" + answers.form.zip + "|" +
+                      answers.form.country,
                   "Springfield|IL|62701|Canada");
-        EXPECT_EQ(answers.telephone + "|" + answers.fax + "|" + answers.email,
+        EXPECT_EQ(answers.form.telephone + "|" + answers.form.fax + "|" + answers.form.email,
                   "555-0100|555-0101|ann@example.com");
-        EXPECT_EQ(answers.serialNumber, "MX-0042");
-        EXPECT_EQ(answers.dealer, "Lab Supplies");
+        EXPECT_EQ(answers.form.serialNumber, "MX-0042");
+        EXPECT_EQ(answers.form.dealer, "Lab Supplies");
         EXPECT_EQ(answers.purchaseYear * 10000 + answers.purchaseMonth * 100 + answers.purchaseDay,
                   20240229);
     }
@@ -57,10 +58,10 @@ TEST(RegistrationAnswersTest, ACompanyAloneWithoutLineEndKeepsTheDialogsDefaults
     RegistrationAnswers answers;
     std::string error;
     ASSERT_TRUE(ReadRegistrationAnswers("[registration]\nCompany=Acme", answers, error)) << error;
-    EXPECT_EQ(answers.company, "Acme");
-    EXPECT_EQ(answers.country, "USA");
+    EXPECT_EQ(answers.form.company, "Acme");
+    EXPECT_EQ(answers.form.country, "USA");
     EXPECT_EQ(answers.purchaseYear, 0);
-    EXPECT_EQ(answers.dealer, "");
+    EXPECT_EQ(answers.form.dealer, "");
 }
 
 struct Damaged {
@@ -104,11 +105,11 @@ TEST(RegistrationAnswersTest, DamagedFilesAreRefusedWholeWithTheirReason) {
     for (const Damaged& row : table) {
         SCOPED_TRACE(row.text.substr(0, 60));
         RegistrationAnswers answers;
-        answers.firstName = "untouched";
+        answers.form.firstName = "untouched";
         std::string error;
         EXPECT_FALSE(ReadRegistrationAnswers(row.text, answers, error));
         EXPECT_EQ(error, row.error);
-        EXPECT_EQ(answers.firstName, "untouched");
+        EXPECT_EQ(answers.form.firstName, "untouched");
     }
 }
 

@@ -37,7 +37,7 @@ protected:
     }
 
     FakePlatform fake;
-    TRegistryEx reg{fake.platform};
+    TRegistryEx reg{fake.machine()};
 };
 
 TEST_F(RegistryExTest, RelativePathsGoBelowTheOpenKeyAndABackslashStartsAtTheRoot) {

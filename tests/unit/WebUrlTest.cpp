@@ -7,15 +7,15 @@
 namespace mivox {
 namespace {
 
-WebRegData Sample() {
-    WebRegData d;
+RegistrationForm Sample() {
+    RegistrationForm d;
     d.firstName = "Ann";
     d.lastName = "Smith";
     d.company = "Acme Audio Labs";
     d.country = "USA";
-    d.tel = "+1 541 (555) 01-42";
-    d.prodName = "Mivox";
-    d.prodVersion = "4.10";
+    d.telephone = "+1 541 (555) 01-42";
+    d.productName = "Mivox";
+    d.productVersion = "4.10";
     d.day = " 7";
     d.month = "Jan";
     d.year = "2026";
@@ -36,14 +36,14 @@ TEST(WebUrlTest, QueryHoldsEveryKeyInOrderWithTheSpecialValues) {
     EXPECT_EQ(query,
               "a=Ann&b=Smith&c=Acme Audio Labs&d=&e=&f=&g=&h=&i=&j=USA&k=1541(555)01-42&l=&m="
               "&n=Mivox&o=4.10&p=&q=Jan  7 2026&r=VXLR");
-    WebRegData dealer = Sample();
-    dealer.fromVexlor = false;
+    RegistrationForm dealer = Sample();
+    dealer.fromDealer = true;
     dealer.dealer = "Sound Shop";
     EXPECT_TRUE(BuildWebQuery(dealer).ends_with("&q=Jan  7 2026&r=Sound Shop"));
 }
 
 TEST(WebUrlTest, DirectAndFormFillUrlsTurnSpacesIntoPlusSigns) {
-    const WebRegData d = Sample();
+    const RegistrationForm d = Sample();
     EXPECT_EQ(DirectUrl(d),
               "http://www.vexlor.example/cgi-bin/tp_rg.pl?mlto=webreg@vexlor.example&a=Ann&b=Smith"
               "&c=Acme+Audio+Labs&d=&e=&f=&g=&h=&i=&j=USA&k=1541(555)01-42&l=&m=&n=Mivox&o=4.10"
@@ -61,8 +61,8 @@ TEST(WebUrlTest, ReservedAndUnsafeBytesAreEncodedSoNoValueSplits) {
     EXPECT_EQ(EncodeQueryValue("Ann-O'Neil (x)@a.example/~;:,!*$?[]"),
               "Ann-O'Neil (x)@a.example/~;:,!*$?[]");
 
-    WebRegData d = Sample();
-    d.fromVexlor = false;
+    RegistrationForm d = Sample();
+    d.fromDealer = true;
     d.dealer = "A&B \"Audio\"";
     d.company = "Caf\xE9";
     const std::string url = DirectUrl(d);
@@ -72,7 +72,7 @@ TEST(WebUrlTest, ReservedAndUnsafeBytesAreEncodedSoNoValueSplits) {
 }
 
 TEST(WebUrlTest, TheLengthRuleCountsTheFinishedUrl) {
-    WebRegData d = Sample();
+    RegistrationForm d = Sample();
     d.company.clear();
     const size_t base = DirectUrl(d).size();
     ASSERT_LT(base, kMaxDirectUrl);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "util/Messages.h"
 #include "TempDir.h"
 #include "helpers/PlatformWithBoxes.h"
 #include "install/InstallSequence.h"
@@ -66,20 +67,21 @@ TEST(LargeFiles, TwoGibibytesAndMoreAreCountedAndCopiedWhole) {
     win32::Win32Platform real;
     SilentBoxes boxes;
     Platform platform = win32::PlatformWithBoxes(real, boxes);
+    BoxConversation talk(boxes);
 
     int64_t found = 0;
     for (const FindData& entry : platform.files.FindEntries(dir.Path() + "\\*.*")) {
         if (entry.name == "huge.bin") found = entry.size;
     }
     EXPECT_EQ(found, kSize);
-    EXPECT_EQ(GetFileByteCount(platform, source), kSize);
+    EXPECT_EQ(GetFileByteCount(platform.machine(), source), kSize);
     EXPECT_EQ(ProgressFraction(found, 2 * kSize), 0.5L);
 
     ASSERT_TRUE(CreateDirectoryA((dir.Path() + "\\out").c_str(), nullptr));
     const std::string copy = dir.Path() + "\\out\\HUGE.BIN";
-    EXPECT_TRUE(CopyOneFile(platform, copy, source, true));
+    EXPECT_TRUE(CopyOneFile(platform.machine(), talk, copy, source, true));
     EXPECT_EQ(boxes.shown, "");
-    EXPECT_EQ(GetFileByteCount(platform, copy), kSize);
+    EXPECT_EQ(GetFileByteCount(platform.machine(), copy), kSize);
     EXPECT_EQ(Tail(copy), "MIVOX");
     DeleteFileA(copy.c_str());
     RemoveDirectoryA((dir.Path() + "\\out").c_str());

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <vector>
 
+#include "util/Messages.h"
 #include "TempDir.h"
 #include "helpers/PlatformWithBoxes.h"
 #include "install/InstallLog.h"
@@ -55,6 +56,7 @@ struct RealSystem {
     win32::Win32Platform real;
     RecordedBoxes boxes;
     Platform platform = win32::PlatformWithBoxes(real, boxes);
+    BoxConversation talk{boxes};
 };
 
 std::string ReadFile(const std::string& path) {
@@ -131,18 +133,19 @@ TEST(CopyOneFileOnWindows, NewerTargetsAskAndCopiesComeOutWritable) {
     SetLocalWriteTime(source, 10, 0, 0);
     SetLocalWriteTime(dest, 10, 0, 4);
     RealSystem system;
-    EXPECT_TRUE(CopyOneFile(system.platform, dest, source, true)) << "four seconds are tolerated";
+    EXPECT_TRUE(CopyOneFile(system.platform.machine(), system.talk, dest, source, true))
+        << "four seconds are tolerated";
     EXPECT_TRUE(system.boxes.shown.empty());
 
     SetLocalWriteTime(dest, 10, 0, 6);
     system.boxes.answers = {kIdNo};
-    EXPECT_FALSE(CopyOneFile(system.platform, dest, source, true));
+    EXPECT_FALSE(CopyOneFile(system.platform.machine(), system.talk, dest, source, true));
     ASSERT_EQ(system.boxes.shown.size(), 1u);
     EXPECT_EQ(system.boxes.shown[0],
               dest + " already exists and is newer | Do you wish to overwrite this file?");
 
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(CopyOneFile(system.platform, dest, source, false));
+    EXPECT_TRUE(CopyOneFile(system.platform.machine(), system.talk, dest, source, false));
     EXPECT_EQ(GetFileAttributesA(dest.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(ReadFile(dest), "new");
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -151,18 +154,19 @@ TEST(CopyOneFileOnWindows, NewerTargetsAskAndCopiesComeOutWritable) {
 TEST(FileOpsOnWindows, DirectoriesOneLevelAtATimeAndSizesOfFilesThatCanBeRead) {
     TempDir dir;
     RealSystem system;
-    EXPECT_TRUE(MakeFileDir(system.platform, dir.Path() + "\\App\\"));
-    EXPECT_FALSE(MakeFileDir(system.platform, dir.Path() + "\\Zem\\Mivox\\App\\"));
+    EXPECT_TRUE(MakeFileDir(system.platform.files, system.talk, dir.Path() + "\\App\\"));
+    EXPECT_FALSE(
+        MakeFileDir(system.platform.files, system.talk, dir.Path() + "\\Zem\\Mivox\\App\\"));
     ASSERT_EQ(system.boxes.shown.size(), 1u);
     EXPECT_EQ(system.boxes.shown[0],
               "Error Creating Directory | " + dir.Path() + "\\Zem\\Mivox\\App");
 
     const std::string file = dir.WriteFile("App\\part.001", std::string(1400, 'p'));
-    EXPECT_EQ(GetFileByteCount(system.platform, file), 1400);
-    EXPECT_EQ(GetFileByteCount(system.platform, dir.Path() + "\\none.001"), 0);
+    EXPECT_EQ(GetFileByteCount(system.platform.machine(), file), 1400);
+    EXPECT_EQ(GetFileByteCount(system.platform.machine(), dir.Path() + "\\none.001"), 0);
     FileHolder holder(file);
     ASSERT_TRUE(holder.Holding());
-    EXPECT_THROW(GetFileByteCount(system.platform, file), IoError);
+    EXPECT_THROW(GetFileByteCount(system.platform.machine(), file), IoError);
 }
 
 TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
@@ -183,7 +187,7 @@ TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
 
     RealSystem system;
-    EmptyDrive(system.platform, root);
+    EmptyDrive(system.platform.machine(), system.talk, root);
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((root + "\\*").c_str(), &data);
     int left = 0;
@@ -201,7 +205,7 @@ TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
     const std::string busy = dir.WriteFile("Busy\\open.dat", "b");
     FileHolder holder(busy);
     ASSERT_TRUE(holder.Holding());
-    EXPECT_THROW(EmptyDrive(system.platform, root), IoError);
+    EXPECT_THROW(EmptyDrive(system.platform.machine(), system.talk, root), IoError);
 }
 
 TEST(FileOpsOnWindows, AFileDatedBefore1980ExistsWithTheOldestDate) {
@@ -216,7 +220,7 @@ TEST(FileOpsOnWindows, AFileDatedBefore1980ExistsWithTheOldestDate) {
     // Copied onto itself under another name, it is not taken for a newer file.
     const std::string copy = dir.WriteFile("COPY.EXE", "old");
     CopyFileA(file.c_str(), copy.c_str(), FALSE);
-    EXPECT_TRUE(CopyOneFile(system.platform, copy, file, true));
+    EXPECT_TRUE(CopyOneFile(system.platform.machine(), system.talk, copy, file, true));
     EXPECT_TRUE(system.boxes.shown.empty());
 }
 
@@ -224,7 +228,7 @@ TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
     TempDir dir;
     RealSystem system;
     {
-        InstallLog log(system.platform, dir.Path() + "\\");
+        InstallLog log(system.platform.machine(), dir.Path() + "\\");
         log.WriteRegistryKeys({kProductKey, kAppPathKey, kUninstallKey});
         log.Close();
     }
@@ -235,7 +239,7 @@ TEST(InstallLogOnWindows, LinesEndInCrLfAndALogThatCannotBeCreatedIsAnIoError) {
                         "RegDB Root: 0\r\n"),
               std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 15), "RegDB Root: 2\r\n");
-    EXPECT_THROW(InstallLog(system.platform, dir.Path() + "\\Gone\\"), IoError);
+    EXPECT_THROW(InstallLog(system.platform.machine(), dir.Path() + "\\Gone\\"), IoError);
 }
 
 // A key's DACL in the system's own text form.
@@ -291,7 +295,7 @@ protected:
 
     const std::string path = "Software\\MivoxRegistryTest" + std::to_string(GetCurrentProcessId());
     RealSystem system;
-    TRegistryEx reg{system.platform};
+    TRegistryEx reg{system.platform.machine()};
 };
 
 TEST_F(RegistryOnWindows, MultiStringsKeepTheirBytes) {
@@ -382,7 +386,7 @@ private:
 
 TEST(ServiceKeyOnWindows, EveryoneReadsItAndMakesSubkeysButCannotChangeItsValues) {
     RealSystem system;
-    WriteDriverService(system.platform);
+    WriteDriverService(system.platform.machine());
     EveryoneView everyone(kDriverServiceKey);
     ASSERT_FALSE(everyone.SystemHeld());
     EXPECT_EQ(everyone.entries, "(A;;CCLCSWRPRC;;;WD)(A;CIIO;KA;;;WD)");
@@ -394,7 +398,7 @@ TEST(ServiceKeyOnWindows, EveryoneReadsItAndMakesSubkeysButCannotChangeItsValues
     EXPECT_TRUE(everyone.Grants(KEY_ALL_ACCESS, true)) << "a subkey is everybody's";
 
     // The product key keeps full control for everybody.
-    WriteProductRecord(system.platform, "C:\\Mivox", "4.10.0.10");
+    WriteProductRecord(system.platform.machine(), "C:\\Mivox", "4.10.0.10");
     EveryoneView product(kProductKey);
     EXPECT_TRUE(product.Grants(KEY_ALL_ACCESS));
     // Other tests of this session start from a machine without the records.
@@ -407,7 +411,7 @@ TEST(ShortcutsOnWindows, LinksLoadBackThroughTheShellLinkObject) {
     TempDir dir;
     const std::string target = dir.WriteFile("UNWISE.EXE", "MZ");
     RealSystem system;
-    MakeShortcut(system.platform, target, "C:\\ZEM\\MIVOX\\INSTALL.LOG", "Mivox Uninstall",
+    MakeShortcut(system.platform.shell, target, "C:\\ZEM\\MIVOX\\INSTALL.LOG", "Mivox Uninstall",
                  dir.Path());
     const std::string link = dir.Path() + "\\Mivox Uninstall.lnk";
     ASSERT_NE(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -437,24 +441,24 @@ TEST(ShortcutsOnWindows, LinksLoadBackThroughTheShellLinkObject) {
 
 TEST(ShortcutsOnWindows, ShellFoldersOfTheUserAndOfAllUsers) {
     RealSystem system;
-    const std::string mine = GetProgramsFolder(system.platform, false);
-    const std::string common = GetProgramsFolder(system.platform, true);
+    const std::string mine = GetProgramsFolder(system.platform.machine(), false);
+    const std::string common = GetProgramsFolder(system.platform.machine(), true);
     char expected[MAX_PATH] = {};
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, expected)));
     EXPECT_STRCASEEQ(mine.c_str(), expected);
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, expected)));
     EXPECT_STRCASEEQ(common.c_str(), expected);
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, expected)));
-    EXPECT_STRCASEEQ(GetDesktopFolder(system.platform, false).c_str(), expected);
+    EXPECT_STRCASEEQ(GetDesktopFolder(system.platform.machine(), false).c_str(), expected);
 }
 
 TEST(TokensOnWindows, TheInstallerRunsAsAnAdministratorWhoMayShutDown) {
     RealSystem system;
-    EXPECT_TRUE(IsAdministrator(system.platform));
+    EXPECT_TRUE(IsAdministrator(system.platform.security));
     EXPECT_TRUE(system.boxes.shown.empty());
-    EXPECT_TRUE(SetPrivilege(system.platform, "SeShutdownPrivilege", true));
-    EXPECT_TRUE(SetPrivilege(system.platform, "SeShutdownPrivilege", false));
-    EXPECT_FALSE(SetPrivilege(system.platform, "SeNoSuchPrivilege", true));
+    EXPECT_TRUE(SetPrivilege(system.platform.security, "SeShutdownPrivilege", true));
+    EXPECT_TRUE(SetPrivilege(system.platform.security, "SeShutdownPrivilege", false));
+    EXPECT_FALSE(SetPrivilege(system.platform.security, "SeNoSuchPrivilege", true));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The real implementations of the seams against the system under test.
+#include "util/Messages.h"
 #include "win32/Win32Platform.h"
 
 #include <windows.h>
@@ -58,11 +59,18 @@ TEST(Win32FileSystem, TellsFilesFromFoldersAndPacksTheLocalWriteTime) {
 
 TEST(Win32Platform, ReadsTheVersionResourceOfAProgram) {
     Win32Platform system;
-    EXPECT_EQ(FileVersionText(system.platform, OwnPath()), "1.2.65535.40");
+    BoxConversation talk(system.boxes);
+    EXPECT_EQ(FileVersionText(system.platform.machine(), system.platform.versions,
+                              system.platform.memory, talk, OwnPath()),
+              "1.2.65535.40");
     TempDir dir;
-    EXPECT_EQ(FileVersionText(system.platform, dir.WriteFile("plain.txt", "no resource")),
-              "NoData");
-    EXPECT_EQ(FileVersionText(system.platform, dir.Path() + "\\none.exe"), "?");
+    EXPECT_EQ(
+        FileVersionText(system.platform.machine(), system.platform.versions, system.platform.memory,
+                        talk, dir.WriteFile("plain.txt", "no resource")),
+        "NoData");
+    EXPECT_EQ(FileVersionText(system.platform.machine(), system.platform.versions,
+                              system.platform.memory, talk, dir.Path() + "\\none.exe"),
+              "?");
 }
 
 TEST(Win32Platform, FormatsFileDatesWithTheLocale) {

@@ -7,9 +7,10 @@
 namespace mivox::win32 {
 
 inline Platform PlatformWithBoxes(Win32Platform& real, MessageBoxes& boxes) {
-    return Platform{real.files,  real.clock,     real.system,       real.locale, real.versions,
-                    real.memory, boxes,          real.registry,     real.shell,  real.security,
-                    real.loop,   real.processes, real.commonDialogs};
+    return Platform{real.files,     real.clock,     real.system,        real.locale,  real.versions,
+                    real.memory,    boxes,          real.registry,      real.shell,   real.security,
+                    real.loop,      real.processes, real.commonDialogs, real.desktop, real.network,
+                    real.libraries, real.zone,      real.timers,        real.fax};
 }
 
 }  // namespace mivox::win32

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "util/Messages.h"
 #include "PlatformWithBoxes.h"
 #include "registry/NTuserCheck.h"
 #include "registry/RegStuff.h"
@@ -71,23 +72,25 @@ int Run(std::vector<std::string> args) {
         args.erase(args.begin(), args.begin() + 2);
     }
     Platform platform = win32::PlatformWithBoxes(system, boxes);
+    BoxConversation talk(boxes);
     const std::string command = args.empty() ? "" : args[0];
     if (command == "copy" && args.size() >= 3) {
-        const bool copied = CopyOneFile(platform, args[1], args[2], args.size() > 3);
+        const bool copied =
+            CopyOneFile(platform.machine(), talk, args[1], args[2], args.size() > 3);
         std::printf("copied: %d\n", copied ? 1 : 0);
         return copied ? 0 : 1;
     }
     if (command == "emptydrive" && args.size() == 2) {
-        EmptyDrive(platform, args[1]);
+        EmptyDrive(platform.machine(), talk, args[1]);
         std::printf("emptied\n");
         return 0;
     }
     if (command == "records" && args.size() == 4) {
-        WriteProductRecord(platform, args[1], args[2]);
-        WriteUninstallEntry(platform, args[3], args[2]);
+        WriteProductRecord(platform.machine(), args[1], args[2]);
+        WriteUninstallEntry(platform.machine(), args[3], args[2]);
         if (IsWinNT(system.system)) {
-            WriteDriverService(platform);
-            WriteVddEntry(platform);
+            WriteDriverService(platform.machine());
+            WriteVddEntry(platform.machine());
         }
         std::printf("recorded\n");
         return 0;
@@ -98,12 +101,12 @@ int Run(std::vector<std::string> args) {
         return 0;
     }
     if (command == "reboot") {
-        const bool accepted = ShutdownWindows(platform, kEwxReboot);
+        const bool accepted = ShutdownWindows(platform.machine(), kEwxReboot);
         std::printf("accepted: %d\n", accepted ? 1 : 0);
         return accepted ? 0 : 1;
     }
     if (command == "isadmin") {
-        std::printf("%d\n", IsAdministrator(platform) ? 1 : 0);
+        std::printf("%d\n", IsAdministrator(platform.security) ? 1 : 0);
         return 0;
     }
     std::fprintf(stderr,

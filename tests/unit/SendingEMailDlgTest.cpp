@@ -118,7 +118,7 @@ protected:
     testing::ScriptedSmtpServer server{net};
     FakeDialog window{&fake.loop};
     std::unique_ptr<TSendingEMailDlg> dlg;
-    std::vector<std::string> body{"Name: Jo", ".", std::string(132, 'a'), std::string(1500, 'b')};
+    std::vector<std::string> body{"Name: Jo"};
     bool userGivesUp = true;
 
     static constexpr const char kSuccess[] =
@@ -145,12 +145,9 @@ TEST_F(SendingEMailDlgTest, ShowsTheDeliveryStepByStepAndClosesItselfWithTheOutc
     EXPECT_FALSE(window.IsVisible());
     EXPECT_EQ(Log().rfind("W95-IE/Outlook SMTP Server: smtp.isp.example\r\n", 0), 0u) << Log();
     EXPECT_EQ(dlg->SmtpServers(), (std::vector<std::string>{"smtp.isp.example", kFallback}));
+    // The delivery's own steps, as EmailDeliveryTest checks them.
     EXPECT_TRUE(Logged("Trying SMTP Server: smtp.isp.example"));
-    EXPECT_TRUE(Logged("smtp.isp.example Active"));
-    EXPECT_TRUE(Logged("Initializing SMTP: smtp.isp.example"));
-    EXPECT_TRUE(Logged("Request Finished: smtpConnect Error=0"));
     EXPECT_TRUE(Logged("< 220 ready"));
-    EXPECT_TRUE(Logged("Sending Mail..."));
     EXPECT_TRUE(Logged("Request Finished: smtpQuit Error=0"));
     EXPECT_EQ(Log().find("> "), std::string::npos) << "commands and body stay out of the log";
     // The form is the caller's.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,6 +30,40 @@ inline constexpr uint32_t kRasEntryNameSize = 264;
 inline constexpr uint32_t kRasConnSize = 412;
 inline constexpr uint32_t kRasConnStatusSize = 160;
 inline constexpr uint32_t kRasConnected = 0x2000;
+
+// The records in the layouts of the system's headers: a phonebook entry
+// (RasEnumEntriesA), an active connection (RasEnumConnectionsA), a
+// connection's status (RasGetConnectStatusA). The names are not always
+// terminated; read them with RasName.
+struct RasEntryName {
+    uint32_t dwSize;
+    char szEntryName[257];
+};
+struct RasConnRecord {
+    uint32_t dwSize;
+    HRasConn hrasconn;
+    char szEntryName[257];
+    char szDeviceType[17];
+    char szDeviceName[129];
+};
+struct RasConnStatus {
+    uint32_t dwSize;
+    uint32_t rasconnstate;
+    uint32_t dwError;
+    char szDeviceType[17];
+    char szDeviceName[129];
+};
+static_assert(sizeof(RasEntryName) == kRasEntryNameSize);
+static_assert(sizeof(RasConnStatus) == kRasConnStatusSize);
+static_assert(sizeof(void*) != 4 || sizeof(RasConnRecord) == kRasConnSize);
+
+// The text of a name field, up to its first NUL or its end.
+template <size_t N>
+std::string RasName(const char (&field)[N]) {
+    size_t length = 0;
+    while (length < N && field[length] != '\0') ++length;
+    return std::string(field, length);
+}
 // Returned by a call-through whose function the library lacks.
 inline constexpr uint32_t kRasNotBound = 1;  // ERROR_INVALID_FUNCTION
 

@@ -1,0 +1,220 @@
+#include "components/fax/Class1Modem.h"
+
+#include <algorithm>
+
+#include "components/fax/FaxReports.h"
+
+namespace mivox {
+
+namespace {
+
+constexpr uint32_t kCommandTimeout = 3000;
+constexpr uint32_t kDialTimeout = 90000;  // dialling, ringing and the answer
+constexpr int kWakeTries = 3;
+
+bool IsDialResult(const std::string& reply) {
+    static const char* const kResults[] = {
+        "CONNECT", "BUSY", "NO DIALTONE", "NO DIAL TONE", "NO ANSWER",     "NO CARRIER",
+        "ERROR",   "OK",   "DELAYED",     "BLACKLISTED",  "BLACKLIST FULL"};
+    return std::find(std::begin(kResults), std::end(kResults), reply) != std::end(kResults);
+}
+
+int DialFailure(const std::string& reply) {
+    if (reply == "BUSY") return ecBusy;
+    if (reply == "NO DIALTONE" || reply == "NO DIAL TONE") return ecNoDialTone;
+    if (reply == "NO ANSWER") return ecNoAnswer;
+    if (reply == "NO CARRIER") return ecNoCarrier;
+    if (reply == "DELAYED" || reply.rfind("BLACKLIST", 0) == 0) return ecDialRefused;
+    return ecModemError;
+}
+
+// The failure of a command answered otherwise than expected.
+int ReplyFailure(const std::string& reply) {
+    if (reply == "NO CARRIER") return ecFarEndHungUp;
+    if (reply.empty()) return ecNoModemResponse;
+    return ecModemError;
+}
+
+std::vector<int> Numbers(const std::string& list) {
+    std::vector<int> numbers;
+    int value = -1;
+    for (char c : list + ",") {
+        if (c >= '0' && c <= '9') {
+            value = (value < 0 ? 0 : value * 10) + (c - '0');
+            if (value > 100000) value = 100000;
+        } else if (value >= 0) {
+            numbers.push_back(value);
+            value = -1;
+        }
+    }
+    return numbers;
+}
+
+// The command that selects Class 1 among the classes listed ("0,1,2",
+// "0,1.0,2.0", "(0-2)"); "" when it is not among them.
+std::string Class1Command(const std::string& list) {
+    bool class10 = false;
+    std::string item;
+    for (char c : list + ",") {
+        if (c == ',' || c == '(' || c == ')') {
+            if (item == "1") return "AT+FCLASS=1";
+            if (item.size() == 3 && item[1] == '-' && item[0] <= '1' && item[2] >= '1')
+                return "AT+FCLASS=1";
+            class10 = class10 || item == "1.0";
+            item.clear();
+        } else if (c != ' ') {
+            item.push_back(c);
+        }
+    }
+    return class10 ? "AT+FCLASS=1.0" : "";
+}
+
+}  // namespace
+
+std::string Class1Modem::Command(const std::string& command, uint32_t timeoutMs) {
+    port_.Discard();
+    port_.Write(command + "\r");
+    return port_.ReadLine(timeoutMs, command);
+}
+
+void Class1Modem::Expect(const std::string& command, const std::string& reply) {
+    const std::string got = Command(command, kCommandTimeout);
+    if (got != reply) throw FaxFailure{ReplyFailure(got)};
+}
+
+void Class1Modem::ExpectOk() {
+    const std::string got = port_.ReadLine(kCommandTimeout);
+    if (got != "OK") throw FaxFailure{ReplyFailure(got)};
+}
+
+void Class1Modem::Reset(const std::string& init) {
+    // A modem left in data or receive mode answers after a character.
+    bool answered = false;
+    for (int i = 0; i < kWakeTries && !answered; ++i) answered = Command("AT", 1000) == "OK";
+    if (!answered) throw FaxFailure{ecNoModemResponse};
+    Expect(init.empty() ? "ATE0V1Q0" : init, "OK");
+}
+
+std::vector<int> Class1Modem::EnterClass1(bool known) {
+    std::string setClass = "AT+FCLASS=1";
+    if (!known) {
+        setClass = Class1Command(Command("AT+FCLASS=?", kCommandTimeout));
+        if (setClass.empty()) throw FaxFailure{ecNoClass1};
+        ExpectOk();
+    }
+    Expect(setClass, "OK");
+    const std::string modulations = Command("AT+FTM=?", kCommandTimeout);
+    ExpectOk();
+    return Numbers(modulations);
+}
+
+void Class1Modem::Dial(const std::string& dialString) {
+    port_.Write(dialString + "\r");
+}
+
+void Class1Modem::AwaitAnswer(const std::string& dialString) {
+    // Progress reports (RINGING, DIALING, ...) come before the result.
+    const uint32_t deadline = port_.Now() + kDialTimeout;
+    std::string reply;
+    do {
+        reply = port_.ReadLine(port_.Left(deadline), /*skipEcho=*/dialString);
+    } while (!reply.empty() && !IsDialResult(reply));
+    if (reply == "CONNECT") return;
+    if (reply.empty()) {
+        port_.Write("\r");  // stops the dialling
+        port_.ReadLine(kCommandTimeout);
+        throw FaxFailure{ecNoAnswer};
+    }
+    throw FaxFailure{DialFailure(reply)};
+}
+
+Class1Modem::FrameResult Class1Modem::ReceiveFrame(HdlcFrame& frame, bool connected,
+                                                   uint32_t timeoutMs) {
+    if (!connected) {
+        port_.Write("AT+FRH=3\r");
+        const std::string reply = port_.ReadLine(timeoutMs);
+        if (reply.empty()) {
+            StopListening();
+            return FrameResult::kTimeout;
+        }
+        if (reply == "NO CARRIER") return FrameResult::kNoCarrier;
+        if (reply != "CONNECT") return FrameResult::kBadFrame;
+    }
+    std::string data;
+    if (!port_.ReadStuffed(data, timeoutMs)) {
+        // The modem still listens for the rest of the frame: stop it, or
+        // it takes the next command for the end of its wait.
+        StopListening();
+        return FrameResult::kTimeout;
+    }
+    // The modem checks the frame and says OK or ERROR; some pass the
+    // check sequence on, some do not.
+    if (port_.ReadLine(kCommandTimeout) != "OK") return FrameResult::kBadFrame;
+    if (data.size() >= 5 && FcsGood(data)) data.resize(data.size() - 2);
+    return HdlcFrame::Parse(data, frame) ? FrameResult::kFrame : FrameResult::kBadFrame;
+}
+
+// Any character stops the modem listening. Its answer to that may come
+// late (a busy modem, a frame that was arriving): it is waited for, or it
+// would be taken for the answer to the next command and shift every
+// answer after it by one.
+void Class1Modem::StopListening() {
+    port_.Write("\x18");
+    const uint32_t deadline = port_.Now() + kCommandTimeout;
+    while (true) {
+        const std::string line = port_.ReadLine(port_.Left(deadline));
+        if (line.empty() || line == "OK" || line == "ERROR" || line == "NO CARRIER") break;
+    }
+}
+
+void Class1Modem::SendFrames(const std::vector<HdlcFrame>& frames) {
+    inData_ = true;
+    Expect("AT+FTH=3", "CONNECT");
+    for (size_t i = 0; i < frames.size(); ++i) {
+        port_.WriteStuffed(frames[i].Bytes(), /*thenEnd=*/true);
+        const bool last = i + 1 == frames.size();
+        const std::string reply = port_.ReadLine(kCommandTimeout + 2000);
+        if (reply != (last ? "OK" : "CONNECT")) throw FaxFailure{ReplyFailure(reply)};
+    }
+    inData_ = false;
+}
+
+void Class1Modem::SendData(int modulation, int bitsPerSecond, const std::string& data,
+                           const std::function<void(size_t chunk, uint32_t sent)>& onChunk) {
+    inData_ = true;
+    Expect("AT+FTM=" + std::to_string(modulation), "CONNECT");
+    constexpr size_t kChunk = 1024;
+    for (size_t at = 0; at < data.size(); at += kChunk) {
+        port_.WriteStuffed(data.substr(at, kChunk), /*thenEnd=*/false);
+        if (onChunk)
+            onChunk(at / kChunk, static_cast<uint32_t>(std::min(data.size(), at + kChunk)));
+    }
+    port_.WriteEnd();
+    inData_ = false;
+    // The modem answers when the data has gone down the line.
+    const uint32_t lineTime = static_cast<uint32_t>(data.size() * 8 * 1000 / bitsPerSecond);
+    const std::string reply = port_.ReadLine(2 * lineTime + 10000);
+    if (reply != "OK") throw FaxFailure{ReplyFailure(reply)};
+}
+
+void Class1Modem::EndData() {
+    if (!inData_) return;
+    inData_ = false;
+    port_.WriteEnd();
+    port_.ReadLine(kCommandTimeout);
+}
+
+void Class1Modem::Silence(int tensOfMs) {
+    Expect("AT+FTS=" + std::to_string(tensOfMs), "OK");
+}
+
+void Class1Modem::Break() {
+    port_.Write("\r");
+    port_.Drain(300);
+}
+
+void Class1Modem::HangUp() {
+    Command("ATH0", kCommandTimeout);
+}
+
+}  // namespace mivox

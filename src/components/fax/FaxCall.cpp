@@ -1,0 +1,323 @@
+#include "components/fax/FaxCall.h"
+
+#include <algorithm>
+
+namespace mivox {
+
+namespace {
+
+using FrameResult = Class1Modem::FrameResult;
+
+// Deadlines and repeats of the procedure, in milliseconds.
+constexpr uint32_t kResponseTimeout = 3000;  // a response frame to a command (T4)
+constexpr uint32_t kDisTimeout = 35000;      // capabilities after the answer (T1)
+constexpr uint32_t kHangUpTimeout = 15000;   // saying goodbye and hanging up, all steps
+constexpr uint32_t kFailedPortHangUp = 2000;
+constexpr int kCommandTries = 3;  // a command without response is sent three times
+constexpr int kSilence = 8;       // T.30's 75 ms, in AT+FTS's tens of milliseconds
+
+// The T.4 data of a page as the modem sends it: an EOL before every line,
+// fill bits so that no line is sent faster than the receiver can print it,
+// and the return to control (six EOLs) at the end; bits least significant
+// first in each byte.
+std::string PageData(const FaxPage& page, int bitsPerSecond, int minScanMs) {
+    BitWriter bits(true);
+    const size_t minBits = static_cast<size_t>(bitsPerSecond) * minScanMs / 1000;
+    for (const FaxRow& row : page) {
+        const size_t start = bits.BitCount();
+        bits.Put(kEolCode, kEolBits);
+        EncodeRow(row, bits);
+        const size_t used = bits.BitCount() - start;
+        if (used < minBits) bits.Put(0, static_cast<int>(minBits - used));
+    }
+    for (int i = 0; i < 6; ++i) bits.Put(kEolCode, kEolBits);
+    bits.Align();
+    return bits.Bytes();
+}
+
+bool IsRepeatRequest(uint8_t kind) {
+    return kind == t30::kDis || kind == t30::kCsi || kind == t30::kNsf || kind == t30::kCrp;
+}
+
+}  // namespace
+
+FaxCall::FaxCall(SerialPort& port, const Clock& clock, const std::atomic<bool>& cancel,
+                 FaxCallSettings settings, std::vector<FaxPage> pages, Report report)
+    : port_(port, clock, cancel),
+      settings_(std::move(settings)),
+      pages_(std::move(pages)),
+      report_(std::move(report)) {
+    figures_.pages = static_cast<int>(pages_.size());
+}
+
+int FaxCall::Run() {
+    try {
+        for (int attempt = 1;; ++attempt) {
+            figures_.attempt = attempt;
+            const int result = Attempt();
+            const bool retry = (result == ecBusy || result == ecNoAnswer) &&
+                               attempt < std::max(1, settings_.attempts);
+            if (!retry) return result;
+            Status(fpRedialWait);
+            port_.Pause(settings_.retryWaitMs);
+        }
+    } catch (const FaxFailure& failure) {
+        return failure.code;
+    } catch (...) {
+        // A fault of the sender's own, not of the port or the call; a fax
+        // already delivered stays delivered.
+        return delivered_ ? ecOK : ecInternalError;
+    }
+}
+
+// Once the receiver has confirmed the last page the fax is delivered: what
+// fails while hanging up after it must not make the user send it again.
+int FaxCall::Attempt() {
+    connected_ = false;
+    delivered_ = false;
+    port_.IgnoreCancel(false);
+    port_.SetEndBy(std::nullopt);
+    try {
+        Initialise();
+        Dial();
+        connected_ = true;
+        SendPages(ReceiveCapabilities());
+        Disconnect();
+    } catch (const FaxFailure& failure) {
+        // Whatever failed, the modem is put on hook as far as it listens.
+        Abandon(failure.code);
+        if (!delivered_ && failure.code == ecPortError) throw;
+        if (!delivered_) return failure.code;
+    }
+    Status(fpFinished);
+    return ecOK;
+}
+
+void FaxCall::Initialise() {
+    Status(fpInitModem);
+    modem_.Reset(settings_.modemInit);
+    Status(fpQueryClasses);
+    modulations_ = modem_.EnterClass1(settings_.class1Known);
+}
+
+void FaxCall::Dial() {
+    Status(fpDialing);
+    modem_.Dial(settings_.dialString);
+    Status(fpWaitAnswer);
+    modem_.AwaitAnswer(settings_.dialString);
+    Status(fpConnected);
+}
+
+// The answering machine's NSF, CSI and DIS, received right after CONNECT.
+std::string FaxCall::ReceiveCapabilities() {
+    std::string dis;
+    bool connectPending = true;  // the dial's CONNECT starts the first frame
+    const uint32_t deadline = port_.Now() + kDisTimeout;
+    while (true) {
+        HdlcFrame frame;
+        const uint32_t left = std::max<int32_t>(0, static_cast<int32_t>(deadline - port_.Now()));
+        const FrameResult result = modem_.ReceiveFrame(frame, connectPending, left);
+        connectPending = false;
+        if (result == FrameResult::kFrame) {
+            const uint8_t kind = t30::Kind(frame.fcf);
+            if (kind == t30::kCsi) figures_.remoteId = t30::DecodeId(frame.info);
+            if (kind == t30::kDis) dis = frame.info;
+            if (kind == t30::kDcn) throw FaxFailure{ecFarEndHungUp};
+            if (frame.final && !dis.empty()) break;
+        } else if (!dis.empty()) {
+            break;  // the rest of the set was lost; DIS is what counts
+        }
+        if (static_cast<int32_t>(deadline - port_.Now()) <= 0) throw FaxFailure{ecNoCapabilities};
+    }
+    Status(fpGotCapabilities);
+    if (!t30::Bit(dis, t30::kBitReceiver)) throw FaxFailure{ecCannotReceive};
+    return dis;
+}
+
+void FaxCall::SendPages(const std::string& dis) {
+    std::vector<t30::Speed> speeds;
+    for (const t30::Speed& speed : t30::SpeedsOfDis(dis))
+        if (std::find(modulations_.begin(), modulations_.end(), speed.modulation) !=
+            modulations_.end())
+            speeds.push_back(speed);
+    if (speeds.empty()) throw FaxFailure{ecCannotReceive};
+    minScanMs_ = t30::MinScanTimeOfDis(dis);
+    size_t speedIndex = Train(speeds, 0);
+    for (size_t index = 0; index < pages_.size(); ++index) {
+        const bool last = index + 1 == pages_.size();
+        bool retrained = false;
+        while (true) {
+            SendPage(index, speeds[speedIndex]);
+            const uint8_t reply = PostPage(last);
+            if (reply == t30::kMcf || reply == t30::kRtp) {
+                delivered_ = last;
+                Status(fpPageAccepted);
+                if (reply == t30::kRtp && !last) speedIndex = Train(speeds, speedIndex);
+                break;
+            }
+            // RTN: the page was not received clearly. Train once more and
+            // send it again; a second rejection ends the fax.
+            Status(fpPageRejected);
+            if (retrained) throw FaxFailure{ecPageRejected};
+            retrained = true;
+            Status(fpRetrain);
+            speedIndex = Train(speeds, speedIndex);
+        }
+    }
+}
+
+// Sends DCS and the training check at each speed from `from` down until the
+// receiver confirms one; returns its index.
+size_t FaxCall::Train(const std::vector<t30::Speed>& speeds, size_t from) {
+    for (size_t index = from; index < speeds.size(); ++index) {
+        const t30::Speed& speed = speeds[index];
+        figures_.bitsPerSecond = speed.bitsPerSecond;
+        bool answered = false;
+        for (int attempt = 0; attempt < kCommandTries && !answered; ++attempt) {
+            Status(fpSendSettings);
+            Silence();
+            modem_.SendFrames({{false, t30::Command(t30::kTsi), t30::EncodeId(settings_.stationId)},
+                               {true, t30::Command(t30::kDcs), Dcs(speed)}});
+            Status(fpTraining);
+            Silence();
+            modem_.SendData(speed.modulation, speed.bitsPerSecond,
+                            std::string(speed.bitsPerSecond * 3 / 16, '\0'));
+            // A receiver that missed the DCS sends its capabilities again
+            // (or asks for a repeat): DCS and the check go again.
+            const Response reply = ReceiveResponse();
+            if (reply.result != FrameResult::kFrame || IsRepeatRequest(reply.kind)) continue;
+            answered = true;
+            if (reply.kind == t30::kCfr) {
+                Status(fpTrainingOk);
+                return index;
+            }
+            if (reply.kind == t30::kDcn) throw FaxFailure{ecFarEndHungUp};
+            if (reply.kind != t30::kFtt) throw FaxFailure{ecInterrupted};
+        }
+        if (!answered) throw FaxFailure{ecNoResponse};
+        Status(fpTrainingFailed);
+    }
+    throw FaxFailure{ecTrainingFailed};
+}
+
+// T.30's 75 ms of silence before each transmission, after what was received
+// or sent before it.
+void FaxCall::Silence() {
+    modem_.Silence(kSilence);
+}
+
+std::string FaxCall::Dcs(const t30::Speed& speed) const {
+    std::string dcs(3, '\0');
+    t30::SetBit(dcs, t30::kBitReceiver);
+    for (int i = 0; i < 4; ++i) t30::SetBit(dcs, t30::kBitRateFirst + i, (speed.dcsRate >> i) & 1);
+    const uint8_t scan = t30::DcsScanTimeCode(minScanMs_);
+    for (int i = 0; i < 3; ++i) t30::SetBit(dcs, t30::kBitScanTimeFirst + i, (scan >> i) & 1);
+    // Bits 15 (fine), 16 (two-dimensional), 17-20 (A4 width and length) and
+    // 24 (no extension) stay clear.
+    return dcs;
+}
+
+void FaxCall::SendPage(size_t index, const t30::Speed& speed) {
+    figures_.page = static_cast<int>(index) + 1;
+    const std::string data = PageData(pages_[index], speed.bitsPerSecond, minScanMs_);
+    figures_.pageLength = static_cast<uint32_t>(data.size());
+    figures_.bytesSent = 0;
+    Status(fpSendPage);
+    Silence();  // a page always follows the receiver's CFR or MCF
+    const bool shortTraining = std::find(modulations_.begin(), modulations_.end(),
+                                         speed.pageModulation) != modulations_.end();
+    modem_.SendData(shortTraining ? speed.pageModulation : speed.modulation, speed.bitsPerSecond,
+                    data, [this](size_t chunk, uint32_t sent) {
+                        figures_.bytesSent = sent;
+                        if (chunk % 4 == 3) Status(fpSendPage);
+                    });
+    Status(fpPageSent);
+}
+
+// Sends MPS or EOP and returns the receiver's answer (MCF, RTP or RTN).
+uint8_t FaxCall::PostPage(bool last) {
+    for (int attempt = 0; attempt < kCommandTries; ++attempt) {
+        Status(fpSendEndOfPage);
+        Silence();
+        modem_.SendFrames({{true, t30::Command(last ? t30::kEop : t30::kMps), ""}});
+        Status(fpWaitConfirm);
+        const Response reply = ReceiveResponse();
+        if (reply.result == FrameResult::kNoCarrier && attempt + 1 == kCommandTries)
+            throw FaxFailure{ecFarEndHungUp};
+        if (reply.result != FrameResult::kFrame) continue;
+        switch (reply.kind) {
+            case t30::kMcf:
+            case t30::kRtp:
+            case t30::kRtn:
+                return reply.kind;
+            case t30::kPin:
+            case t30::kPip:
+                throw FaxFailure{ecInterrupted};
+            case t30::kDcn:
+                throw FaxFailure{ecFarEndHungUp};
+            default:
+                continue;  // CRP or noise: send the command again
+        }
+    }
+    throw FaxFailure{ecNoResponse};
+}
+
+// The receiver's response to a command, read to its final frame (a set such
+// as CSI and DIS comes as several).
+FaxCall::Response FaxCall::ReceiveResponse() {
+    Response response{FrameResult::kTimeout, 0};
+    for (int frames = 0; frames < 8; ++frames) {
+        HdlcFrame frame;
+        const FrameResult result = modem_.ReceiveFrame(frame, false, kResponseTimeout);
+        if (result != FrameResult::kFrame) {
+            if (frames == 0) response.result = result;
+            break;
+        }
+        response = {result, t30::Kind(frame.fcf)};
+        if (frame.final) break;
+    }
+    return response;
+}
+
+void FaxCall::Disconnect() {
+    port_.IgnoreCancel(true);  // too late to cancel a delivered fax
+    port_.SetEndBy(port_.Now() + kHangUpTimeout);
+    Status(fpDisconnect);
+    Silence();
+    modem_.SendFrames({{true, t30::Command(t30::kDcn), ""}});
+    connected_ = false;
+    Status(fpHangUp);
+    modem_.HangUp();
+}
+
+// After a failure: tell a connected receiver, then hang up, as far as the
+// modem still listens.
+void FaxCall::Abandon(int code) {
+    port_.IgnoreCancel(true);  // a cancelled fax still hangs up
+    // A port that failed gets a short try: it may not take a byte more.
+    if (!port_.EndBy())
+        port_.SetEndBy(port_.Now() + (code == ecPortError ? kFailedPortHangUp : kHangUpTimeout));
+    try {
+        modem_.EndData();
+        if (connected_ && code != ecFarEndHungUp) {
+            Status(fpDisconnect);
+            Silence();
+            modem_.SendFrames({{true, t30::Command(t30::kDcn), ""}});
+        }
+    } catch (const FaxFailure&) {
+    }
+    try {
+        modem_.EndData();  // the goodbye itself may have stopped in its data
+        modem_.Break();
+        Status(fpHangUp);
+        modem_.HangUp();
+    } catch (const FaxFailure&) {
+    }
+}
+
+void FaxCall::Status(int progress) {
+    figures_.progress = progress;
+    report_(figures_);
+}
+
+}  // namespace mivox

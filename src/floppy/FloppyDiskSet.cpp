@@ -48,9 +48,10 @@ bool PrepareDisk(Platform& platform, int disk, int32_t count, int32_t partSize) 
 
 void WriteFile(Platform& platform, const std::string& path, const char* data, size_t size) {
     auto file = platform.files.CreateOutputFile(path);
-    if (!file || !file->Write(data, size) || !file->Close()) {
-        throw IoError("Cannot write " + path + " (error " +
-                      std::to_string(platform.system.LastError()) + ")");
+    IoResult written = file ? file->Write(data, size) : file.Result();
+    if (written) written = file->Close();
+    if (!written) {
+        throw IoError("Cannot write " + path + " (error " + std::to_string(written.Error()) + ")");
     }
 }
 
@@ -106,9 +107,8 @@ void CreateFloppySet(Platform& platform, const FloppySetSource& source, const st
                      int64_t size, int32_t partSize, int32_t count) {
     // The whole archive stays in memory for the run and goes with it.
     std::string archive;
-    if (!platform.files.ReadAll(path, archive)) {
-        throw IoError("Cannot read " + path + " (error " +
-                      std::to_string(platform.system.LastError()) + ")");
+    if (const IoResult read = platform.files.ReadAll(path, archive); !read) {
+        throw IoError("Cannot read " + path + " (error " + std::to_string(read.Error()) + ")");
     }
     const uint32_t crc = StreamCrc32(archive);
     size_t position = 0;

@@ -38,22 +38,24 @@ Desktop& DesktopOf(Platform& platform) {
 class TProdRegDlg::FormFile {
 public:
     FormFile(Platform& platform, const std::string& path) : platform_(platform), path_(path) {
-        file_ = platform_.files.CreateOutputFile(path_);
-        if (!file_) Fail("create");
+        CreatedFile created = platform_.files.CreateOutputFile(path_);
+        if (!created) Fail("create", created.Error());
+        file_ = created.Take();
     }
     void WriteLine(const std::string& line) {
-        if (!file_->Write(line + "\r\n")) Fail("write");
+        if (const IoResult written = file_->Write(line + "\r\n"); !written) {
+            Fail("write", written.Error());
+        }
     }
     void Close() {
-        const bool stored = file_->Close();
+        const IoResult stored = file_->Close();
         file_.reset();
-        if (!stored) Fail("write");
+        if (!stored) Fail("write", stored.Error());
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw IoError("Cannot " + what + " " + path_ + " (error " +
-                      std::to_string(platform_.system.LastError()) + ")");
+    [[noreturn]] void Fail(const std::string& what, uint32_t error) const {
+        throw IoError("Cannot " + what + " " + path_ + " (error " + std::to_string(error) + ")");
     }
     Platform& platform_;
     std::string path_;

@@ -40,8 +40,8 @@ bool ReplaceAtRestart(Platform& platform, const std::string& dest, const std::st
     return true;
 }
 
-std::string ErrorSuffix(Platform& platform) {
-    return " (error " + std::to_string(platform.system.LastError()) + ")";
+std::string ErrorSuffix(uint32_t code) {
+    return " (error " + std::to_string(code) + ")";
 }
 
 }  // namespace
@@ -77,13 +77,14 @@ bool CopyOneFile(Platform& platform, const std::string& dest, const std::string&
 
     std::string shownPath = dest;
     bool copied = false;
-    if (files.Copy(source, dest, false)) {
+    const IoResult copy = files.Copy(source, dest, false);
+    if (copy) {
         // A read-only source must not give a read-only installed file.
         constexpr uint32_t kKept = kAttrReadOnly | kAttrHidden | kAttrSystem;
         copied =
             (known.sourceAttributes != kInvalidAttributes && !(known.sourceAttributes & kKept)) ||
             files.SetAttributes(dest, kAttrNormal);
-    } else if (platform.system.LastError() == kErrorSharingViolation && !dest.empty()) {
+    } else if (copy.Error() == kErrorSharingViolation && !dest.empty()) {
         copied = ReplaceAtRestart(platform, dest, source, shownPath);
     }
     if (!copied) ShowWarning(platform.boxes, "Error Copying File: " + source, shownPath);
@@ -145,8 +146,8 @@ void EmptyDrive(Platform& platform, const std::string& root) {
     }
     for (size_t k = dirs.size(); k-- > 1;) {
         if (!links[k]) ClearFileAttrs(platform, dirs[k]);
-        if (!files.RemoveDir(dirs[k])) {
-            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(platform));
+        if (const IoResult removed = files.RemoveDir(dirs[k]); !removed) {
+            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(removed.Error()));
         }
     }
 }
@@ -154,8 +155,8 @@ void EmptyDrive(Platform& platform, const std::string& root) {
 int64_t GetFileByteCount(Platform& platform, const std::string& path) {
     if (!platform.files.FileExists(path)) return 0;
     int64_t size = 0;
-    if (!platform.files.FileSize(path, size)) {
-        throw IoError("Cannot read the size of " + path + ErrorSuffix(platform));
+    if (const IoResult sized = platform.files.FileSize(path, size); !sized) {
+        throw IoError("Cannot read the size of " + path + ErrorSuffix(sized.Error()));
     }
     return size;
 }

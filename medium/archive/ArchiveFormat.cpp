@@ -171,17 +171,22 @@ UnpackResult Unpack(FileSystem& files, const std::string& program,
         for (size_t slash = entry.path.find('\\'); slash != std::string::npos;
              slash = entry.path.find('\\', slash + 1)) {
             const std::string directory = base + entry.path.substr(0, slash);
-            if (!files.DirectoryExists(directory) && !files.CreateDir(directory)) {
+            if (files.DirectoryExists(directory)) continue;
+            if (const IoResult made = files.CreateDir(directory); !made) {
                 result.failedPath = directory;
+                result.error = made.Error();
                 return result;
             }
         }
         auto out = files.CreateOutputFile(result.failedPath);
-        if (!out || !out->Write(program.data() + entry.offset, static_cast<size_t>(entry.size)) ||
-            !out->Close()) {
+        IoResult written =
+            out ? out->Write(program.data() + entry.offset, static_cast<size_t>(entry.size))
+                : out.Result();
+        if (written) written = out->Close();
+        if (!written) {
+            result.error = written.Error();
             return result;
         }
-        out.reset();
         files.SetFileAge(result.failedPath, entry.age);
     }
     result.status = UnpackResult::kUnpacked;

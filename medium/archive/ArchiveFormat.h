@@ -46,6 +46,7 @@ struct UnpackResult {
     enum Status { kUnpacked, kWriteFailed };
     Status status = kWriteFailed;
     std::string failedPath;  // the file or folder that could not be written
+    uint32_t error = 0;      // the system's reason
 };
 
 // Writes every file of index (read from program by ReadArchive) below folder

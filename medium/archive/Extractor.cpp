@@ -48,8 +48,9 @@ int Run() {
         mivox::win32::Win32SystemInfo system;
     } system;
     std::string program;
-    if (!system.files.ReadAll(system.system.ModuleFileName(), program)) {
-        Say("This archive program cannot read itself: " + ErrorText(GetLastError()),
+    if (const mivox::IoResult read = system.files.ReadAll(system.system.ModuleFileName(), program);
+        !read) {
+        Say("This archive program cannot read itself: " + ErrorText(read.Error()),
             MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -85,7 +86,7 @@ int Run() {
 
     const auto result = mivox::archive::Unpack(system.files, program, *index, folder);
     if (result.status != mivox::archive::UnpackResult::kUnpacked) {
-        Say(result.failedPath + " cannot be written: " + ErrorText(GetLastError()),
+        Say(result.failedPath + " cannot be written: " + ErrorText(result.error),
             MB_OK | MB_ICONERROR);
         return 1;
     }

@@ -80,7 +80,7 @@ int RunSilentSetup(Platform& platform, const SetupOptions& options) {
         }
         const RegistrationForm form = FormFromAnswers(answers, version, platform.clock.LocalTime());
         const std::string path = appDir + "REGISTER.TXT";
-        WriteRegistrationFile(machine, path,
+        WriteRegistrationFile(machine.files, path,
                               RegistrationFormLines(form, DateTimeText(platform.clock)));
         RecordRegistration(machine, form);
         log.Write("Registered by file: " + path + " (please remember to mail it)");

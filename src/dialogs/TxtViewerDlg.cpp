@@ -41,11 +41,11 @@ void TTxtViewerDlg::FormShow() {
     GroupBoxFile.SetText(FileName);
     MemoFile.SetText("");
     std::string contents;
-    if (!platform_.files.ReadAll(FileName, contents)) {
+    if (const IoResult read = platform_.files.ReadAll(FileName, contents); !read) {
         // An empty viewer would follow the error report: it closes first.
         BtnOkClick();
-        throw std::runtime_error("I/O error " + std::to_string(platform_.system.LastError()) +
-                                 " reading " + FileName);
+        throw std::runtime_error("I/O error " + std::to_string(read.Error()) + " reading " +
+                                 FileName);
     }
     const std::vector<std::string> lines = SplitLines(contents);
     std::string text;

@@ -40,7 +40,7 @@ bool PrepareDisk(Platform& platform, int disk, int32_t count, int32_t partSize) 
         }
         if (platform.files.DiskFreeBytes(kDriveA) == -1) return false;
         BoxConversation talk(platform.boxes);
-        EmptyDrive(platform.machine(), talk, "A:");
+        EmptyDrive(platform.files, talk, "A:");
         if (partSize <= platform.files.DiskFreeBytes(kDriveA)) return true;
         ShowWarning(platform.boxes, "Not Enough Disk Space",
                     PadNumber(partSize, 9) + "\r" + " Bytes Needed");
@@ -49,9 +49,10 @@ bool PrepareDisk(Platform& platform, int disk, int32_t count, int32_t partSize) 
 
 void WriteFile(Platform& platform, const std::string& path, const char* data, size_t size) {
     auto file = platform.files.CreateOutputFile(path);
-    if (!file || !file->Write(data, size) || !file->Close()) {
-        throw IoError("Cannot write " + path + " (error " +
-                      std::to_string(platform.system.LastError()) + ")");
+    IoResult written = file ? file->Write(data, size) : file.Result();
+    if (written) written = file->Close();
+    if (!written) {
+        throw IoError("Cannot write " + path + " (error " + std::to_string(written.Error()) + ")");
     }
 }
 
@@ -110,9 +111,8 @@ void CreateFloppySet(Platform& platform, const FloppySetSource& source, const st
                      int64_t size, int32_t partSize, int32_t count) {
     // The whole archive stays in memory for the run and goes with it.
     std::string archive;
-    if (!platform.files.ReadAll(path, archive)) {
-        throw IoError("Cannot read " + path + " (error " +
-                      std::to_string(platform.system.LastError()) + ")");
+    if (const IoResult read = platform.files.ReadAll(path, archive); !read) {
+        throw IoError("Cannot read " + path + " (error " + std::to_string(read.Error()) + ")");
     }
     const uint32_t crc = StreamCrc32(archive);
     size_t position = 0;
@@ -140,7 +140,7 @@ void RunFloppyDiskSet(Platform& platform, const FloppySetSource& source, DialogP
             return;
         }
     }
-    const int64_t size = GetFileByteCount(platform.machine(), path);
+    const int64_t size = GetFileByteCount(platform.files, path);
     const int32_t count = DiskCount(size);
     if (platform.boxes.ShowOwned(
             mainDialog, std::to_string(count) + " disks will be required for Drive A:",

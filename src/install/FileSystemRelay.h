@@ -1,5 +1,6 @@
-// A file system that hands every call on to another one: the base of the
-// wrappers that watch what an installation does with its files.
+// A file system that hands every call on to another one, its result and
+// error unchanged: the base of the wrappers that watch what an installation
+// does with its files.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -15,29 +16,29 @@ public:
         return files_.DirectoryExists(path);
     }
     PackedDateTime FileAge(const std::string& path) const override { return files_.FileAge(path); }
-    bool FileSize(const std::string& path, int64_t& size) const override {
+    IoResult FileSize(const std::string& path, int64_t& size) const override {
         return files_.FileSize(path, size);
     }
     std::vector<FindData> FindEntries(const std::string& pattern) const override {
         return files_.FindEntries(pattern);
     }
-    bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
+    IoResult Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
         return files_.Copy(source, dest, failIfExists);
     }
     uint32_t GetAttributes(const std::string& path) const override {
         return files_.GetAttributes(path);
     }
-    bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    IoResult SetAttributes(const std::string& path, uint32_t attributes) override {
         return files_.SetAttributes(path, attributes);
     }
-    bool Delete(const std::string& path) override { return files_.Delete(path); }
-    bool CreateDir(const std::string& path) override { return files_.CreateDir(path); }
-    bool RemoveDir(const std::string& path) override { return files_.RemoveDir(path); }
-    bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
+    IoResult Delete(const std::string& path) override { return files_.Delete(path); }
+    IoResult CreateDir(const std::string& path) override { return files_.CreateDir(path); }
+    IoResult RemoveDir(const std::string& path) override { return files_.RemoveDir(path); }
+    IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
         return files_.MoveFileAtRestart(existing, newName);
     }
-    bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value) override {
+    IoResult WriteIniString(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value) override {
         return files_.WriteIniString(file, section, key, value);
     }
     int64_t DiskFreeBytes(int driveNumber) const override {
@@ -47,13 +48,13 @@ public:
         return files_.DriveTypeOf(root);
     }
     std::string TempPath() const override { return files_.TempPath(); }
-    bool ReadAll(const std::string& path, std::string& contents) const override {
+    IoResult ReadAll(const std::string& path, std::string& contents) const override {
         return files_.ReadAll(path, contents);
     }
-    std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
+    CreatedFile CreateOutputFile(const std::string& path) override {
         return files_.CreateOutputFile(path);
     }
-    bool SetFileAge(const std::string& path, PackedDateTime age) override {
+    IoResult SetFileAge(const std::string& path, PackedDateTime age) override {
         return files_.SetFileAge(path, age);
     }
     std::string ShortPathName(const std::string& path) const override {

@@ -16,8 +16,9 @@ constexpr int kRegDbRootLocalMachine = 2;
 
 InstallLog::InstallLog(const Machine& machine, const std::string& installDir)
     : machine_(machine), installDir_(installDir), path_(installDir + kFileName) {
-    file_ = machine_.files.CreateOutputFile(path_);
-    if (!file_) Fail("create");
+    CreatedFile created = machine_.files.CreateOutputFile(path_);
+    if (!created) Fail("create", created.Error());
+    file_ = created.Take();
     WriteLine("*** Installation Started: " + DateTimeText(machine_.clock) + " ***");
     WriteLine("Title: Mivox");
     WriteFileTree(installDir);
@@ -28,13 +29,15 @@ InstallLog::~InstallLog() {
     if (file_) file_->Close();
 }
 
-void InstallLog::Fail(const std::string& what) const {
-    throw IoError("Cannot " + what + " " + path_ + " (error " +
-                  std::to_string(machine_.system.LastError()) + ")");
+void InstallLog::Fail(const std::string& what, uint32_t error) const {
+    throw IoError("Cannot " + what + " " + path_ + " (error " + std::to_string(error) + ")");
 }
 
 void InstallLog::WriteLine(const std::string& line) {
-    if (!file_ || !file_->Write(line + "\r\n")) Fail("write");
+    // A log closed already has no file left to write to.
+    const IoResult written =
+        file_ ? file_->Write(line + "\r\n") : IoResult::Failed(kErrorInvalidHandle);
+    if (!written) Fail("write", written.Error());
 }
 
 void InstallLog::WriteRegistryKeys(const std::vector<std::string>& keys) {
@@ -60,18 +63,19 @@ void InstallLog::WriteFileList(const std::vector<InstalledFile>& files) {
         text += std::to_string(file.size) + " " + file.path + "\r\n";
     }
     const std::string path = installDir_ + kFileListName;
-    std::unique_ptr<OutputFile> list = machine_.files.CreateOutputFile(path);
-    if (!list || !list->Write(text) || !list->Close()) {
-        throw IoError("Cannot write " + path + " (error " +
-                      std::to_string(machine_.system.LastError()) + ")");
+    CreatedFile list = machine_.files.CreateOutputFile(path);
+    IoResult written = list ? list->Write(text) : list.Result();
+    if (written) written = list->Close();
+    if (!written) {
+        throw IoError("Cannot write " + path + " (error " + std::to_string(written.Error()) + ")");
     }
 }
 
 void InstallLog::Close() {
     if (!file_) return;
-    const bool stored = file_->Close();
+    const IoResult stored = file_->Close();
     file_.reset();
-    if (!stored) Fail("write");
+    if (!stored) Fail("write", stored.Error());
 }
 
 }  // namespace mivox

@@ -48,7 +48,7 @@ public:
 
 private:
     void WriteLine(const std::string& line);
-    [[noreturn]] void Fail(const std::string& what) const;
+    [[noreturn]] void Fail(const std::string& what, uint32_t error) const;
 
     Machine machine_;
     std::string installDir_;

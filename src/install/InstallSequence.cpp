@@ -42,9 +42,8 @@ constexpr const char kNoShellFolder[] = "Shortcuts Not Created";
 constexpr size_t kMaxFilePath = 259;
 constexpr size_t kMaxFolderPath = 247;
 
-// " (error N: system text)" for the calling thread's last error.
-std::string ErrorSuffix(const SystemInfo& system) {
-    const uint32_t code = system.LastError();
+// " (error N: system text)" for the error a call failed with.
+std::string ErrorSuffix(const SystemInfo& system, uint32_t code) {
     const std::string text = TrimEnd(system.ErrorMessageText(code), "\r\n .");
     return " (error " + std::to_string(code) + (text.empty() ? "" : ": " + text) + ")";
 }
@@ -191,9 +190,9 @@ std::string InstallSequence::MakeDestination() {
         const std::string folder = installDir_.substr(0, end);
         if (folder.empty() || folder.back() == ':' || files.DirectoryExists(folder)) continue;
         if (files.FileExists(folder)) return folder + " is a file, not a folder.";
-        if (!files.CreateDir(folder)) {
-            return "The folder " + folder + " cannot be created" + ErrorSuffix(machine_.system) +
-                   ".";
+        if (const IoResult made = files.CreateDir(folder); !made) {
+            return "The folder " + folder + " cannot be created" +
+                   ErrorSuffix(machine_.system, made.Error()) + ".";
         }
         if (end + 1 < installDir_.size()) madeParents_.push_back(folder);
     }
@@ -206,8 +205,8 @@ std::string InstallSequence::ProbeDestination() {
     for (int n = 0; probe.empty() || files.FileExists(probe); ++n) {
         probe = installDir_ + "~MVXSET" + std::to_string(n) + ".TMP";
     }
-    std::unique_ptr<OutputFile> file = files.CreateOutputFile(probe);
-    if (!file) return "No file can be created in it" + ErrorSuffix(machine_.system) + ".";
+    CreatedFile file = files.CreateOutputFile(probe);
+    if (!file) return "No file can be created in it" + ErrorSuffix(machine_.system, file.Error()) + ".";
     file->Close();
     files.Delete(probe);
     return {};

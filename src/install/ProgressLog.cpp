@@ -9,7 +9,7 @@ ProgressLog::~ProgressLog() {
 }
 
 bool ProgressLog::Open(const std::string& path) {
-    file_ = files_.CreateOutputFile(path);
+    file_ = files_.CreateOutputFile(path).Take();
     return file_ != nullptr;
 }
 

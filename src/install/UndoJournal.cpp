@@ -17,34 +17,34 @@ public:
     FileWatch(FileSystem& files, UndoJournal& journal)
         : FileSystemRelay(files), journal_(journal) {}
 
-    bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
+    IoResult Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
         const bool existed = FileExists(dest);
         if (existed && !failIfExists) journal_.KeepCopy(dest);
-        const bool done = FileSystemRelay::Copy(source, dest, failIfExists);
+        const IoResult done = FileSystemRelay::Copy(source, dest, failIfExists);
         // A copy that failed part-way may leave a piece behind.
         if (!existed && FileExists(dest)) journal_.Note(Made::kFile, dest);
         return done;
     }
-    std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
+    CreatedFile CreateOutputFile(const std::string& path) override {
         const bool existed = FileExists(path);
         if (existed) journal_.KeepCopy(path);
-        std::unique_ptr<OutputFile> file = FileSystemRelay::CreateOutputFile(path);
+        CreatedFile file = FileSystemRelay::CreateOutputFile(path);
         if (file && !existed) journal_.Note(Made::kFile, path);
         return file;
     }
-    bool CreateDir(const std::string& path) override {
-        const bool done = FileSystemRelay::CreateDir(path);
+    IoResult CreateDir(const std::string& path) override {
+        const IoResult done = FileSystemRelay::CreateDir(path);
         if (done) journal_.Note(Made::kFolder, path);
         return done;
     }
-    bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
-        const bool done = FileSystemRelay::MoveFileAtRestart(existing, newName);
+    IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
+        const IoResult done = FileSystemRelay::MoveFileAtRestart(existing, newName);
         if (done) journal_.pending_.insert(UpperText(existing));
         return done;
     }
-    bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value) override {
-        const bool done = FileSystemRelay::WriteIniString(file, section, key, value);
+    IoResult WriteIniString(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value) override {
+        const IoResult done = FileSystemRelay::WriteIniString(file, section, key, value);
         // Windows 95/98 carry out WININIT.INI's [Rename] section at start-up:
         // the value is the file that takes key's place (or, for NUL, the file
         // deleted).

@@ -1,11 +1,15 @@
 // Files, directories and drives, shaped after the kernel32 calls the
-// installer makes. A failing call returns false (or its failure value) and
-// leaves the reason in the thread's last error, as the system does.
+// installer makes. A call that changes something, opens or reads a file
+// returns its system error with its result: a wrapper between the logic and
+// the system cannot lose or overwrite it, as it could a thread's last error
+// read later. Queries (exists, age, attributes, free space) answer "missing"
+// or "unreadable" with a value of their own and give no reason.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mivox {
@@ -47,10 +51,32 @@ enum SystemError : uint32_t {
     kErrorFileNotFound = 2,
     kErrorPathNotFound = 3,
     kErrorAccessDenied = 5,
+    kErrorInvalidHandle = 6,
     kErrorSharingViolation = 32,
     kErrorNotReady = 21,
     kErrorDiskFull = 112,
     kErrorAlreadyExists = 183,
+};
+
+// The outcome of a call that can fail: success, or the system error code
+// the call failed with. Converts to true on success, so that a caller which
+// needs no reason still writes "if (!files.Copy(...))".
+class IoResult {
+public:
+    static constexpr IoResult Ok() { return IoResult(0); }
+    // A failure with the system's code; one without a code (a call that
+    // failed without saying why) is a general failure, never a success.
+    static constexpr IoResult Failed(uint32_t error) {
+        return IoResult(error != 0 ? error : kErrorGenFailure);
+    }
+    explicit operator bool() const { return error_ == 0; }
+    // The system error code; 0 on success.
+    uint32_t Error() const { return error_; }
+
+private:
+    static constexpr uint32_t kErrorGenFailure = 31;
+    explicit constexpr IoResult(uint32_t error) : error_(error) {}
+    uint32_t error_;
 };
 
 // One entry of a directory search.
@@ -65,10 +91,33 @@ struct FindData {
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
-    virtual bool Write(const void* data, size_t size) = 0;
-    bool Write(const std::string& text) { return Write(text.data(), text.size()); }
-    // Closes the file; false when the data could not be flushed.
-    virtual bool Close() = 0;
+    virtual IoResult Write(const void* data, size_t size) = 0;
+    IoResult Write(const std::string& text) { return Write(text.data(), text.size()); }
+    // Closes the file; a failure when the data could not be flushed.
+    virtual IoResult Close() = 0;
+};
+
+// What CreateOutputFile gives: the open file, or the error that kept it
+// from being created. The file is written through it ("file->Write(...)"),
+// or taken out by an object that keeps it open longer.
+class CreatedFile {
+public:
+    // Implicit both, so that an implementation returns the file or the
+    // failure as it is; neither can pass for the other.
+    CreatedFile(std::unique_ptr<OutputFile> file)
+        : file_(std::move(file)), result_(file_ ? IoResult::Ok() : IoResult::Failed(0)) {}
+    CreatedFile(IoResult failure) : result_(failure ? IoResult::Failed(0) : failure) {}
+
+    explicit operator bool() const { return file_ != nullptr; }
+    // Why the file could not be created; 0 when it was.
+    uint32_t Error() const { return result_.Error(); }
+    const IoResult& Result() const { return result_; }
+    OutputFile* operator->() const { return file_.get(); }
+    std::unique_ptr<OutputFile> Take() { return std::move(file_); }
+
+private:
+    std::unique_ptr<OutputFile> file_;
+    IoResult result_;
 };
 
 class FileSystem {
@@ -83,30 +132,31 @@ public:
     // when the file does not exist. A file dated before 1980 exists all the
     // same and gets the oldest packed date.
     virtual PackedDateTime FileAge(const std::string& path) const = 0;
-    // Opens the file read-only and takes its size in bytes; false when it
-    // cannot be opened.
-    virtual bool FileSize(const std::string& path, int64_t& size) const = 0;
+    // Opens the file read-only and takes its size in bytes; size stays as it
+    // was when the file cannot be opened.
+    virtual IoResult FileSize(const std::string& path, int64_t& size) const = 0;
 
     // FindFirstFile/FindNextFile: every entry matching pattern ("C:\Dir\*.*"),
     // "." and ".." included, in the order the file system returns them.
     virtual std::vector<FindData> FindEntries(const std::string& pattern) const = 0;
 
     // CopyFile, overwriting dest unless failIfExists.
-    virtual bool Copy(const std::string& source, const std::string& dest, bool failIfExists) = 0;
+    virtual IoResult Copy(const std::string& source, const std::string& dest,
+                          bool failIfExists) = 0;
     // GetFileAttributes; kInvalidAttributes when the path does not exist.
     virtual uint32_t GetAttributes(const std::string& path) const = 0;
-    virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
-    virtual bool Delete(const std::string& path) = 0;
+    virtual IoResult SetAttributes(const std::string& path, uint32_t attributes) = 0;
+    virtual IoResult Delete(const std::string& path) = 0;
     // One directory level; the parent must exist.
-    virtual bool CreateDir(const std::string& path) = 0;
+    virtual IoResult CreateDir(const std::string& path) = 0;
     // An empty directory.
-    virtual bool RemoveDir(const std::string& path) = 0;
+    virtual IoResult RemoveDir(const std::string& path) = 0;
     // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: renames existing to
     // newName at the next restart, or deletes it when newName is empty.
-    virtual bool MoveFileAtRestart(const std::string& existing, const std::string& newName) = 0;
+    virtual IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) = 0;
     // WritePrivateProfileString.
-    virtual bool WriteIniString(const std::string& file, const std::string& section,
-                                const std::string& key, const std::string& value) = 0;
+    virtual IoResult WriteIniString(const std::string& file, const std::string& section,
+                                    const std::string& key, const std::string& value) = 0;
 
     // Free bytes of a drive, 1 = A:, 2 = B:, 3 = C: ...; -1 when the drive
     // cannot be read.
@@ -117,11 +167,11 @@ public:
     virtual std::string TempPath() const = 0;
 
     // The whole file into contents.
-    virtual bool ReadAll(const std::string& path, std::string& contents) const = 0;
-    // Creates (or truncates) a file for writing; nullptr on failure.
-    virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
+    virtual IoResult ReadAll(const std::string& path, std::string& contents) const = 0;
+    // Creates (or truncates) a file for writing.
+    virtual CreatedFile CreateOutputFile(const std::string& path) = 0;
     // Sets the last-write time from a packed local date and time.
-    virtual bool SetFileAge(const std::string& path, PackedDateTime age) = 0;
+    virtual IoResult SetFileAge(const std::string& path, PackedDateTime age) = 0;
     // GetShortPathName: the short (8.3) form of an existing path; empty when
     // the path does not exist.
     virtual std::string ShortPathName(const std::string& path) const = 0;

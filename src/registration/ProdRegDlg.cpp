@@ -192,7 +192,7 @@ void TProdRegDlg::BuildRegForm() {
     RegFormLines.clear();
     std::vector<std::string> lines =
         RegistrationFormLines(ReadForm(), DateTimeText(platform_.clock));
-    WriteRegistrationFile(platform_.machine(), RegFormPath, lines);
+    WriteRegistrationFile(platform_.files, RegFormPath, lines);
     RegFormLines = std::move(lines);
 }
 

@@ -98,18 +98,19 @@ std::vector<std::string> RegistrationFormLines(const RegistrationForm& form,
     };
 }
 
-void WriteRegistrationFile(const Machine& machine, const std::string& path,
+void WriteRegistrationFile(FileSystem& files, const std::string& path,
                            const std::vector<std::string>& lines) {
-    const auto fail = [&](const std::string& what) {
-        throw IoError("Cannot " + what + " " + path + " (error " +
-                      std::to_string(machine.system.LastError()) + ")");
+    const auto fail = [&](const std::string& what, uint32_t error) {
+        throw IoError("Cannot " + what + " " + path + " (error " + std::to_string(error) + ")");
     };
-    std::unique_ptr<OutputFile> file = machine.files.CreateOutputFile(path);
-    if (!file) fail("create");
+    CreatedFile file = files.CreateOutputFile(path);
+    if (!file) fail("create", file.Error());
     for (const std::string& line : lines) {
-        if (!file->Write(line + "\r\n")) fail("write");
+        if (const IoResult written = file->Write(line + "\r\n"); !written) {
+            fail("write", written.Error());
+        }
     }
-    if (!file->Close()) fail("write");
+    if (const IoResult stored = file->Close(); !stored) fail("write", stored.Error());
 }
 
 void RecordRegistration(const Machine& machine, const RegistrationForm& form) {

@@ -78,7 +78,7 @@ std::vector<std::string> RegistrationFormLines(const RegistrationForm& form,
 
 // Writes the lines to path, each ending in CRLF; IoError when the file
 // cannot be created or written.
-void WriteRegistrationFile(const Machine& machine, const std::string& path,
+void WriteRegistrationFile(FileSystem& files, const std::string& path,
                            const std::vector<std::string>& lines);
 
 // Records in the product key that the product is registered, to whom.

@@ -187,13 +187,14 @@ void TSendingFaxDlg::MakeFaxFile() {
         for (const std::string& line : *FaxLines) text += kLineIndent + line + "\r\n";
     auto file = platform_.files.CreateOutputFile(FaxTextPath);
     if (!file) {
-        throw IoError("Cannot create " + FaxTextPath + " (error " +
-                      std::to_string(platform_.system.LastError()) + ")");
+        throw IoError("Cannot create " + FaxTextPath + " (error " + std::to_string(file.Error()) +
+                      ")");
     }
-    const bool written = file->Write(text);
-    if (!file->Close() || !written) {
+    const IoResult written = file->Write(text);
+    const IoResult closed = file->Close();
+    if (!closed || !written) {
         throw IoError("Cannot write " + FaxTextPath + " (error " +
-                      std::to_string(platform_.system.LastError()) + ")");
+                      std::to_string((written ? closed : written).Error()) + ")");
     }
     TheFaxConv.SetDocumentFile(FaxTextPath);
     TheFaxConv.OutFileName = FaxImagePath;

@@ -40,8 +40,8 @@ bool ReplaceAtRestart(const Machine& machine, const std::string& dest, const std
     return true;
 }
 
-std::string ErrorSuffix(const SystemInfo& system) {
-    return " (error " + std::to_string(system.LastError()) + ")";
+std::string ErrorSuffix(uint32_t code) {
+    return " (error " + std::to_string(code) + ")";
 }
 
 }  // namespace
@@ -79,13 +79,14 @@ bool CopyOneFile(const Machine& machine, Conversation& talk, const std::string& 
 
     std::string shownPath = dest;
     bool copied = false;
-    if (files.Copy(source, dest, false)) {
+    const IoResult copy = files.Copy(source, dest, false);
+    if (copy) {
         // A read-only source must not give a read-only installed file.
         constexpr uint32_t kKept = kAttrReadOnly | kAttrHidden | kAttrSystem;
         copied =
             (known.sourceAttributes != kInvalidAttributes && !(known.sourceAttributes & kKept)) ||
             files.SetAttributes(dest, kAttrNormal);
-    } else if (machine.system.LastError() == kErrorSharingViolation && !dest.empty()) {
+    } else if (copy.Error() == kErrorSharingViolation && !dest.empty()) {
         copied = ReplaceAtRestart(machine, dest, source, shownPath);
     }
     if (!copied) {
@@ -120,8 +121,7 @@ void DeleteOneFile(FileSystem& files, Conversation& talk, const std::string& pat
     files.Delete(path);
 }
 
-void EmptyDrive(const Machine& machine, Conversation& talk, const std::string& root) {
-    FileSystem& files = machine.files;
+void EmptyDrive(FileSystem& files, Conversation& talk, const std::string& root) {
     // Every folder of the drive, breadth first, so that each folder comes
     // after its parent; the root is the first. A junction or a link to a
     // folder is removed as the link it is: what it points at may lie on
@@ -149,17 +149,17 @@ void EmptyDrive(const Machine& machine, Conversation& talk, const std::string& r
     }
     for (size_t k = dirs.size(); k-- > 1;) {
         if (!links[k]) ClearFileAttrs(files, dirs[k]);
-        if (!files.RemoveDir(dirs[k])) {
-            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(machine.system));
+        if (const IoResult removed = files.RemoveDir(dirs[k]); !removed) {
+            throw IoError("Cannot remove the folder " + dirs[k] + ErrorSuffix(removed.Error()));
         }
     }
 }
 
-int64_t GetFileByteCount(const Machine& machine, const std::string& path) {
-    if (!machine.files.FileExists(path)) return 0;
+int64_t GetFileByteCount(FileSystem& files, const std::string& path) {
+    if (!files.FileExists(path)) return 0;
     int64_t size = 0;
-    if (!machine.files.FileSize(path, size)) {
-        throw IoError("Cannot read the size of " + path + ErrorSuffix(machine.system));
+    if (const IoResult sized = files.FileSize(path, size); !sized) {
+        throw IoError("Cannot read the size of " + path + ErrorSuffix(sized.Error()));
     }
     return size;
 }

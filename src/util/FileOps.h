@@ -48,11 +48,11 @@ void DeleteOneFile(FileSystem& files, Conversation& talk, const std::string& pat
 // the deepest folders first, then the folders; the root itself stays. A
 // junction or symbolic link is removed itself, never what it points at. A
 // folder that cannot be removed raises IoError.
-void EmptyDrive(const Machine& machine, Conversation& talk, const std::string& root);
+void EmptyDrive(FileSystem& files, Conversation& talk, const std::string& root);
 
 // The size of a file in bytes, 0 when it does not exist. A file that exists
 // but cannot be opened for reading raises IoError.
-int64_t GetFileByteCount(const Machine& machine, const std::string& path);
+int64_t GetFileByteCount(FileSystem& files, const std::string& path);
 
 // Everything before the last "\" or ":" of path; the final "\" is kept only
 // after a ":" or another "\", so "C:\Dir\Sub\" gives "C:\Dir\Sub" and "C:\"

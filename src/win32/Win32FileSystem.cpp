@@ -10,6 +10,16 @@ namespace mivox::win32 {
 
 namespace {
 
+// The thread's error, taken at once after the call that failed: nothing
+// between the failure and its result can change it.
+IoResult LastFailure() {
+    return IoResult::Failed(GetLastError());
+}
+
+IoResult Checked(BOOL succeeded) {
+    return succeeded ? IoResult::Ok() : LastFailure();
+}
+
 PackedDateTime PackLocal(const FILETIME& utc) {
     FILETIME local;
     WORD date = 0;
@@ -29,26 +39,25 @@ class Win32OutputFile : public OutputFile {
 public:
     explicit Win32OutputFile(FileHandle file) : file_(std::move(file)) {}
 
-    bool Write(const void* data, size_t size) override {
+    IoResult Write(const void* data, size_t size) override {
         const char* bytes = static_cast<const char*>(data);
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
             DWORD written = 0;
-            if (!WriteFile(file_.get(), bytes, chunk, &written, nullptr) || written != chunk) {
-                if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
-                return false;
-            }
+            if (!WriteFile(file_.get(), bytes, chunk, &written, nullptr)) return LastFailure();
+            // A short write without an error is a full disk.
+            if (written != chunk) return IoResult::Failed(ERROR_DISK_FULL);
             bytes += chunk;
             size -= chunk;
         }
-        return true;
+        return IoResult::Ok();
     }
 
-    bool Close() override {
-        if (!file_) return true;
-        const bool flushed = FlushFileBuffers(file_.get()) != FALSE;
-        const bool closed = CloseHandle(file_.release()) != FALSE;
-        return flushed && closed;
+    IoResult Close() override {
+        if (!file_) return IoResult::Ok();
+        const IoResult flushed = Checked(FlushFileBuffers(file_.get()));
+        const IoResult closed = Checked(CloseHandle(file_.release()));
+        return flushed ? closed : flushed;
     }
 
 private:
@@ -56,13 +65,13 @@ private:
 };
 
 // The size of an open file, by the call every Windows version has.
-bool OpenFileSize(HANDLE file, int64_t& size) {
+IoResult OpenFileSize(HANDLE file, int64_t& size) {
     DWORD high = 0;
     SetLastError(NO_ERROR);  // a size whose low half is all ones is no failure
     const DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return LastFailure();
     size = static_cast<int64_t>(uint64_t{high} << 32 | low);
-    return true;
+    return IoResult::Ok();
 }
 
 }  // namespace
@@ -84,10 +93,11 @@ PackedDateTime Win32FileSystem::FileAge(const std::string& path) const {
     return PackLocal(data.ftLastWriteTime);
 }
 
-bool Win32FileSystem::FileSize(const std::string& path, int64_t& size) const {
+IoResult Win32FileSystem::FileSize(const std::string& path, int64_t& size) const {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && OpenFileSize(file.get(), size);
+    if (!file) return LastFailure();
+    return OpenFileSize(file.get(), size);
 }
 
 std::vector<FindData> Win32FileSystem::FindEntries(const std::string& pattern) const {
@@ -107,39 +117,41 @@ std::vector<FindData> Win32FileSystem::FindEntries(const std::string& pattern) c
     return entries;
 }
 
-bool Win32FileSystem::Copy(const std::string& source, const std::string& dest, bool failIfExists) {
-    return CopyFileA(source.c_str(), dest.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+IoResult Win32FileSystem::Copy(const std::string& source, const std::string& dest,
+                               bool failIfExists) {
+    return Checked(CopyFileA(source.c_str(), dest.c_str(), failIfExists ? TRUE : FALSE));
 }
 
 uint32_t Win32FileSystem::GetAttributes(const std::string& path) const {
     return GetFileAttributesA(path.c_str());
 }
 
-bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-    return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+IoResult Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    return Checked(SetFileAttributesA(path.c_str(), attributes));
 }
 
-bool Win32FileSystem::Delete(const std::string& path) {
-    return DeleteFileA(path.c_str()) != FALSE;
+IoResult Win32FileSystem::Delete(const std::string& path) {
+    return Checked(DeleteFileA(path.c_str()));
 }
 
-bool Win32FileSystem::CreateDir(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+IoResult Win32FileSystem::CreateDir(const std::string& path) {
+    return Checked(CreateDirectoryA(path.c_str(), nullptr));
 }
 
-bool Win32FileSystem::RemoveDir(const std::string& path) {
-    return RemoveDirectoryA(path.c_str()) != FALSE;
+IoResult Win32FileSystem::RemoveDir(const std::string& path) {
+    return Checked(RemoveDirectoryA(path.c_str()));
 }
 
-bool Win32FileSystem::MoveFileAtRestart(const std::string& existing, const std::string& newName) {
-    return MoveFileExA(existing.c_str(), newName.empty() ? nullptr : newName.c_str(),
-                       MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+IoResult Win32FileSystem::MoveFileAtRestart(const std::string& existing,
+                                            const std::string& newName) {
+    return Checked(MoveFileExA(existing.c_str(), newName.empty() ? nullptr : newName.c_str(),
+                               MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
-bool Win32FileSystem::WriteIniString(const std::string& file, const std::string& section,
-                                     const std::string& key, const std::string& value) {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
-           FALSE;
+IoResult Win32FileSystem::WriteIniString(const std::string& file, const std::string& section,
+                                         const std::string& key, const std::string& value) {
+    return Checked(
+        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()));
 }
 
 int64_t Win32FileSystem::DiskFreeBytes(int driveNumber) const {
@@ -164,52 +176,51 @@ std::string Win32FileSystem::TempPath() const {
     return length < sizeof(path) ? std::string(path, length) : std::string();
 }
 
-bool Win32FileSystem::ReadAll(const std::string& path, std::string& contents) const {
+IoResult Win32FileSystem::ReadAll(const std::string& path, std::string& contents) const {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    if (!file) return LastFailure();
     int64_t size = 0;
-    if (!OpenFileSize(file.get(), size)) return false;
+    if (const IoResult sized = OpenFileSize(file.get(), size); !sized) return sized;
     // A 32-bit program cannot hold a file of 4 GiB or more in one block:
     // refuse it rather than read its size modulo 4 GiB.
     if (static_cast<uint64_t>(size) > SIZE_MAX || static_cast<size_t>(size) > contents.max_size()) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
+        return IoResult::Failed(ERROR_NOT_ENOUGH_MEMORY);
     }
     contents.assign(static_cast<size_t>(size), '\0');
     size_t done = 0;
     while (done < contents.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(contents.size() - done, 1u << 30));
         DWORD read = 0;
-        if (!::ReadFile(file.get(), contents.data() + done, chunk, &read, nullptr)) return false;
-        if (read == 0) {
-            SetLastError(ERROR_HANDLE_EOF);
-            return false;
+        if (!::ReadFile(file.get(), contents.data() + done, chunk, &read, nullptr)) {
+            return LastFailure();
         }
+        if (read == 0) return IoResult::Failed(ERROR_HANDLE_EOF);
         done += read;
     }
-    return true;
+    return IoResult::Ok();
 }
 
-std::unique_ptr<OutputFile> Win32FileSystem::CreateOutputFile(const std::string& path) {
+CreatedFile Win32FileSystem::CreateOutputFile(const std::string& path) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return nullptr;
-    return std::make_unique<Win32OutputFile>(std::move(file));
+    if (!file) return LastFailure();
+    return CreatedFile(std::make_unique<Win32OutputFile>(std::move(file)));
 }
 
-bool Win32FileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
+IoResult Win32FileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
     FILETIME local;
     FILETIME utc;
     const auto packed = static_cast<uint32_t>(age);
     if (!DosDateTimeToFileTime(static_cast<WORD>(packed >> 16), static_cast<WORD>(packed),
                                &local) ||
         !LocalFileTimeToFileTime(&local, &utc)) {
-        return false;
+        return LastFailure();
     }
     FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && SetFileTime(file.get(), nullptr, nullptr, &utc);
+    if (!file) return LastFailure();
+    return Checked(SetFileTime(file.get(), nullptr, nullptr, &utc));
 }
 
 std::string Win32FileSystem::ShortPathName(const std::string& path) const {

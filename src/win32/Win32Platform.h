@@ -20,23 +20,23 @@ public:
     bool FileExists(const std::string& path) const override;
     bool DirectoryExists(const std::string& path) const override;
     PackedDateTime FileAge(const std::string& path) const override;
-    bool FileSize(const std::string& path, int64_t& size) const override;
+    IoResult FileSize(const std::string& path, int64_t& size) const override;
     std::vector<FindData> FindEntries(const std::string& pattern) const override;
-    bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
+    IoResult Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
     uint32_t GetAttributes(const std::string& path) const override;
-    bool SetAttributes(const std::string& path, uint32_t attributes) override;
-    bool Delete(const std::string& path) override;
-    bool CreateDir(const std::string& path) override;
-    bool RemoveDir(const std::string& path) override;
-    bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
-    bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value) override;
+    IoResult SetAttributes(const std::string& path, uint32_t attributes) override;
+    IoResult Delete(const std::string& path) override;
+    IoResult CreateDir(const std::string& path) override;
+    IoResult RemoveDir(const std::string& path) override;
+    IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
+    IoResult WriteIniString(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value) override;
     int64_t DiskFreeBytes(int driveNumber) const override;
     uint32_t DriveTypeOf(const std::string& root) const override;
     std::string TempPath() const override;
-    bool ReadAll(const std::string& path, std::string& contents) const override;
-    std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
-    bool SetFileAge(const std::string& path, PackedDateTime age) override;
+    IoResult ReadAll(const std::string& path, std::string& contents) const override;
+    CreatedFile CreateOutputFile(const std::string& path) override;
+    IoResult SetFileAge(const std::string& path, PackedDateTime age) override;
     std::string ShortPathName(const std::string& path) const override;
 };
 

@@ -8,19 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "platform/SystemInfo.h"
 
 namespace mivox::contract {
+
+constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorDirNotEmpty = 145;
 
 struct FileSystemUnderTest {
     std::string root;  // an empty folder, without trailing backslash
     FileSystem* files;
-    const SystemInfo* system;
     std::shared_ptr<void> owner;  // keeps root and files alive
+    // Holds an existing file open without sharing, as a running program
+    // holds its own executable, until the returned holder goes.
+    std::function<std::shared_ptr<void>(const std::string& path)> holdOpen;
 };
 
 FileSystemUnderTest MakeFileSystemUnderTest();
@@ -41,7 +46,6 @@ protected:
         EXPECT_TRUE(fs->ReadAll(path, text)) << path;
         return text;
     }
-    uint32_t LastError() const { return under.system->LastError(); }
     std::vector<std::string> Names(const std::string& pattern) {
         std::vector<std::string> names;
         for (const FindData& entry : fs->FindEntries(pattern)) names.push_back(entry.name);
@@ -55,14 +59,12 @@ protected:
 };
 
 TEST_F(FileSystemContract, CreatesOneDirectoryLevelAtATime) {
-    EXPECT_FALSE(fs->CreateDir(root + "\\A\\B"));
-    EXPECT_EQ(LastError(), kErrorPathNotFound);
+    EXPECT_EQ(fs->CreateDir(root + "\\A\\B").Error(), kErrorPathNotFound);
     EXPECT_TRUE(fs->CreateDir(root + "\\A"));
     EXPECT_TRUE(fs->CreateDir(root + "\\A\\B"));
     EXPECT_TRUE(fs->DirectoryExists(root + "\\a\\b"));
-    EXPECT_FALSE(fs->CreateDir(root + "\\A"));
-    EXPECT_EQ(LastError(), kErrorAlreadyExists);
-    EXPECT_FALSE(fs->RemoveDir(root + "\\A")) << "not empty";
+    EXPECT_EQ(fs->CreateDir(root + "\\A").Error(), kErrorAlreadyExists);
+    EXPECT_EQ(fs->RemoveDir(root + "\\A").Error(), kErrorDirNotEmpty);
     EXPECT_TRUE(fs->RemoveDir(root + "\\A\\B"));
     EXPECT_TRUE(fs->RemoveDir(root + "\\A"));
     EXPECT_FALSE(fs->DirectoryExists(root + "\\A"));
@@ -93,17 +95,61 @@ TEST_F(FileSystemContract, WritesReadsAndFindsFiles) {
 TEST_F(FileSystemContract, CopiesWithTheSystemsRules) {
     ASSERT_TRUE(Write(root + "\\src.bin", "new"));
     ASSERT_TRUE(Write(root + "\\dst.bin", "old"));
-    EXPECT_FALSE(fs->Copy(root + "\\src.bin", root + "\\dst.bin", true));
+    EXPECT_EQ(fs->Copy(root + "\\src.bin", root + "\\dst.bin", true).Error(), kErrorFileExists);
     EXPECT_EQ(Read(root + "\\dst.bin"), "old");
     EXPECT_TRUE(fs->Copy(root + "\\src.bin", root + "\\dst.bin", false));
     EXPECT_EQ(Read(root + "\\dst.bin"), "new");
     EXPECT_EQ(fs->FileAge(root + "\\dst.bin"), fs->FileAge(root + "\\src.bin"))
         << "a copy keeps the source's time";
 
-    EXPECT_FALSE(fs->Copy(root + "\\none.bin", root + "\\x.bin", false));
-    EXPECT_EQ(LastError(), kErrorFileNotFound);
-    EXPECT_FALSE(fs->Copy(root + "\\src.bin", root + "\\NoDir\\x.bin", false));
-    EXPECT_EQ(LastError(), kErrorPathNotFound);
+    EXPECT_EQ(fs->Copy(root + "\\none.bin", root + "\\x.bin", false).Error(), kErrorFileNotFound);
+    EXPECT_EQ(fs->Copy(root + "\\src.bin", root + "\\NoDir\\x.bin", false).Error(),
+              kErrorPathNotFound);
+}
+
+TEST_F(FileSystemContract, FailuresCarryTheSystemsCode) {
+    const std::string none = root + "\\none.txt";
+    const std::string noFolder = root + "\\NoDir\\x.txt";
+    int64_t size = -1;
+    std::string text = "kept";
+    const struct {
+        const char* call;
+        IoResult result;
+        uint32_t error;
+    } cases[] = {
+        {"Delete a missing file", fs->Delete(none), kErrorFileNotFound},
+        {"SetAttributes of a missing file", fs->SetAttributes(none, kAttrNormal),
+         kErrorFileNotFound},
+        {"SetFileAge of a missing file", fs->SetFileAge(none, kOldestFileAge), kErrorFileNotFound},
+        {"FileSize of a missing file", fs->FileSize(none, size), kErrorFileNotFound},
+        {"ReadAll of a missing file", fs->ReadAll(none, text), kErrorFileNotFound},
+        {"CreateOutputFile in a missing folder", fs->CreateOutputFile(noFolder).Result(),
+         kErrorPathNotFound},
+        {"WriteIniString in a missing folder", fs->WriteIniString(noFolder, "S", "K", "V"),
+         kErrorPathNotFound},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.result.Error(), c.error) << c.call;
+    EXPECT_EQ(size, -1);
+    EXPECT_EQ(text, "kept");
+}
+
+TEST_F(FileSystemContract, AFileHeldOpenWithoutSharingRefusesWithASharingViolation) {
+    const std::string held = root + "\\held.exe";
+    ASSERT_TRUE(Write(held, "running"));
+    ASSERT_TRUE(Write(root + "\\new.exe", "new"));
+    {
+        const auto holder = under.holdOpen(held);
+        ASSERT_TRUE(holder);
+        int64_t size = 0;
+        std::string text;
+        EXPECT_EQ(fs->Copy(root + "\\new.exe", held, false).Error(), kErrorSharingViolation);
+        EXPECT_EQ(fs->Delete(held).Error(), kErrorSharingViolation);
+        EXPECT_EQ(fs->ReadAll(held, text).Error(), kErrorSharingViolation);
+        EXPECT_EQ(fs->FileSize(held, size).Error(), kErrorSharingViolation);
+        EXPECT_TRUE(fs->FileExists(held)) << "its entry stays";
+    }
+    EXPECT_EQ(Read(held), "running");
+    EXPECT_TRUE(fs->Copy(root + "\\new.exe", held, false)) << "free once let go";
 }
 
 TEST_F(FileSystemContract, SetsTheLastWriteTimeInLocalTime) {

@@ -46,6 +46,7 @@ public:
     std::string UserName() const override { return userName; }
 
     uint32_t platformId = kPlatformWin32NT;
+    // What a failed call of another seam leaves; file calls carry theirs.
     uint32_t lastError = 0;
     std::map<uint32_t, std::string> errorTexts{
         {8, "Not enough storage is available to process this command.\r\n"}};
@@ -159,7 +160,6 @@ struct FakePlatform {
     Machine machine() const { return platform.machine(); }
 
     FakePlatform() {
-        files.SetLastErrorTarget(&system.lastError);
         security.SetRegistry(&registry);
         libraries.present = false;  // no dial-up unless a test provides it
     }

@@ -9,6 +9,10 @@ namespace {
 constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorDirNotEmpty = 145;
 
+IoResult Fail(uint32_t error) {
+    return IoResult::Failed(error);
+}
+
 std::string Parent(const std::string& key) {
     const size_t slash = key.rfind('\\');
     if (slash == std::string::npos) return {};
@@ -53,12 +57,13 @@ bool Matches(const std::string& name, const std::string& mask) {
 class MemoryOutputFile : public OutputFile {
 public:
     MemoryOutputFile(MemoryFileSystem& files, std::string key) : files_(files), key_(key) {}
-    bool Write(const void* data, size_t size) override {
-        return !closed_ && files_.Append(key_, data, size);
+    IoResult Write(const void* data, size_t size) override {
+        if (closed_) return Fail(kErrorInvalidHandle);
+        return files_.Append(key_, data, size);
     }
-    bool Close() override {
+    IoResult Close() override {
         closed_ = true;
-        return true;
+        return IoResult::Ok();
     }
 
 private:
@@ -135,17 +140,10 @@ std::vector<std::string> MemoryFileSystem::List() const {
     return keys;
 }
 
-bool MemoryFileSystem::Fail(uint32_t error) const {
-    *(lastError_ ? lastError_ : const_cast<uint32_t*>(&ownLastError_)) = error;
-    return false;
-}
-
-bool MemoryFileSystem::Failing(Op op, const std::string& key) const {
-    if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady), true;
+IoResult MemoryFileSystem::Injected(Op op, const std::string& key) const {
+    if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady);
     const auto it = failures_.find({op, key});
-    if (it == failures_.end()) return false;
-    Fail(it->second);
-    return true;
+    return it == failures_.end() ? IoResult::Ok() : Fail(it->second);
 }
 
 bool MemoryFileSystem::ParentExists(const std::string& key) const {
@@ -187,15 +185,15 @@ PackedDateTime MemoryFileSystem::FileAge(const std::string& path) const {
     return FileExists(path) ? Find(path)->age : kNoFileAge;
 }
 
-bool MemoryFileSystem::FileSize(const std::string& path, int64_t& size) const {
+IoResult MemoryFileSystem::FileSize(const std::string& path, int64_t& size) const {
     const std::string key = Key(path);
-    if (Failing(Op::Read, key)) return false;
+    if (const IoResult fault = Injected(Op::Read, key); !fault) return fault;
     const Entry* entry = Find(path);
     if (!entry || entry->directory || notReadyDrives.count(DriveOf(key))) {
         return Fail(kErrorFileNotFound);
     }
     size = static_cast<int64_t>(entry->contents.size());
-    return true;
+    return IoResult::Ok();
 }
 
 std::vector<FindData> MemoryFileSystem::FindEntries(const std::string& pattern) const {
@@ -221,9 +219,10 @@ std::vector<FindData> MemoryFileSystem::FindEntries(const std::string& pattern) 
     return found;
 }
 
-bool MemoryFileSystem::Copy(const std::string& source, const std::string& dest, bool failIfExists) {
+IoResult MemoryFileSystem::Copy(const std::string& source, const std::string& dest,
+                                bool failIfExists) {
     const std::string to = Key(dest);
-    if (Failing(Op::Copy, to)) return false;
+    if (const IoResult fault = Injected(Op::Copy, to); !fault) return fault;
     const Entry* from = Find(source);
     if (!from || from->directory || notReadyDrives.count(DriveOf(Key(source)))) {
         return Fail(kErrorFileNotFound);
@@ -241,75 +240,75 @@ bool MemoryFileSystem::Copy(const std::string& source, const std::string& dest, 
     copy.name = existing ? existing->name : LastComponent(dest);
     copy.attributes = from->attributes | kAttrArchive;
     entries_[to] = copy;
-    return true;
+    return IoResult::Ok();
 }
 
 uint32_t MemoryFileSystem::GetAttributes(const std::string& path) const {
     const std::string key = Key(path);
-    if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady), kInvalidAttributes;
+    if (notReadyDrives.count(DriveOf(key))) return kInvalidAttributes;
     const Entry* entry = Find(path);
-    if (!entry) return Fail(kErrorFileNotFound), kInvalidAttributes;
-    return entry->attributes;
+    return entry ? entry->attributes : kInvalidAttributes;
 }
 
-bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-    if (Failing(Op::SetAttributes, Key(path))) return false;
+IoResult MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+    if (const IoResult fault = Injected(Op::SetAttributes, Key(path)); !fault) return fault;
     Entry* entry = Find(path);
     if (!entry) return Fail(kErrorFileNotFound);
     // FILE_ATTRIBUTE_NORMAL stands for "no attributes"; a folder stays one.
     attributes &= ~static_cast<uint32_t>(kAttrNormal);
     entry->attributes = entry->directory ? attributes | kAttrDirectory : attributes;
     if (!entry->directory && entry->attributes == 0) entry->attributes = kAttrNormal;
-    return true;
+    return IoResult::Ok();
 }
 
-bool MemoryFileSystem::Delete(const std::string& path) {
+IoResult MemoryFileSystem::Delete(const std::string& path) {
     const std::string key = Resolved(path);
-    if (Failing(Op::Delete, key)) return false;
+    if (const IoResult fault = Injected(Op::Delete, key); !fault) return fault;
     const auto it = entries_.find(key);
     if (it == entries_.end() || it->second.directory) return Fail(kErrorFileNotFound);
     if (it->second.attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
     entries_.erase(it);
-    return true;
+    return IoResult::Ok();
 }
 
-bool MemoryFileSystem::CreateDir(const std::string& path) {
+IoResult MemoryFileSystem::CreateDir(const std::string& path) {
     const std::string key = Key(path);
-    if (Failing(Op::CreateDir, key)) return false;
+    if (const IoResult fault = Injected(Op::CreateDir, key); !fault) return fault;
     if (entries_.count(key) || (key.size() == 3 && key[1] == ':')) {
         return Fail(kErrorAlreadyExists);
     }
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
     entries_[key] = Entry{true, LastComponent(path), {}, 0, kAttrDirectory};
-    return true;
+    return IoResult::Ok();
 }
 
-bool MemoryFileSystem::RemoveDir(const std::string& path) {
+IoResult MemoryFileSystem::RemoveDir(const std::string& path) {
     const std::string key = Key(path);
-    if (Failing(Op::RemoveDir, key)) return false;
+    if (const IoResult fault = Injected(Op::RemoveDir, key); !fault) return fault;
     const auto it = entries_.find(key);
     if (it == entries_.end() || !it->second.directory) return Fail(kErrorFileNotFound);
     if (links_.erase(key)) {
         entries_.erase(it);
-        return true;
+        return IoResult::Ok();
     }
     for (const auto& [entryKey, entry] : entries_) {
         if (Parent(entryKey) == key && entryKey != key) return Fail(kErrorDirNotEmpty);
     }
     entries_.erase(it);
-    return true;
+    return IoResult::Ok();
 }
 
-bool MemoryFileSystem::MoveFileAtRestart(const std::string& existing, const std::string& newName) {
-    if (Failing(Op::MoveAtRestart, Key(existing))) return false;
+IoResult MemoryFileSystem::MoveFileAtRestart(const std::string& existing,
+                                             const std::string& newName) {
+    if (const IoResult fault = Injected(Op::MoveAtRestart, Key(existing)); !fault) return fault;
     restartMoves.emplace_back(existing, newName);
-    return true;
+    return IoResult::Ok();
 }
 
-bool MemoryFileSystem::WriteIniString(const std::string& file, const std::string& section,
-                                      const std::string& key, const std::string& value) {
+IoResult MemoryFileSystem::WriteIniString(const std::string& file, const std::string& section,
+                                          const std::string& key, const std::string& value) {
     const std::string fileKey = Key(file);
-    if (Failing(Op::Write, fileKey)) return false;
+    if (const IoResult fault = Injected(Op::Write, fileKey); !fault) return fault;
     if (!ParentExists(fileKey)) return Fail(kErrorPathNotFound);
     Entry& entry = entries_[fileKey];
     if (entry.name.empty()) entry = Entry{false, LastComponent(file), {}, 0, kAttrArchive};
@@ -350,7 +349,7 @@ bool MemoryFileSystem::WriteIniString(const std::string& file, const std::string
     }
     entry.contents.clear();
     for (const std::string& l : lines) entry.contents += l + "\r\n";
-    return true;
+    return IoResult::Ok();
 }
 
 int64_t MemoryFileSystem::DiskFreeBytes(int driveNumber) const {
@@ -367,51 +366,50 @@ uint32_t MemoryFileSystem::DriveTypeOf(const std::string& root) const {
     return it == driveTypes.end() ? kDriveFixed : it->second;
 }
 
-bool MemoryFileSystem::ReadAll(const std::string& path, std::string& contents) const {
+IoResult MemoryFileSystem::ReadAll(const std::string& path, std::string& contents) const {
     const std::string key = Key(path);
-    if (Failing(Op::Read, key)) return false;
+    if (const IoResult fault = Injected(Op::Read, key); !fault) return fault;
     const Entry* entry = Find(path);
     if (!entry || entry->directory) return Fail(kErrorFileNotFound);
     contents = entry->contents;
-    return true;
+    return IoResult::Ok();
 }
 
-std::unique_ptr<OutputFile> MemoryFileSystem::CreateOutputFile(const std::string& path) {
+CreatedFile MemoryFileSystem::CreateOutputFile(const std::string& path) {
     const std::string key = Key(path);
-    if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady), nullptr;
-    if (!ParentExists(key)) return Fail(kErrorPathNotFound), nullptr;
-    if (Failing(Op::CreateIn, Parent(key))) return nullptr;
+    if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady);
+    if (!ParentExists(key)) return Fail(kErrorPathNotFound);
+    if (const IoResult fault = Injected(Op::CreateIn, Parent(key)); !fault) return fault;
     const Entry* existing = Find(path);
     if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) {
-        return Fail(kErrorAccessDenied), nullptr;
+        return Fail(kErrorAccessDenied);
     }
     entries_[key] = Entry{false,
                           existing ? existing->name : LastComponent(path),
                           {},
                           PackDateTime(2001, 1, 5, 15, 4, 6),
                           kAttrArchive};
-    return std::make_unique<MemoryOutputFile>(*this, key);
+    return CreatedFile(std::make_unique<MemoryOutputFile>(*this, key));
 }
 
-bool MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
+IoResult MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
     Entry* entry = Find(path);
     if (!entry || entry->directory) return Fail(kErrorFileNotFound);
     entry->age = age;
-    return true;
+    return IoResult::Ok();
 }
 
 std::string MemoryFileSystem::ShortPathName(const std::string& path) const {
-    if (!Find(path)) return Fail(kErrorFileNotFound), std::string();
-    if (Failing(Op::ShortName, Key(path))) return {};
+    if (!Find(path) || !Injected(Op::ShortName, Key(path))) return {};
     return path;
 }
 
-bool MemoryFileSystem::Append(const std::string& key, const void* data, size_t size) {
-    if (Failing(Op::Write, key)) return false;
+IoResult MemoryFileSystem::Append(const std::string& key, const void* data, size_t size) {
+    if (const IoResult fault = Injected(Op::Write, key); !fault) return fault;
     if (!Fits(DriveOf(key), static_cast<int64_t>(size))) return Fail(kErrorDiskFull);
     Entry& entry = entries_[key];
     entry.contents.append(static_cast<const char*>(data), size);
-    return true;
+    return IoResult::Ok();
 }
 
 }  // namespace mivox::testing

@@ -1,7 +1,7 @@
 // An in-memory file system with Windows path rules (case-insensitive, "\" and
 // "/" alike, one level created at a time, read-only files protected) for
 // testing the logic that reads and writes files. Any operation can be made to
-// fail on a given path with a given system error.
+// fail on a given path with a given system error, which its result carries.
 #pragma once
 
 #include <cstdint>
@@ -70,29 +70,27 @@ public:
     std::string tempPath = "C:\\TEMP\\";
     // MoveFileAtRestart requests, in order (an empty second: delete).
     std::vector<std::pair<std::string, std::string>> restartMoves;
-    // Receives the last error of a failed operation.
-    void SetLastErrorTarget(uint32_t* lastError) { lastError_ = lastError; }
 
     bool FileExists(const std::string& path) const override;
     bool DirectoryExists(const std::string& path) const override;
     PackedDateTime FileAge(const std::string& path) const override;
-    bool FileSize(const std::string& path, int64_t& size) const override;
+    IoResult FileSize(const std::string& path, int64_t& size) const override;
     std::vector<FindData> FindEntries(const std::string& pattern) const override;
-    bool Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
+    IoResult Copy(const std::string& source, const std::string& dest, bool failIfExists) override;
     uint32_t GetAttributes(const std::string& path) const override;
-    bool SetAttributes(const std::string& path, uint32_t attributes) override;
-    bool Delete(const std::string& path) override;
-    bool CreateDir(const std::string& path) override;
-    bool RemoveDir(const std::string& path) override;
-    bool MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
-    bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value) override;
+    IoResult SetAttributes(const std::string& path, uint32_t attributes) override;
+    IoResult Delete(const std::string& path) override;
+    IoResult CreateDir(const std::string& path) override;
+    IoResult RemoveDir(const std::string& path) override;
+    IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
+    IoResult WriteIniString(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value) override;
     int64_t DiskFreeBytes(int driveNumber) const override;
     uint32_t DriveTypeOf(const std::string& root) const override;
     std::string TempPath() const override { return tempPath; }
-    bool ReadAll(const std::string& path, std::string& contents) const override;
-    std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
-    bool SetFileAge(const std::string& path, PackedDateTime age) override;
+    IoResult ReadAll(const std::string& path, std::string& contents) const override;
+    CreatedFile CreateOutputFile(const std::string& path) override;
+    IoResult SetFileAge(const std::string& path, PackedDateTime age) override;
     // The path itself for an existing file or directory: the double has no
     // short names.
     std::string ShortPathName(const std::string& path) const override;
@@ -102,14 +100,14 @@ public:
     // The normalised form of a path: upper case, backslashes, no trailing one.
     static std::string Key(const std::string& path);
 
-    // Appends to a file made by CreateOutputFile; false when the drive is full.
-    bool Append(const std::string& key, const void* data, size_t size);
+    // Appends to a file made by CreateOutputFile; fails when the drive is full.
+    IoResult Append(const std::string& key, const void* data, size_t size);
 
 private:
-    bool Fail(uint32_t error) const;
     // Key(path) with a link at its start replaced by the link's target.
     std::string Resolved(const std::string& path) const;
-    bool Failing(Op op, const std::string& key) const;
+    // The failure set for op on key (or its drive's), or success.
+    IoResult Injected(Op op, const std::string& key) const;
     bool ParentExists(const std::string& key) const;
     int64_t UsedBytes(char drive) const;
     bool Fits(char drive, int64_t extra) const;
@@ -117,8 +115,6 @@ private:
     std::map<std::string, Entry> entries_;
     std::map<std::string, std::string> links_;  // link key -> target key
     std::map<std::pair<Op, std::string>, uint32_t> failures_;
-    uint32_t* lastError_ = nullptr;
-    uint32_t ownLastError_ = 0;
 };
 
 }  // namespace mivox::testing

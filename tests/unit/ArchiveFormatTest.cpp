@@ -164,7 +164,7 @@ TEST(Archive, ListsTheFilesItWouldReplace) {
               (std::vector<std::string>{"C:\\X\\Setup.exe", "C:\\X\\APP\\Mivox.EXE"}));
 }
 
-TEST(Archive, ReportsAFolderThatCannotBeWritten) {
+TEST(Archive, ReportsWhatCannotBeWrittenWithTheSystemsReason) {
     testing::FakePlatform fake;
     fake.files.AddDirectory("C:\\X");
     fake.files.FailOn(MemoryFileSystem::Op::CreateDir, "C:\\X\\APP", 5);
@@ -172,6 +172,13 @@ TEST(Archive, ReportsAFolderThatCannotBeWritten) {
     EXPECT_EQ(UnpackAll(fake, kStub + Pack(SampleFiles()), "C:\\X", &result), "");
     EXPECT_EQ(result.status, UnpackResult::kWriteFailed);
     EXPECT_EQ(result.failedPath, "C:\\X\\APP");
+    EXPECT_EQ(result.error, 5u);
+
+    fake.files.ClearFailures();
+    fake.files.FailOn(MemoryFileSystem::Op::Write, "C:\\X\\APP\\Mivox.EXE", kErrorDiskFull);
+    EXPECT_EQ(UnpackAll(fake, kStub + Pack(SampleFiles()), "C:\\X", &result), "");
+    EXPECT_EQ(result.failedPath, "C:\\X\\APP\\Mivox.EXE");
+    EXPECT_EQ(result.error, kErrorDiskFull);
 }
 
 }  // namespace

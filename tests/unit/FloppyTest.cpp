@@ -207,13 +207,15 @@ public:
         std::string name = folder;
         if (name.back() != '\\') name += '\\';
         name += "MVX1.TMP";
-        out_ = files_.CreateOutputFile(name);
+        out_ = files_.CreateOutputFile(name).Take();
         if (out_) name.copy(path, name.size());
         return out_ != nullptr;
     }
-    bool Write(const char* data, size_t size) override { return out_->Write(data, size); }
+    bool Write(const char* data, size_t size) override {
+        return static_cast<bool>(out_->Write(data, size));
+    }
     bool CloseTempFile() override {
-        const bool ok = out_->Close();
+        const bool ok = static_cast<bool>(out_->Close());
         out_.reset();
         return ok;
     }

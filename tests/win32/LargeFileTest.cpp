@@ -74,14 +74,14 @@ TEST(LargeFiles, TwoGibibytesAndMoreAreCountedAndCopiedWhole) {
         if (entry.name == "huge.bin") found = entry.size;
     }
     EXPECT_EQ(found, kSize);
-    EXPECT_EQ(GetFileByteCount(platform.machine(), source), kSize);
+    EXPECT_EQ(GetFileByteCount(platform.files, source), kSize);
     EXPECT_EQ(ProgressFraction(found, 2 * kSize), 0.5L);
 
     ASSERT_TRUE(CreateDirectoryA((dir.Path() + "\\out").c_str(), nullptr));
     const std::string copy = dir.Path() + "\\out\\HUGE.BIN";
     EXPECT_TRUE(CopyOneFile(platform.machine(), talk, copy, source, true));
     EXPECT_EQ(boxes.shown, "");
-    EXPECT_EQ(GetFileByteCount(platform.machine(), copy), kSize);
+    EXPECT_EQ(GetFileByteCount(platform.files, copy), kSize);
     EXPECT_EQ(Tail(copy), "MIVOX");
     DeleteFileA(copy.c_str());
     RemoveDirectoryA((dir.Path() + "\\out").c_str());

@@ -162,11 +162,11 @@ TEST(FileOpsOnWindows, DirectoriesOneLevelAtATimeAndSizesOfFilesThatCanBeRead) {
               "Error Creating Directory | " + dir.Path() + "\\Zem\\Mivox\\App");
 
     const std::string file = dir.WriteFile("App\\part.001", std::string(1400, 'p'));
-    EXPECT_EQ(GetFileByteCount(system.platform.machine(), file), 1400);
-    EXPECT_EQ(GetFileByteCount(system.platform.machine(), dir.Path() + "\\none.001"), 0);
+    EXPECT_EQ(GetFileByteCount(system.platform.files, file), 1400);
+    EXPECT_EQ(GetFileByteCount(system.platform.files, dir.Path() + "\\none.001"), 0);
     FileHolder holder(file);
     ASSERT_TRUE(holder.Holding());
-    EXPECT_THROW(GetFileByteCount(system.platform.machine(), file), IoError);
+    EXPECT_THROW(GetFileByteCount(system.platform.files, file), IoError);
 }
 
 TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
@@ -187,7 +187,7 @@ TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
 
     RealSystem system;
-    EmptyDrive(system.platform.machine(), system.talk, root);
+    EmptyDrive(system.platform.files, system.talk, root);
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((root + "\\*").c_str(), &data);
     int left = 0;
@@ -205,7 +205,7 @@ TEST(FileOpsOnWindows, EmptyingADriveRemovesTheWholeTree) {
     const std::string busy = dir.WriteFile("Busy\\open.dat", "b");
     FileHolder holder(busy);
     ASSERT_TRUE(holder.Holding());
-    EXPECT_THROW(EmptyDrive(system.platform.machine(), system.talk, root), IoError);
+    EXPECT_THROW(EmptyDrive(system.platform.files, system.talk, root), IoError);
 }
 
 TEST(FileOpsOnWindows, AFileDatedBefore1980ExistsWithTheOldestDate) {

@@ -1,7 +1,10 @@
 // The real file system under the contract the in-memory double keeps.
 #include "contract/FileSystemContract.h"
 
+#include <windows.h>
+
 #include "TempDir.h"
+#include "win32/Handles.h"
 #include "win32/Win32Platform.h"
 
 namespace mivox::contract {
@@ -12,7 +15,12 @@ FileSystemUnderTest MakeFileSystemUnderTest() {
         win32::Win32Platform system;
     };
     auto owner = std::make_shared<Owner>();
-    return {owner->dir.Path(), &owner->system.files, &owner->system.system, owner};
+    auto holdOpen = [](const std::string& path) -> std::shared_ptr<void> {
+        auto file = std::make_shared<win32::FileHandle>(CreateFileA(
+            path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return *file ? file : nullptr;
+    };
+    return {owner->dir.Path(), &owner->system.files, owner, holdOpen};
 }
 
 }  // namespace mivox::contract

@@ -81,7 +81,7 @@ int Run(std::vector<std::string> args) {
         return copied ? 0 : 1;
     }
     if (command == "emptydrive" && args.size() == 2) {
-        EmptyDrive(platform.machine(), talk, args[1]);
+        EmptyDrive(platform.files, talk, args[1]);
         std::printf("emptied\n");
         return 0;
     }

@@ -23,7 +23,6 @@ namespace {
 using mivox::FixedText;
 using mivox::kLogPathSize;
 using mivox::LogEntry;
-using mivox::LogStamp;
 using mivox::simple_ui::Say;
 
 constexpr char kCaption[] = "Mivox Uninstall";
@@ -106,45 +105,49 @@ void RemoveFolder(const char* path, Outcome& outcome) {
     outcome.Fail(path, code);
 }
 
-// The files the installation put into the product folder: its list, read
-// and checked once; empty where there is none. On the stack, as the log: a
-// zeroed array in the image would take its size on disk.
+// The files the installation wrote into the product folder: its list, read,
+// checked and indexed once, in memory of its own size; empty where there is
+// none.
 struct FileList {
-    char text[mivox::kMaxFileListBytes];
-    size_t size = 0;
-};
+    char* text = nullptr;
+    mivox::FileListIndex index;
 
-LogStamp LocalStamp(const FILETIME& written) {
-    FILETIME local;
-    SYSTEMTIME time{};
-    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &time)) {
-        // A time that cannot be read counts as the user's: it is kept.
-        return LogStamp{9999, 12, 31, 23, 59};
+    FileList() = default;
+    FileList(const FileList&) = delete;
+    FileList& operator=(const FileList&) = delete;
+    ~FileList() {
+        if (text) HeapFree(GetProcessHeap(), 0, text);
+        if (index.slots) HeapFree(GetProcessHeap(), 0, index.slots);
     }
-    return LogStamp{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute};
-}
+};
 
 bool IsShortcut(const char* name) {
     const int length = lstrlenA(name);
     return length > 4 && mivox::EqualsUpper(name + length - 4, 4, ".LNK");
 }
 
-// A file of the product tree the installation did not put there, or that
-// was written since it started, is the user's.
+// A file of the product tree the installation did not write, or that was
+// changed since, is the user's.
+// Size and time are compared as the file system keeps them, in UTC: a
+// summer installation and a winter uninstall see the same times.
 bool IsUsersFile(const char* path, const WIN32_FIND_DATAA& found, const LogEntry& product,
-                 const LogStamp& started, const FileList& list) {
+                 const FileList& list) {
     const char* below = path + lstrlenA(product.path) + 1;
     const unsigned long long size =
         (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    return !mivox::IsListedFile(list.text, list.size, below, size) ||
-           mivox::IsUsersFile(started, LocalStamp(found.ftLastWriteTime));
+    const unsigned long long written =
+        (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+        found.ftLastWriteTime.dwLowDateTime;
+    mivox::ListedFile listed;
+    return !mivox::FindListedFile(list.index, below, listed) ||
+           !mivox::IsInstalledFile(listed, size, written);
 }
 
 // Empties folder, depth first, and removes what is left empty. In the
 // product's tree the user's own files stay; in a folder of shortcuts only
 // the shortcuts go. The product folder itself (top) goes last, after its log.
-void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& started,
-                const FileList& list, bool top, Outcome& outcome) {
+void RemoveTree(const char* folder, const LogEntry& entry, const FileList& list, bool top,
+                Outcome& outcome) {
     FixedText<kLogPathSize + 2> pattern(folder);
     pattern.Add("\\*");
     WIN32_FIND_DATAA found;
@@ -160,7 +163,7 @@ void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& start
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A junction is removed, never followed: its target is not ours.
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                RemoveTree(path.c_str(), entry, started, list, false, outcome);
+                RemoveTree(path.c_str(), entry, list, false, outcome);
             }
             RemoveFolder(path.c_str(), outcome);
         } else if (entry.productTree && top && mivox::IsInstallationRecord(name)) {
@@ -168,7 +171,7 @@ void RemoveTree(const char* folder, const LogEntry& entry, const LogStamp& start
             if (!mivox::EqualsUpper(name, lstrlenA(name), "INSTALL.LOG")) {
                 RemoveFile(path.c_str(), outcome);
             }
-        } else if (entry.productTree ? IsUsersFile(path.c_str(), found, entry, started, list)
+        } else if (entry.productTree ? IsUsersFile(path.c_str(), found, entry, list)
                                      : !IsShortcut(name)) {
             outcome.Keep(path.c_str());
         } else {
@@ -273,6 +276,38 @@ void ReadFolderValue(HKEY root, const char* key, const char* name, char (&value)
     value[size] = '\0';
 }
 
+// Reads, checks and indexes the list; a problem, or nothing (also where
+// there is no list to read).
+const char* ReadFileList(const char* path, FileList& list) {
+    mivox::win32::FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    DWORD high = 0;
+    const DWORD length = GetFileSize(file.get(), &high);
+    if (length == INVALID_FILE_SIZE || high != 0 || length > mivox::kMaxFileListBytes) {
+        return "The list of installed files beside it is too large.";
+    }
+    list.text = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, length + 1));
+    DWORD read = 0;
+    if (!list.text) return "There is not enough memory to read the list of installed files.";
+    if (!ReadFile(file.get(), list.text, length, &read, nullptr) || read != length) {
+        return "The list of installed files beside it cannot be read.";
+    }
+    size_t files = 0;
+    if (const char* problem = mivox::CheckFileList(list.text, length, files)) return problem;
+    list.index.text = list.text;
+    list.index.size = length;
+    list.index.slotCount = mivox::FileListSlots(files);
+    list.index.slots = static_cast<unsigned*>(
+        HeapAlloc(GetProcessHeap(), 0, list.index.slotCount * sizeof(unsigned)));
+    if (!list.index.slots) {
+        list.index.slotCount = 0;
+        return "There is not enough memory to read the list of installed files.";
+    }
+    mivox::BuildFileListIndex(list.index);
+    return nullptr;
+}
+
 // Reads and checks the whole log into plan, and the list of installed files
 // beside it; a problem, or nothing.
 const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& list) {
@@ -301,13 +336,7 @@ const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& l
     // installation's: every one stays.
     FixedText<kLogPathSize + 16> listPath(plan.entries[0].path);
     listPath.Add("\\").Add(mivox::kFileListName);
-    DWORD listSize = 0;
-    if (ReadWholeFile(listPath.c_str(), list.text, sizeof(list.text), listSize)) {
-        return nullptr;
-    }
-    if (const char* problem = mivox::CheckFileList(list.text, listSize)) return problem;
-    list.size = listSize;
-    return nullptr;
+    return ReadFileList(listPath.c_str(), list);
 }
 
 bool Confirm(const mivox::UninstallPlan& plan) {
@@ -384,7 +413,7 @@ int Run() {
                 if (!entry.aboveProduct) RemoveDirectoryA(entry.path);
                 break;
             case LogEntry::kFileTree:
-                RemoveTree(entry.path, entry, plan.started, list, true, outcome);
+                RemoveTree(entry.path, entry, list, true, outcome);
                 break;
         }
     }

@@ -206,7 +206,8 @@ std::string InstallSequence::ProbeDestination() {
         probe = installDir_ + "~MVXSET" + std::to_string(n) + ".TMP";
     }
     CreatedFile file = files.CreateOutputFile(probe);
-    if (!file) return "No file can be created in it" + ErrorSuffix(machine_.system, file.Error()) + ".";
+    if (!file)
+        return "No file can be created in it" + ErrorSuffix(machine_.system, file.Error()) + ".";
     file->Close();
     files.Delete(probe);
     return {};
@@ -243,10 +244,13 @@ bool InstallSequence::CopyProductFiles() {
             ui_.CopyingFile(file.name, ProgressFraction(copiedHere, dirTotal),
                             ProgressFraction(copiedOverall, request_.totalBytes));
             const std::string name = UpperText(file.name);
-            CopyOneFile(machine_, ui_, dests[i] + name, sources[i] + file.name, true,
-                        {file.attributes, present.count(name) != 0});
-            if (inProduct) {
-                installedFiles_.push_back({dests[i].substr(installDir_.size()) + name, file.size});
+            // Listed only when written (now or at restart): a file the user
+            // kept, or one that failed, is not the installation's to remove.
+            if (CopyOneFile(machine_, ui_, dests[i] + name, sources[i] + file.name, true,
+                            {file.attributes, present.count(name) != 0}) &&
+                inProduct) {
+                installedFiles_.push_back(
+                    {dests[i].substr(installDir_.size()) + name, file.size, file.writeTime});
             }
             copiedHere += file.size;
             copiedOverall += file.size;
@@ -262,8 +266,10 @@ void InstallSequence::CopyMdfFiles() {
     for (const FindData& file : machine_.files.FindEntries("A:\\*.MDF")) {
         if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
         if (!folderMade) folderMade = MakeFileDir(machine_.files, ui_, installDir_ + "MDF\\");
-        CopyOneFile(machine_, ui_, installDir_ + "MDF\\" + file.name, "A:\\" + file.name, true);
-        installedFiles_.push_back({"MDF\\" + file.name, file.size});
+        if (CopyOneFile(machine_, ui_, installDir_ + "MDF\\" + file.name, "A:\\" + file.name,
+                        true)) {
+            installedFiles_.push_back({"MDF\\" + file.name, file.size, file.writeTime});
+        }
     }
     Tell(OutcomeKind::kDone, "MDF copy complete, remember to install the MDF file.",
          "Use \"Mic Setup\" in the program to install the MDF file.");

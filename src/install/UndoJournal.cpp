@@ -32,6 +32,13 @@ public:
         if (file && !existed) journal_.Note(Made::kFile, path);
         return file;
     }
+    IoResult Rename(const std::string& existing, const std::string& newName) override {
+        const bool existed = FileExists(newName);
+        if (existed) journal_.KeepCopy(newName);
+        const IoResult done = FileSystemRelay::Rename(existing, newName);
+        if (done && !existed) journal_.Note(Made::kFile, newName);
+        return done;
+    }
     IoResult CreateDir(const std::string& path) override {
         const IoResult done = FileSystemRelay::CreateDir(path);
         if (done) journal_.Note(Made::kFolder, path);

@@ -400,5 +400,47 @@ TEST_F(SilentSetupTest, AStepThatRaisesEndsWithCodeTwoAndALogThatCannotBeMadeWit
     EXPECT_EQ(unlogged.fake.files.Find("C:\\Mivox"), nullptr);
 }
 
+// The paths Install.Lst names, in order, after its header.
+std::vector<std::string> ListedPaths(FakePlatform& fake, const std::string& dir = "C:\\Mivox") {
+    std::vector<std::string> paths;
+    const auto* list = fake.files.Find(dir + "\\Install.Lst");
+    if (!list) return paths;
+    const std::string& text = list->contents;
+    for (size_t start = text.find("\r\n") + 2, end;
+         (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = text.substr(start, end - start);
+        paths.push_back(line.substr(line.find(' ', line.find(' ') + 1) + 1));
+    }
+    return paths;
+}
+
+// The list names what this run wrote and what an earlier installation
+// wrote and nobody changed since: not a file the user kept at the newer-file
+// question, not an earlier file the user edited.
+TEST_F(SilentSetupTest, TheListNamesWrittenAndUnchangedEarlierFilesOnly) {
+    fake.files.AddFile("D:\\APP\\OLDTOOL.EXE", "old tool");
+    fake.files.AddFile("D:\\APP\\NOTES.TXT", "notes");
+    ASSERT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(ListedPaths(fake),
+              (std::vector<std::string>{"MIVOX.EXE", "MIVOX.HLP", "NOTES.TXT", "OLDTOOL.EXE",
+                                        "README.TXT", "RELEASE.TXT"}));
+    // The next medium has neither; the user edits the notes and a newer
+    // README of their own is kept.
+    fake.files.Delete("D:\\APP\\OLDTOOL.EXE");
+    fake.files.Delete("D:\\APP\\NOTES.TXT");
+    fake.files.Find("C:\\Mivox\\NOTES.TXT")->contents = "my notes";
+    fake.files.AddFile("C:\\Mivox\\README.TXT", "mine",
+                       MemoryFileSystem::PackDateTime(2020, 1, 1, 0, 0, 0));
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\RELEASE.TXT", 5);
+    EXPECT_EQ(RunSetup(), kExitFailed) << "a failed copy fails the run";
+    // Taken back: the earlier list is as it was.
+    EXPECT_EQ(ListedPaths(fake).size(), 6u);
+    fake.files.ClearFailures();
+    ASSERT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(ListedPaths(fake),
+              (std::vector<std::string>{"MIVOX.EXE", "MIVOX.HLP", "RELEASE.TXT", "OLDTOOL.EXE"}));
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\Install.Ls~"), nullptr);
+}
+
 }  // namespace
 }  // namespace mivox

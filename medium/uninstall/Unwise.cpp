@@ -145,7 +145,8 @@ bool IsUsersFile(const char* path, const WIN32_FIND_DATAA& found, const LogEntry
 
 // Empties folder, depth first, and removes what is left empty. In the
 // product's tree the user's own files stay; in a folder of shortcuts only
-// the shortcuts go. The product folder itself (top) goes last, after its log.
+// the shortcuts go. The product folder itself, its log and its list stay
+// for the end.
 void RemoveTree(const char* folder, const LogEntry& entry, const FileList& list, bool top,
                 Outcome& outcome) {
     FixedText<kLogPathSize + 2> pattern(folder);
@@ -167,8 +168,10 @@ void RemoveTree(const char* folder, const LogEntry& entry, const FileList& list,
             }
             RemoveFolder(path.c_str(), outcome);
         } else if (entry.productTree && top && mivox::IsInstallationRecord(name)) {
-            // The log goes last; the registration form now.
-            if (!mivox::EqualsUpper(name, lstrlenA(name), "INSTALL.LOG")) {
+            // The log and its list go last, when nothing stays; the
+            // registration form now.
+            if (!mivox::EqualsUpper(name, lstrlenA(name), "INSTALL.LOG") &&
+                !mivox::EqualsUpper(name, lstrlenA(name), "INSTALL.LST")) {
                 RemoveFile(path.c_str(), outcome);
             }
         } else if (entry.productTree ? IsUsersFile(path.c_str(), found, entry, list)
@@ -178,34 +181,90 @@ void RemoveTree(const char* folder, const LogEntry& entry, const FileList& list,
             RemoveFile(path.c_str(), outcome);
         }
     } while (FindNextFileA(find.get(), &found));
-    if (!top) return;
-    if (entry.productTree) {
-        FixedText<kLogPathSize + 16> log(folder);
-        log.Add("\\").Add("Install.Log");
-        RemoveFile(log.c_str(), outcome);
-    }
-    RemoveFolder(folder, outcome);
+    // The product folder goes at the end, with its log.
+    if (top && !entry.productTree) RemoveFolder(folder, outcome);
+}
+
+// NtDeleteKey: deletes the key a handle stands for, so that a key opened as
+// a link goes as the link it is. Windows 95/98 have neither the call nor
+// links.
+using DeleteByHandle = LONG(WINAPI*)(HANDLE);
+
+DeleteByHandle KeyDeleter() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll ? reinterpret_cast<DeleteByHandle>(
+                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")))
+                 : nullptr;
 }
 
 // Deletes key and every key below it (Windows 95/98 lack a call for it).
-LONG DeleteKeyTree(HKEY parent, const char* name) {
+// Every key is opened as a link (REG_OPTION_OPEN_LINK): a link that anyone
+// may make below the product key is removed itself, never followed into
+// the key it points at.
+LONG DeleteKeyTree(HKEY parent, const char* name, int depth = 0) {
+    constexpr DWORD kOpenLink = 0x00000008;  // REG_OPTION_OPEN_LINK
+    constexpr DWORD kLinkType = 6;           // REG_LINK
+    if (depth > 32) return ERROR_CANTOPEN;
+    static const DeleteByHandle deleteKey = KeyDeleter();
     HKEY opened = nullptr;
-    LONG result =
-        RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE, &opened);
+    LONG result = RegOpenKeyExA(parent, name, deleteKey ? kOpenLink : 0,
+                                KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE, &opened);
     if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) return result;
     mivox::win32::RegKey key(opened);
-    for (;;) {
+    DWORD type = 0;
+    const bool link = RegQueryValueExA(key.get(), "SymbolicLinkValue", nullptr, &type, nullptr,
+                                       nullptr) == ERROR_SUCCESS &&
+                      type == kLinkType;
+    for (DWORD skipped = 0; !link;) {
         char sub[256];
         DWORD length = sizeof(sub);
-        result = RegEnumKeyExA(key.get(), 0, sub, &length, nullptr, nullptr, nullptr, nullptr);
+        result =
+            RegEnumKeyExA(key.get(), skipped, sub, &length, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result != ERROR_SUCCESS) return result;
-        result = DeleteKeyTree(key.get(), sub);
-        if (result != ERROR_SUCCESS) return result;
+        // One that stays is passed over, so the walk always ends.
+        if (DeleteKeyTree(key.get(), sub, depth + 1) != ERROR_SUCCESS) ++skipped;
     }
+    if (deleteKey) return deleteKey(key.get()) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
     key.reset();
     return RegDeleteKeyA(parent, name);
+}
+
+// Takes the product's item out of the NT list of virtual device drivers,
+// leaving the others as they are.
+LONG RemoveVddEntry() {
+    HKEY opened = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, mivox::kVddListKey, 0,
+                                KEY_QUERY_VALUE | KEY_SET_VALUE, &opened);
+    if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS) return result;
+    mivox::win32::RegKey key(opened);
+    char list[8192], kept[8192];
+    DWORD type = 0, size = sizeof(list) - 2;
+    result =
+        RegQueryValueExA(key.get(), "VDD", nullptr, &type, reinterpret_cast<BYTE*>(list), &size);
+    if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS) return result;
+    if (type != REG_MULTI_SZ) return ERROR_SUCCESS;
+    list[size] = list[size + 1] = '\0';
+    DWORD keptSize = 0;
+    bool found = false;
+    for (DWORD at = 0; at < size && list[at];) {
+        const int length = lstrlenA(list + at);
+        if (mivox::EqualsUpper(list + at, static_cast<size_t>(length), "MIVOX_VM.DLL")) {
+            found = true;
+        } else {
+            lstrcpyA(kept + keptSize, list + at);
+            keptSize += static_cast<DWORD>(length) + 1;
+        }
+        at += static_cast<DWORD>(length) + 1;
+    }
+    if (!found) return ERROR_SUCCESS;
+    if (keptSize == 0) kept[keptSize++] = '\0';
+    kept[keptSize++] = '\0';
+    return RegSetValueExA(key.get(), "VDD", 0, REG_MULTI_SZ, reinterpret_cast<BYTE*>(kept),
+                          keptSize);
 }
 
 // The argument: the log's path, with or without quotes.
@@ -310,12 +369,20 @@ const char* ReadFileList(const char* path, FileList& list) {
 
 // Reads and checks the whole log into plan, and the list of installed files
 // beside it; a problem, or nothing.
-const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& list) {
+const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& list,
+                    char (&startLine)[64]) {
     // On the stack: a zeroed array in the image would take its size on disk.
     char text[mivox::kMaxLogBytes];
     DWORD size = 0;
     if (const char* problem = ReadWholeFile(logPath, text, sizeof(text), size)) return problem;
     if (size > sizeof(text)) return "It is far larger than an installation's log.";
+    DWORD length = 0;
+    while (length < size && length + 1 < sizeof(startLine) && text[length] != '\r' &&
+           text[length] != '\n') {
+        startLine[length] = text[length];
+        ++length;
+    }
+    startLine[length] = '\0';
 
     constexpr char kShellFolders[] =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -348,6 +415,8 @@ bool Confirm(const mivox::UninstallPlan& plan) {
             text.Add("\nRegistry key: HKEY_LOCAL_MACHINE\\").Add(entry.path);
         } else if (entry.kind == LogEntry::kMadeDir) {
             text.Add("\nFolder, when empty: ").Add(entry.path);
+        } else if (entry.kind == LogEntry::kVddEntry) {
+            text.Add("\nVirtual device driver: ").Add(entry.path);
         } else if (entry.productTree) {
             text.Add("\nProduct folder: ").Add(entry.path);
         } else {
@@ -375,12 +444,105 @@ int Report(const Outcome& outcome) {
             text.Add("\n... and ").AddNumber(outcome.failedCount - Outcome::kShown).Add(" more");
         }
     }
+    if (outcome.failedCount) {
+        text.Add(
+            "\n\nThe log and the Uninstall entry now name what is left: run the uninstaller "
+            "again to remove it.");
+    }
     if (outcome.restart) {
         text.Add("\n\nSome files are in use: they will be removed when Windows restarts.");
     }
     Say(kCaption, text.c_str(),
         MB_OK | (outcome.failedCount ? MB_ICONWARNING : MB_ICONINFORMATION));
     return outcome.failedCount ? kNotAllRemoved : kRemoved;
+}
+
+// Writes size bytes to path under a temporary name first and renames it
+// into place, so that a log or list is always whole.
+bool WriteReplacing(const char* path, const char* data, DWORD size) {
+    FixedText<kLogPathSize + 4> temporary(path);
+    temporary.Add("~");
+    {
+        mivox::win32::FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.get(), data, size, &written, nullptr) || written != size) {
+            DeleteFileA(temporary.c_str());
+            return false;
+        }
+    }
+    if (MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return true;
+    // Windows 95/98 have no MoveFileEx: the old file goes first.
+    if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+        DeleteFileA(path);
+        if (MoveFileA(temporary.c_str(), path)) return true;
+    }
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
+// What stays, for the next run: a log naming only the product folder and
+// the entries that stay (and the Uninstall entry, which stays with them),
+// and a list naming only the installation's files still there unchanged.
+bool KeepRecords(const char* logPath, const char* startLine, const mivox::UninstallPlan& plan,
+                 const bool (&stays)[mivox::kMaxLogEntries], const FileList& list) {
+    FixedText<(mivox::kMaxLogEntries + 4) * (kLogPathSize + 32)> log(startLine);
+    log.Add("\r\nTitle: Mivox\r\n");
+    for (int i = 0; i < plan.count; ++i) {
+        const LogEntry& entry = plan.entries[i];
+        if (i > 0 && !stays[i]) continue;
+        switch (entry.kind) {
+            case LogEntry::kFileTree:
+                log.Add("File Tree: ").Add(entry.path).Add("\\*.*\r\n");
+                break;
+            case LogEntry::kMadeDir:
+                log.Add("Made Dir: ").Add(entry.path).Add("\r\n");
+                break;
+            case LogEntry::kRegistryTree:
+                log.Add("RegDB Root: 2\r\nRegDB TREE: ").Add(entry.path).Add("\r\n");
+                break;
+            case LogEntry::kVddEntry:
+                log.Add("VDD Entry: ").Add(entry.path).Add("\r\n");
+                break;
+        }
+    }
+    if (!log.Whole() || !WriteReplacing(logPath, log.c_str(), static_cast<DWORD>(log.size()))) {
+        return false;
+    }
+    FixedText<kLogPathSize + 16> listPath(plan.entries[0].path);
+    listPath.Add("\\").Add(mivox::kFileListName);
+    const DWORD header = sizeof(mivox::kFileListHeader) + 1;
+    char* kept = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, list.index.size + header));
+    if (!kept) return false;
+    lstrcpyA(kept, mivox::kFileListHeader);
+    lstrcatA(kept, "\r\n");
+    DWORD size = header;
+    const char* at = list.index.text;
+    mivox::ListedFile listed;
+    while (list.index.text && NextListedFile(list.index.text, list.index.size, at, listed)) {
+        FixedText<kLogPathSize> path(plan.entries[0].path);
+        path.Add("\\").Add(listed.path, listed.pathSize);
+        WIN32_FIND_DATAA found;
+        mivox::win32::FindHandle find(FindFirstFileA(path.c_str(), &found));
+        if (!find || !path.Whole() || IsUsersFile(path.c_str(), found, plan.entries[0], list)) {
+            continue;
+        }
+        // The whole line as it was: from its size to its end.
+        const char* line = listed.path;
+        while (line > list.index.text && line[-1] != '\n') --line;
+        const DWORD length = static_cast<DWORD>(at - line);
+        for (DWORD i = 0; i < length; ++i) kept[size + i] = line[i];
+        size += length;
+    }
+    const bool written = WriteReplacing(listPath.c_str(), kept, size);
+    HeapFree(GetProcessHeap(), 0, kept);
+    return written;
+}
+
+bool IsUninstallEntry(const LogEntry& entry) {
+    return entry.kind == LogEntry::kRegistryTree &&
+           mivox::EqualsUpper(entry.path, static_cast<size_t>(lstrlenA(entry.path)),
+                              "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\MIVOX");
 }
 
 int Run() {
@@ -394,27 +556,67 @@ int Run() {
     }
     mivox::UninstallPlan plan;
     FileList list;
-    if (const char* problem = ReadLog(logPath, plan, list)) return Refuse(logPath, problem);
+    char startLine[64] = {};
+    if (const char* problem = ReadLog(logPath, plan, list, startLine)) {
+        return Refuse(logPath, problem);
+    }
     if (!Confirm(plan)) return kDeclined;
 
     Outcome outcome;
+    bool stays[mivox::kMaxLogEntries] = {};
+    bool anything = false;
     for (int i = plan.count - 1; i >= 0; --i) {
         const LogEntry& entry = plan.entries[i];
+        const int failedBefore = outcome.failedCount;
         switch (entry.kind) {
             case LogEntry::kRegistryTree:
+                // The Uninstall entry goes last, and only when nothing stays.
+                if (IsUninstallEntry(entry)) break;
                 if (const LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, entry.path)) {
                     FixedText<kLogPathSize + 24> key("HKEY_LOCAL_MACHINE\\");
                     outcome.Fail(key.Add(entry.path).c_str(), static_cast<DWORD>(result));
+                }
+                break;
+            case LogEntry::kVddEntry:
+                if (const LONG result = RemoveVddEntry()) {
+                    FixedText<kLogPathSize + 80> item("Mivox_VM.DLL in HKEY_LOCAL_MACHINE\\");
+                    outcome.Fail(item.Add(mivox::kVddListKey).c_str(), static_cast<DWORD>(result));
                 }
                 break;
             case LogEntry::kMadeDir:
                 // Only when empty: other products of the maker may share it.
                 // The folders above the product folder go after it.
                 if (!entry.aboveProduct) RemoveDirectoryA(entry.path);
+                stays[i] = true;
                 break;
             case LogEntry::kFileTree:
                 RemoveTree(entry.path, entry, list, true, outcome);
                 break;
+        }
+        if (outcome.failedCount != failedBefore) {
+            stays[i] = true;
+            anything = true;
+        }
+    }
+    if (anything) {
+        // The next run finds what stays, and only that.
+        for (int i = 0; i < plan.count; ++i)
+            stays[i] = stays[i] || IsUninstallEntry(plan.entries[i]);
+        if (!KeepRecords(logPath, startLine, plan, stays, list)) {
+            outcome.Fail(logPath, GetLastError());
+        }
+        return Report(outcome);
+    }
+    FixedText<kLogPathSize + 16> listPath(plan.entries[0].path);
+    listPath.Add("\\").Add(mivox::kFileListName);
+    RemoveFile(listPath.c_str(), outcome);
+    RemoveFile(logPath, outcome);
+    RemoveFolder(plan.entries[0].path, outcome);
+    for (int i = 0; i < plan.count; ++i) {
+        if (!IsUninstallEntry(plan.entries[i])) continue;
+        if (const LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, plan.entries[i].path)) {
+            FixedText<kLogPathSize + 24> key("HKEY_LOCAL_MACHINE\\");
+            outcome.Fail(key.Add(plan.entries[i].path).c_str(), static_cast<DWORD>(result));
         }
     }
     // Written from the drive's root down: removed from the deepest up.

@@ -51,6 +51,10 @@ void InstallLog::WriteRegistryKeys(const std::vector<std::string>& keys) {
     }
 }
 
+void InstallLog::WriteVddEntry(const std::string& entry) {
+    WriteLine("VDD Entry: " + entry);
+}
+
 void InstallLog::WriteMadeDir(const std::string& directory) {
     WriteLine("Made Dir: " + directory);
 }

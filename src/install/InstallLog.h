@@ -34,8 +34,11 @@ public:
     InstallLog& operator=(const InstallLog&) = delete;
 
     // Keys of the product records under HKEY_LOCAL_MACHINE, as one block,
-    // written once the records exist (or once a failed step stopped).
+    // written before the records are made.
     void WriteRegistryKeys(const std::vector<std::string>& keys);
+    // "VDD Entry: " + entry: the item this installation adds to the NT list
+    // of virtual device drivers, which the uninstaller takes out again.
+    void WriteVddEntry(const std::string& entry);
     // "Made Dir: " + directory, without trailing backslash.
     void WriteMadeDir(const std::string& directory);
     // "File Tree: " + directory + "\*.*" (one backslash before the pattern).

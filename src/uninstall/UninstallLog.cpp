@@ -256,6 +256,11 @@ const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& 
             }
             if (!Add(plan, LogEntry::kMadeDir, value)) return "It has too many lines.";
             plan.entries[plan.count - 1].aboveProduct = aboveProduct;
+        } else if (StartsWith(line, "VDD Entry: ", value)) {
+            if (!EqualsUpper(value.text, value.size, "MIVOX_VM.DLL")) {
+                return "It names a virtual device driver the product does not own.";
+            }
+            if (!Add(plan, LogEntry::kVddEntry, value)) return "It has too many lines.";
         } else if (Is(line, "RegDB Root: 0") || Is(line, "RegDB Root: 2")) {
             rootSeen = true;
         } else if (StartsWith(line, "RegDB TREE: ", value)) {

@@ -13,6 +13,8 @@
 namespace mivox {
 
 constexpr size_t kLogPathSize = 260;
+constexpr char kVddListKey[] = "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers";
+constexpr char kVddEntryName[] = "Mivox_VM.DLL";
 constexpr int kMaxLogEntries = 32;
 // A larger file is not a log this installer wrote.
 constexpr size_t kMaxLogBytes = 64 * 1024;
@@ -23,7 +25,9 @@ struct LogStamp {
 };
 
 struct LogEntry {
-    enum Kind { kFileTree, kMadeDir, kRegistryTree };
+    // kVddEntry: the item the installation added to the NT list of virtual
+    // device drivers (the value VDD of kVddListKey), always kVddEntryName.
+    enum Kind { kFileTree, kMadeDir, kRegistryTree, kVddEntry };
     Kind kind = kFileTree;
     // The product's own folder (the log's first tree) rather than a folder
     // of shortcuts.

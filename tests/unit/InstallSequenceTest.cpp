@@ -114,7 +114,10 @@ const std::string kNtLogStart =
     "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE\r\n"
     "RegDB Root: 2\r\n"
     "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox\r\n"
-    "RegDB Root: 2\r\n";
+    "RegDB Root: 2\r\n"
+    "RegDB TREE: SYSTEM\\CurrentControlSet\\Services\\Mivox_NT\r\n"
+    "RegDB Root: 2\r\n"
+    "VDD Entry: Mivox_VM.DLL\r\n";
 
 TEST_F(InstallSequenceTest, NtInstallationAsksInOrderAndLeavesFilesKeysLinksAndLog) {
     Open();
@@ -441,14 +444,10 @@ TEST_F(InstallSequenceTest, BarsStayInRangeForEmptyFilesAndFilesOfSeveralGigabyt
     EXPECT_EQ(Name("C:\\Mivox\\Empty\\B.DAT"), "B.DAT");
 }
 
-// The log's registry block naming the first count of the three keys.
-std::string RegistryBlock(size_t count) {
-    const char* keys[] = {kProductKey, kAppPathKey, kUninstallKey};
-    std::string block = "RegDB Root: 0\r\n";
-    for (size_t i = 0; i < count; ++i) {
-        block += std::string("RegDB TREE: ") + keys[i] + "\r\nRegDB Root: 2\r\n";
-    }
-    return block;
+// The log's registry block: every key is logged before any is made, so a
+// step that fails part-way leaves none the uninstaller does not know.
+std::string RegistryBlock() {
+    return kNtLogStart.substr(kNtLogStart.find("RegDB"));
 }
 
 const std::string kLogHead = kNtLogStart.substr(0, kNtLogStart.find("RegDB"));
@@ -475,24 +474,24 @@ TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoWindowShownAndALogOfWhatExists
         Fault fault;
         std::string logAfterHead;
     } cases[] = {
-        {"product value", failingWrites(kProductKey), RegistryBlock(1)},
-        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock(2)},
-        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock(3)},
-        {"service value", failingWrites(kDriverServiceKey), RegistryBlock(3)},
+        {"product value", failingWrites(kProductKey), RegistryBlock()},
+        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock()},
+        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock()},
+        {"service value", failingWrites(kDriverServiceKey), RegistryBlock()},
         {"VDD list over 4096 bytes",
          [](Installer& t) {
              std::unique_ptr<RegistryKey> key;
              t.fake.registry.CreateKey(kHkeyLocalMachine, kVddKey, kKeyAllAccess, key);
              key->SetValue("VDD", kRegMultiSz, std::string(4090, 'v') + std::string(2, '\0'));
          },
-         RegistryBlock(3)},
+         RegistryBlock()},
         {"programs folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Programs"),
-         RegistryBlock(3)},
+         RegistryBlock()},
         {"desktop folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Desktop"),
-         RegistryBlock(3) + kGroupLines},
+         RegistryBlock() + kGroupLines},
         {"link that raises an error",
          [](Installer& t) { t.fake.shell.onSave = [] { throw std::runtime_error("link"); }; },
-         RegistryBlock(3) + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+         RegistryBlock() + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
                             "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"},
     };
     for (const auto& c : cases) {

@@ -27,7 +27,13 @@ using mivox::simple_ui::Say;
 
 constexpr char kCaption[] = "Mivox Uninstall";
 
-enum ExitCode { kRemoved = 0, kRefused = 1, kDeclined = 2, kNotAllRemoved = 3 };
+enum ExitCode {
+    kRemoved = 0,
+    kRefused = 1,
+    kDeclined = 2,
+    kNotAllRemoved = 3,
+    kRestartNeeded = 3010
+};
 
 // What became of the files: shown at the end. Long lists are cut.
 struct Outcome {
@@ -36,10 +42,16 @@ struct Outcome {
     int keptCount = 0;
     FixedText<kShown*(kLogPathSize + 80)> failed;
     int failedCount = 0;
+    FixedText<kShown * kLogPathSize> waiting;
+    int waitingCount = 0;
     bool restart = false;
 
     void Keep(const char* path) {
         if (keptCount++ < kShown) kept.Add("\n").Add(path);
+    }
+    void Wait(const char* path) {
+        restart = true;
+        if (waitingCount++ < kShown) waiting.Add("\n").Add(path);
     }
     void Fail(const char* path, DWORD code) {
         if (failedCount++ >= kShown) return;
@@ -77,6 +89,76 @@ bool RemoveAtRestart(const char* path, bool folder) {
     return !folder && DeleteAtRestart9x(path);
 }
 
+// Administrators, the system and services: those whose changes to a folder
+// an administrator's uninstall may trust.
+bool IsTrusted(PSID sid) {
+    if (!sid || !IsValidSid(sid)) return false;
+    const SID_IDENTIFIER_AUTHORITY* authority = GetSidIdentifierAuthority(sid);
+    const BYTE count = *GetSidSubAuthorityCount(sid);
+    const BYTE nt[6] = {0, 0, 0, 0, 0, 5};
+    for (int i = 0; i < 6; ++i) {
+        if (authority->Value[i] != nt[i]) return false;
+    }
+    const DWORD first = count ? *GetSidSubAuthority(sid, 0) : 0;
+    return (count == 1 && first == 18) || first == 80 ||
+           (count == 2 && first == 32 && *GetSidSubAuthority(sid, 1) == 544);
+}
+
+// True unless only the trusted may change the folder: own it, add, delete
+// or rename what it holds, or change its access list. A folder whose
+// security cannot be read counts as open to anyone.
+bool OthersMayChange(const char* folder) {
+    constexpr DWORD kChange = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE |
+                              WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD needed = 0;
+    GetFileSecurityA(folder, wanted, nullptr, 0, &needed);
+    if (needed == 0 || needed > 64 * 1024) return true;
+    void* descriptor = HeapAlloc(GetProcessHeap(), 0, needed);
+    if (!descriptor) return true;
+    bool others = true;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    if (GetFileSecurityA(folder, wanted, descriptor, needed, &needed) &&
+        GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present && dacl &&
+        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && IsTrusted(owner)) {
+        others = false;
+        for (DWORD i = 0; i < dacl->AceCount && !others; ++i) {
+            void* ace = nullptr;
+            if (!GetAce(dacl, i, &ace)) {
+                others = true;
+                break;
+            }
+            const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+            if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+                (allowed->Header.AceFlags & INHERIT_ONLY_ACE)) {
+                continue;
+            }
+            PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+            others = (allowed->Mask & kChange) && !IsTrusted(sid);
+        }
+    }
+    HeapFree(GetProcessHeap(), 0, descriptor);
+    return others;
+}
+
+// A deletion at restart is stored by path: whoever may change a folder on
+// it could by then have put another folder, or a junction, in its place.
+// It is asked for only where the file's folder and every folder above it
+// are the trusted's alone.
+bool SafeToRemoveAtRestart(const char* path) {
+    if (!IsWinNT()) return true;  // Windows 95/98: no access lists at all
+    char folder[MAX_PATH];
+    lstrcpynA(folder, path, MAX_PATH);
+    for (int end = lstrlenA(folder); end > 3; --end) {
+        if (folder[end] != '\\') continue;
+        folder[end] = '\0';
+        if (OthersMayChange(folder)) return false;
+    }
+    return true;
+}
+
 void RemoveFile(const char* path, Outcome& outcome) {
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path)) return;
@@ -84,8 +166,13 @@ void RemoveFile(const char* path, Outcome& outcome) {
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return;
     const bool inUse = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
                        code == ERROR_LOCK_VIOLATION;
+    if (inUse && !SafeToRemoveAtRestart(path)) {
+        // Kept rather than left to a restart anyone could redirect.
+        outcome.Fail(path, code);
+        return;
+    }
     if (inUse && RemoveAtRestart(path, false)) {
-        outcome.restart = true;
+        outcome.Wait(path);
         return;
     }
     outcome.Fail(path, code);
@@ -99,7 +186,9 @@ void RemoveFolder(const char* path, Outcome& outcome) {
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return;
     if (code == ERROR_DIR_NOT_EMPTY) {
-        if (outcome.restart) RemoveAtRestart(path, true);
+        // Its last files may go at the restart: it waits for them, after
+        // them, the deepest first as the walk comes up.
+        if (outcome.restart && RemoveAtRestart(path, true)) outcome.Wait(path);
         return;
     }
     outcome.Fail(path, code);
@@ -143,6 +232,16 @@ bool IsUsersFile(const char* path, const WIN32_FIND_DATAA& found, const LogEntry
            !mivox::IsInstalledFile(listed, size, written);
 }
 
+bool LeadsElsewhere(const char* name) {
+    for (const char* c = name; *c; ++c) {
+        if (*c == '\\' || *c == '/' || *c == ':' || *c == '*' || *c == '?' || *c == '"' ||
+            *c == '<' || *c == '>' || *c == '|') {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Empties folder, depth first, and removes what is left empty. In the
 // product's tree the user's own files stay; in a folder of shortcuts only
 // the shortcuts go. The product folder itself, its log and its list stay
@@ -159,7 +258,12 @@ void RemoveTree(const char* folder, const LogEntry& entry, const FileList& list,
         if (lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0) continue;
         FixedText<kLogPathSize> path(folder);
         path.Add("\\").Add(name);
-        if (!path.Whole()) {
+        if (LeadsElsewhere(name)) {
+            // A name the code page's conversion gave a separator, a drive or
+            // a wildcard (a full-width backslash comes back as "\\"): it
+            // would lead out of the tree. It stays, and is named.
+            outcome.Fail(path.c_str(), ERROR_INVALID_NAME);
+        } else if (!path.Whole()) {
             outcome.Fail(path.c_str(), ERROR_FILENAME_EXCED_RANGE);
         } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A junction is removed, never followed: its target is not ours.
@@ -367,6 +471,114 @@ const char* ReadFileList(const char* path, FileList& list) {
     return nullptr;
 }
 
+// A folder as the file system knows it, whatever its spelling (8.3 names,
+// case, a second path to it): its volume and its index there.
+struct FolderId {
+    DWORD volume = 0, high = 0, low = 0;
+    bool known = false;
+    bool operator==(const FolderId& other) const {
+        return known && other.known && volume == other.volume && high == other.high &&
+               low == other.low;
+    }
+};
+
+FolderId IdOf(const char* folder) {
+    FolderId id;
+    if (!folder || !*folder) return id;
+    // Windows 95/98 cannot open a folder: there, only the spelling compares.
+    mivox::win32::FileHandle handle(
+        CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle && GetFileInformationByHandle(handle.get(), &info)) {
+        id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, true};
+    }
+    return id;
+}
+
+// True when a folder of the tree is, or lies in, a junction or link.
+bool InJunction(const char* path) {
+    char folder[kLogPathSize];
+    lstrcpynA(folder, path, kLogPathSize);
+    for (int end = lstrlenA(folder); end > 2; --end) {
+        if (folder[end] != '\0' && folder[end] != '\\') continue;
+        folder[end] = '\0';
+        const DWORD attributes = GetFileAttributesA(folder);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The ids of a folder and of every folder above it, below the drive's root.
+struct Covering {
+    static constexpr int kMost = 24;
+    FolderId ids[kMost];
+    int count = 0;
+
+    void Add(const char* path) {
+        if (!path || !*path) return;
+        char folder[MAX_PATH];
+        lstrcpynA(folder, path, MAX_PATH);
+        for (int end = lstrlenA(folder); end > 2 && count < kMost; --end) {
+            if (folder[end] != '\0' && folder[end] != '\\') continue;
+            folder[end] = '\0';
+            ids[count++] = IdOf(folder);
+        }
+    }
+    bool Holds(const FolderId& id) const {
+        for (int i = 0; i < count; ++i) {
+            if (ids[i] == id) return true;
+        }
+        return false;
+    }
+};
+
+// The checks of the log that need the disk: no product folder that is or
+// lies in a junction or link, a log that lies in its product folder, and no
+// folder that is the Windows or system folder or one above them (for the
+// product folder also a shell folder) by another spelling: an 8.3 name, a
+// junction, a second path to it.
+const char* CheckFoldersOnDisk(const char* logPath, const mivox::UninstallPlan& plan,
+                               const mivox::KnownFolders& known) {
+    Covering system, shell;
+    system.Add(known.windowsDir);
+    system.Add(known.systemDir);
+    for (int i = 0; i < 2; ++i) {
+        shell.Add(known.programsDirs[i]);
+        shell.Add(known.desktopDirs[i]);
+    }
+    char logFolder[MAX_PATH];
+    lstrcpynA(logFolder, logPath, MAX_PATH);
+    for (int end = lstrlenA(logFolder); end > 0; --end) {
+        if (logFolder[end - 1] != '\\') continue;
+        logFolder[end - 1] = '\0';
+        break;
+    }
+    const FolderId product = IdOf(plan.entries[0].path);
+    if (product.known && !(IdOf(logFolder) == product)) {
+        return "It does not lie in the product folder it names.";
+    }
+    if (InJunction(plan.entries[0].path)) {
+        return "Its product folder is, or lies in, a junction or link: the files there are not "
+               "where the log says.";
+    }
+    for (int i = 0; i < plan.count; ++i) {
+        const LogEntry& entry = plan.entries[i];
+        if (entry.kind != LogEntry::kFileTree && entry.kind != LogEntry::kMadeDir) continue;
+        const FolderId id = IdOf(entry.path);
+        if (system.Holds(id)) {
+            return "It names the Windows folder, the system folder or a folder above them.";
+        }
+        if (entry.productTree && shell.Holds(id)) {
+            return "Its product folder is a folder of the Start menu or the desktop, or one above "
+                   "them.";
+        }
+    }
+    return nullptr;
+}
+
 // Reads and checks the whole log into plan, and the list of installed files
 // beside it; a problem, or nothing.
 const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& list,
@@ -398,6 +610,7 @@ const char* ReadLog(const char* logPath, mivox::UninstallPlan& plan, FileList& l
     const mivox::KnownFolders folders{
         windowsDir, systemDir, productDir, {programs[0], programs[1]}, {desktop[0], desktop[1]}};
     if (const char* problem = mivox::ReadUninstallLog(text, size, folders, plan)) return problem;
+    if (const char* problem = CheckFoldersOnDisk(logPath, plan, folders)) return problem;
 
     // Without its list no file of the product folder is known as the
     // installation's: every one stays.
@@ -430,7 +643,7 @@ bool Confirm(const mivox::UninstallPlan& plan) {
 }
 
 int Report(const Outcome& outcome) {
-    FixedText<sizeof(outcome.kept) + sizeof(outcome.failed) + 400> text;
+    FixedText<sizeof(outcome.kept) + sizeof(outcome.failed) + sizeof(outcome.waiting) + 600> text;
     text.Add(outcome.failedCount ? "Mivox was removed in part." : "Mivox was removed.");
     if (outcome.keptCount) {
         text.Add("\n\nThese files of your own were kept:").Add(outcome.kept.c_str());
@@ -450,11 +663,16 @@ int Report(const Outcome& outcome) {
             "again to remove it.");
     }
     if (outcome.restart) {
-        text.Add("\n\nSome files are in use: they will be removed when Windows restarts.");
+        text.Add("\n\nThese are in use: they will be removed when Windows restarts:")
+            .Add(outcome.waiting.c_str());
+        if (outcome.waitingCount > Outcome::kShown) {
+            text.Add("\n... and ").AddNumber(outcome.waitingCount - Outcome::kShown).Add(" more");
+        }
     }
     Say(kCaption, text.c_str(),
         MB_OK | (outcome.failedCount ? MB_ICONWARNING : MB_ICONINFORMATION));
-    return outcome.failedCount ? kNotAllRemoved : kRemoved;
+    if (outcome.failedCount) return kNotAllRemoved;
+    return outcome.restart ? kRestartNeeded : kRemoved;
 }
 
 // Writes size bytes to path under a temporary name first and renames it
@@ -590,7 +808,12 @@ int Run() {
                 stays[i] = true;
                 break;
             case LogEntry::kFileTree:
-                RemoveTree(entry.path, entry, list, true, outcome);
+                // A group moved into a junction since: its target is not ours.
+                if (!entry.productTree && InJunction(entry.path)) {
+                    outcome.Fail(entry.path, ERROR_CANT_ACCESS_FILE);
+                } else {
+                    RemoveTree(entry.path, entry, list, true, outcome);
+                }
                 break;
         }
         if (outcome.failedCount != failedBefore) {
@@ -619,9 +842,10 @@ int Run() {
             outcome.Fail(key.Add(plan.entries[i].path).c_str(), static_cast<DWORD>(result));
         }
     }
-    // Written from the drive's root down: removed from the deepest up.
+    // Written from the drive's root down: removed from the deepest up, at
+    // the restart after the product folder where that waits.
     for (int i = plan.count - 1; i >= 0; --i) {
-        if (plan.entries[i].aboveProduct) RemoveDirectoryA(plan.entries[i].path);
+        if (plan.entries[i].aboveProduct) RemoveFolder(plan.entries[i].path, outcome);
     }
     return Report(outcome);
 }

@@ -50,6 +50,22 @@ int Undo(UndoJournal& journal, ProgressLog& log, int code, const std::string& ou
     return Finish(log, code, outcome);
 }
 
+// The bytes of the files below folder (with its backslash): an earlier
+// installation's, each of which the run may replace and so first copies.
+int64_t ReplacedBytes(FileSystem& files, const std::string& folder, int depth = 0) {
+    int64_t bytes = 0;
+    if (depth > 32) return bytes;
+    for (const FindData& entry : files.FindEntries(folder + "*.*")) {
+        if (entry.name == "." || entry.name == "..") continue;
+        if (!(entry.attributes & kAttrDirectory)) {
+            bytes += entry.size;
+        } else if (!(entry.attributes & kAttrReparsePoint)) {
+            bytes += ReplacedBytes(files, folder + entry.name + "\\", depth + 1);
+        }
+    }
+    return bytes;
+}
+
 }  // namespace
 
 int RunSilentSetup(Platform& platform, const SetupOptions& options) {
@@ -88,7 +104,13 @@ int RunSilentSetup(Platform& platform, const SetupOptions& options) {
     try {
         const InstallProposal proposal = ProposeInstallation(
             machine, platform.versions, platform.memory, ui, options.installDir);
-        const InstallRequest& request = proposal.request;
+        InstallRequest request = proposal.request;
+        // The copies kept to take the run back need room beside the files.
+        constexpr int64_t kMegabyte = 1024 * 1024;
+        std::string folder = request.path + request.folder;
+        if (!folder.empty() && folder.back() != '\\') folder += '\\';
+        request.needMegabytes +=
+            (ReplacedBytes(platform.files, folder) + kMegabyte - 1) / kMegabyte;
         log.Write("Installing into " + request.path + request.folder);
         if (!InstallSequence(request, machine, ui).Run()) {
             return Undo(journal, log, kExitRefused, "refused");

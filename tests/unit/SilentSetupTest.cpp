@@ -369,15 +369,19 @@ TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
 // The copy that replaces a file in use at the restart stays when the run is
 // taken back: without it the restart would delete the file and put nothing
 // in its place.
-TEST_F(SilentSetupTest, ATakenBackRunKeepsTheCopyARestartNeeds) {
+// The replacement left to the restart is taken back: the file the restart
+// moves into place holds the earlier content again.
+TEST_F(SilentSetupTest, ATakenBackRunTakesBackItsReplacementAtRestart) {
     fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "running");
     fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.EXE", kErrorSharingViolation);
     fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP", kErrorDiskFull);
     EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(Logged("Took back the replacement of C:\\Mivox\\MIVOX.EXE at the restart"));
     EXPECT_TRUE(
-        Logged("Kept file C:\\Mivox\\MIVOX.EX_: it replaces a file in use when Windows "
+        Logged("Kept file C:\\Mivox\\MIVOX.EX_: it puts back a file in use when Windows "
                "restarts"));
-    EXPECT_NE(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
+    ASSERT_NE(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EX_")->contents, "running");
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "running");
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\README.TXT"), nullptr);
 }

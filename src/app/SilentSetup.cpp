@@ -8,6 +8,7 @@
 #include "install/ProgressLog.h"
 #include "install/UndoJournal.h"
 #include "registration/RegistrationAnswers.h"
+#include "registry/RegStuff.h"
 #include "util/DateTimeText.h"
 #include "util/Shutdown.h"
 
@@ -117,6 +118,13 @@ int RunSilentSetup(Platform& platform, const SetupOptions& options) {
         }
     } catch (const std::exception& failure) {
         log.Write(std::string("Failed: ") + failure.what());
+        return Undo(journal, log, kExitFailed, "failed");
+    }
+    // A record key that cannot be made is passed over by the interactive
+    // installation; an unattended one without its records could never be
+    // uninstalled, so it fails instead.
+    if (ui.Failures().empty() && ExistingProductKeys(machine).size() != 3) {
+        log.Write("Failed: the product's registry records could not be made");
         return Undo(journal, log, kExitFailed, "failed");
     }
     if (!ui.Failures().empty()) {

@@ -155,6 +155,7 @@ std::vector<std::string> MemoryFileSystem::List() const {
 }
 
 IoResult MemoryFileSystem::Injected(Op op, const std::string& key) const {
+    if (faults && faults->Next()) return Fail(faults->error);
     if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady);
     const auto it = failures_.find({op, key});
     return it == failures_.end() ? IoResult::Ok() : Fail(it->second);
@@ -425,6 +426,7 @@ CreatedFile MemoryFileSystem::CreateOutputFile(const std::string& path) {
 }
 
 IoResult MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
+    if (faults && faults->Next()) return Fail(faults->error);
     Entry* entry = Find(path);
     if (!entry || entry->directory) return Fail(kErrorFileNotFound);
     entry->age = age;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/CallFaults.h"
 #include "platform/FileSystem.h"
 
 namespace mivox::testing {
@@ -60,6 +61,9 @@ public:
         failures_[{op, Key(path)}] = error;
     }
     void ClearFailures() { failures_.clear(); }
+    // Counts the calls that can fail (all but the queries) and fails the one
+    // it names.
+    CallFaults* faults = nullptr;
     // Every operation on the drive fails as a drive without a disk does.
     std::set<char> notReadyDrives;
     // Bytes a drive holds in all; free space is what its files leave.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iostream>
 
 #include "fakes/FakePlatform.h"
 #include "fakes/InstallMedium.h"
@@ -444,6 +445,108 @@ TEST_F(SilentSetupTest, TheListNamesWrittenAndUnchangedEarlierFilesOnly) {
     EXPECT_EQ(ListedPaths(fake),
               (std::vector<std::string>{"MIVOX.EXE", "MIVOX.HLP", "RELEASE.TXT", "OLDTOOL.EXE"}));
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\Install.Ls~"), nullptr);
+}
+
+// The drive (every path, and what each file holds) and the registry, the
+// run's own progress log aside.
+std::vector<std::string> Snapshot(FakePlatform& fake, const std::string& progressLog) {
+    std::vector<std::string> state;
+    for (const std::string& path : fake.files.List()) {
+        if (path == MemoryFileSystem::Key(progressLog)) continue;
+        const auto* entry = fake.files.Find(path);
+        state.push_back(path + (entry->directory ? "" : " = " + entry->contents) + " " +
+                        std::to_string(entry->attributes));
+    }
+    std::function<void(const MemoryRegistry::Key&, const std::string&)> walk =
+        [&](const MemoryRegistry::Key& key, const std::string& path) {
+            state.push_back(path);
+            for (const auto& value : key.values) {
+                state.push_back(path + " : " + value.name + " = " + value.data);
+            }
+            for (const auto& [name, sub] : key.subKeys) walk(*sub, path + "\\" + sub->name);
+        };
+    for (uint32_t root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
+        walk(*fake.registry.FindKey(root, ""), std::to_string(root));
+    }
+    return state;
+}
+
+// Every file-system and registry call of a whole unattended run fails in
+// turn, on a fresh machine and over an earlier installation: a run that
+// fails leaves the drive and the registry exactly as it found them, and
+// one that goes on despite the fault has installed.
+TEST(SilentSetupFaultTest, EveryFailingCallLeavesTheMachineAsItWasOrInstalled) {
+    long tried = 0;
+    for (const bool earlier : {false, true}) {
+        for (long n = 1;; ++n) {
+            SilentMachine machine;
+            FakePlatform& fake = machine.fake;
+            if (earlier) {
+                ASSERT_EQ(machine.RunSetup(), kExitDone);
+                fake.files.Find("C:\\Mivox\\README.TXT")->contents = "earlier readme";
+                fake.files.Delete(machine.options.logPath);
+            }
+            const std::vector<std::string> before = Snapshot(fake, machine.options.logPath);
+            testing::CallFaults faults{.failAt = n};
+            fake.files.faults = &faults;
+            fake.registry.faults = &faults;
+            const int code = machine.RunSetup();
+            fake.files.faults = nullptr;
+            fake.registry.faults = nullptr;
+            ++tried;
+            if (faults.calls < n) break;  // the run made fewer calls: all were tried
+            const std::string context =
+                std::string(earlier ? "over an earlier installation" : "fresh") + ", call " +
+                std::to_string(n) + " failed, exit " + std::to_string(code);
+            if (code == kExitDone || code == kExitRestartNeeded) {
+                EXPECT_NE(
+                    fake.registry.FindValue(kHkeyLocalMachine, kUninstallKey, "UninstallString"),
+                    nullptr)
+                    << context;
+                EXPECT_NE(fake.files.Find("C:\\Mivox\\Install.Lst"), nullptr) << context;
+                continue;
+            }
+            const std::vector<std::string> after = Snapshot(fake, machine.options.logPath);
+            if (after != before) {
+                std::string diff;
+                for (const std::string& line : after) {
+                    if (std::find(before.begin(), before.end(), line) == before.end()) {
+                        diff += "\n+ " + line;
+                    }
+                }
+                for (const std::string& line : before) {
+                    if (std::find(after.begin(), after.end(), line) == after.end()) {
+                        diff += "\n- " + line;
+                    }
+                }
+                ADD_FAILURE() << context << diff;
+            }
+        }
+    }
+    std::cout << "fault points tried: " << tried << "\n";
+}
+
+// A file whose copy for the undo cannot be made is not overwritten: the run
+// fails and the earlier file is as it was. The copies count in the space
+// check.
+TEST_F(SilentSetupTest, AFileThatCannotBeBackedUpIsNotOverwritten) {
+    ASSERT_EQ(RunSetup(), kExitDone);
+    fake.files.Find("C:\\Mivox\\MIVOX.HLP")->contents = "earlier help";
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP.~undo", kErrorDiskFull);
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.HLP")->contents, "earlier help");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.HLP.~undo"), nullptr);
+
+    SilentMachine full;
+    ASSERT_EQ(full.RunSetup(), kExitDone);
+    int64_t installed = 0;
+    for (const FindData& file : full.fake.files.FindEntries("C:\\Mivox\\*.*"))
+        installed += file.size;
+    // Room for the medium once more, but not for the copies beside it.
+    full.fake.files.driveCapacity['C'] = installed + 1024 * 1024 + 512 * 1024;
+    EXPECT_EQ(full.RunSetup(), kExitRefused);
+    EXPECT_TRUE(full.Logged("Refused: Not Enough Drive Space !: C:\\Mivox\\"))
+        << full.Progress().back();
 }
 
 }  // namespace

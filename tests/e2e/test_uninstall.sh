@@ -189,6 +189,11 @@ mkdir -p "$c/victim/emptysub"
 expect_eq "outside: unattended installation" 0 \
     "$(wine "$MIVOX_MEDIUM/Setup.exe" /S '/D=C:\Mivox' /NORESTART >/dev/null; echo $?)"
 mkdir -p "$c/Mivox/x＼..＼..＼victim"
+# A link below the product key, open to everyone, to a scratch key.
+wine reg add 'HKLM\Software\ScratchTarget\Child' /v kept /d yes /f >/dev/null
+expect_eq "outside: a registry link is made below the product key" 0 \
+    "$(wine "$(dirname "$MIVOX_UIDRIVER")/reglink.exe" 'SOFTWARE\Vexlor\Mivox\Link' \
+        'SOFTWARE\ScratchTarget' >/dev/null 2>&1; echo $?)"
 start_program 'C:\windows\UNWISE.EXE' 'C:\Mivox\Install.Log'
 wait_box "$box" 'Product folder: C:\Mivox'
 drive click "$box" "Yes" >/dev/null
@@ -199,6 +204,12 @@ drive click "$box" "OK" >/dev/null
 expect_eq "outside: uninstaller exit code" 3 "$(wait_exit 30)"
 expect_eq "outside: the folder beside the product folder survives" "present" \
     "$([[ -d "$c/victim/emptysub" ]] && echo present)"
+expect_eq "outside: the key the registry link pointed at survives" "yes" \
+    "$(wine reg query 'HKLM\Software\ScratchTarget\Child' /v kept 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *kept *REG_SZ *//p')"
+expect_eq "outside: the product key went, the link with it" "gone" \
+    "$(wine reg query 'HKLM\Software\Vexlor\Mivox' >/dev/null 2>&1 || echo gone)"
+wine reg delete 'HKLM\Software\ScratchTarget' /f >/dev/null 2>&1 || true
 expect_eq "outside: the records stay for the next run" "yes" \
     "$([[ -f "$c/Mivox/Install.Log" ]] && wine reg query "$uninstall_key" >/dev/null 2>&1 && echo yes)"
 rm -rf "$c/Mivox/x＼..＼..＼victim"

@@ -26,6 +26,8 @@ using mivox::LogEntry;
 using mivox::simple_ui::Say;
 
 constexpr char kCaption[] = "Mivox Uninstall";
+constexpr char kUnchecked[] =
+    "not among your or all users' Start menu and desktop folders, so not checked; left";
 
 enum ExitCode {
     kRemoved = 0,
@@ -52,6 +54,9 @@ struct Outcome {
     void Wait(const char* path) {
         restart = true;
         if (waitingCount++ < kShown) waiting.Add("\n").Add(path);
+    }
+    void Leave(const char* path, const char* reason) {
+        if (failedCount++ < kShown) failed.Add("\n").Add(path).Add(": ").Add(reason);
     }
     void Fail(const char* path, DWORD code) {
         if (failedCount++ >= kShown) return;
@@ -804,12 +809,18 @@ int Run() {
             case LogEntry::kMadeDir:
                 // Only when empty: other products of the maker may share it.
                 // The folders above the product folder go after it.
-                if (!entry.aboveProduct) RemoveDirectoryA(entry.path);
+                if (entry.unchecked) {
+                    outcome.Leave(entry.path, kUnchecked);
+                } else if (!entry.aboveProduct) {
+                    RemoveDirectoryA(entry.path);
+                }
                 stays[i] = true;
                 break;
             case LogEntry::kFileTree:
                 // A group moved into a junction since: its target is not ours.
-                if (!entry.productTree && InJunction(entry.path)) {
+                if (entry.unchecked) {
+                    outcome.Leave(entry.path, kUnchecked);
+                } else if (!entry.productTree && InJunction(entry.path)) {
                     outcome.Fail(entry.path, ERROR_CANT_ACCESS_FILE);
                 } else {
                     RemoveTree(entry.path, entry, list, true, outcome);

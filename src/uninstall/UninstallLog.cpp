@@ -186,12 +186,30 @@ const char* CheckKey(const Line& value) {
     return "It names a registry key the product does not own.";
 }
 
+// Case-blind: is one of the two folders the other, or inside it?
+bool Nested(const Line& folder, const char* other) {
+    size_t i = 0;
+    for (; i < folder.size && other[i]; ++i) {
+        if (AsciiUpper(folder.text[i]) != AsciiUpper(other[i])) return false;
+    }
+    if (i == folder.size) return !other[i] || other[i] == '\\';
+    return folder.text[i] == '\\';
+}
+
+// Case-blind: does value end with the upper-case tail?
+bool EndsWith(const Line& value, const char* tail) {
+    size_t size = 0;
+    while (tail[size]) ++size;
+    return value.size > size && EqualsUpper(value.text + value.size - size, size, tail);
+}
+
 bool Add(UninstallPlan& plan, LogEntry::Kind kind, const Line& value) {
     if (plan.count == kMaxLogEntries) return false;
     LogEntry& entry = plan.entries[plan.count++];
     entry.kind = kind;
     entry.productTree = false;
     entry.aboveProduct = false;
+    entry.unchecked = false;
     for (size_t i = 0; i < value.size; ++i) entry.path[i] = value.text[i];
     entry.path[value.size] = '\0';
     return true;
@@ -236,12 +254,20 @@ const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& 
             if (const char* problem = CheckFolder(value, folders)) return problem;
             if (number == 2) {
                 if (const char* problem = CheckProductFolder(value, folders)) return problem;
-            } else if (!IsShortcutFolder(value, folders)) {
+            }
+            const bool unchecked = number != 2 && !IsShortcutFolder(value, folders);
+            // Left, never removed; yet never the product folder again, nor a
+            // folder above or below it.
+            const char* product = number == 2 ? nullptr : plan.entries[0].path;
+            const bool nearProduct = product && Nested(value, product);
+            if (unchecked && (nearProduct || (!EndsWith(value, "\\VEXLOR\\MIVOX") &&
+                                              !EndsWith(value, "\\MIVOX")))) {
                 return "It names a folder that is neither the product folder nor its group of "
                        "shortcuts.";
             }
             if (!Add(plan, LogEntry::kFileTree, value)) return "It has too many lines.";
             plan.entries[plan.count - 1].productTree = number == 2;
+            plan.entries[plan.count - 1].unchecked = unchecked;
         } else if (number == 2) {
             return "Its third line does not name the product's folder.";
         } else if (StartsWith(line, "Made Dir: ", value)) {
@@ -249,13 +275,16 @@ const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& 
             // The folders the product folder was made in, and the maker's
             // group in a program menu.
             const bool aboveProduct = Above(value.text, value.size, plan.entries[0].path);
-            if (!aboveProduct && !IsBelow(value, folders.programsDirs[0], "\\VEXLOR") &&
-                !IsBelow(value, folders.programsDirs[1], "\\VEXLOR")) {
+            const bool unchecked = !aboveProduct &&
+                                   !IsBelow(value, folders.programsDirs[0], "\\VEXLOR") &&
+                                   !IsBelow(value, folders.programsDirs[1], "\\VEXLOR");
+            if (unchecked && !EndsWith(value, "\\VEXLOR")) {
                 return "It names a made folder that is neither above the product folder nor the "
                        "maker's program group.";
             }
             if (!Add(plan, LogEntry::kMadeDir, value)) return "It has too many lines.";
             plan.entries[plan.count - 1].aboveProduct = aboveProduct;
+            plan.entries[plan.count - 1].unchecked = unchecked;
         } else if (StartsWith(line, "VDD Entry: ", value)) {
             if (!EqualsUpper(value.text, value.size, "MIVOX_VM.DLL")) {
                 return "It names a virtual device driver the product does not own.";

@@ -35,6 +35,11 @@ struct LogEntry {
     // A made folder the product folder lies in: it goes, when empty, after
     // the product folder.
     bool aboveProduct = false;
+    // A group of shortcuts ("...\Vexlor\Mivox", "...\Mivox") or the maker's
+    // group ("...\Vexlor") outside this user's and all users' shell folders
+    // (another administrator's, a profile since moved): it cannot be
+    // checked, so it is left and named rather than removed.
+    bool unchecked = false;
     // A folder without trailing backslash, or a key below HKEY_LOCAL_MACHINE.
     char path[kLogPathSize] = {};
 };

@@ -255,7 +255,11 @@ TEST(UninstallLogTest, AcceptsTreesOnlyWhereTheInstallationPutsThem) {
         {"the whole desktop", "C:\\Users\\Public\\Desktop\\Mivox", "C:\\Users\\Public\\Desktop",
          kFolders, false},
         {"the product folder twice", group, product, kFolders, false},
-        {"a group without known shell folders", group, group, noShell, false},
+        {"a group without known shell folders (left)", group, group, noShell, true},
+        {"another user's group (left)", group,
+         "File Tree: C:\\Users\\bob\\Start Menu\\Programs\\Vexlor\\Mivox\\*.*", kFolders, true},
+        {"another folder of that name elsewhere", group, "File Tree: C:\\Data\\Mivox2\\*.*",
+         kFolders, false},
         {"the recorded product folder, in other case", product, product, recorded, true},
         {"a product folder the record does not name", product, product, elsewhere, false},
         {"a product folder above the desktop", product, "File Tree: C:\\Users\\*.*", kFolders,
@@ -270,11 +274,30 @@ TEST(UninstallLogTest, AcceptsTreesOnlyWhereTheInstallationPutsThem) {
          kFolders, false},
         {"a made folder in the program menu", maker,
          "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Other", kFolders, false},
+        {"another user's maker group (left)", maker,
+         "Made Dir: C:\\Users\\bob\\Start Menu\\Programs\\Vexlor", kFolders, true},
     };
     for (const auto& c : cases) {
         UninstallPlan plan;
         const char* problem = Read(With(WrittenLog(), c.from, c.to), plan, c.folders);
         EXPECT_EQ(problem == nullptr, c.accepted) << c.what << ": " << (problem ? problem : "");
+    }
+}
+
+// A group another administrator's installation made in their own menu
+// cannot be checked against this user's folders: it is left, not removed,
+// and the rest of the log still goes.
+TEST(UninstallLogTest, GroupsOutsideTheKnownShellFoldersAreLeftNotRefused) {
+    UninstallPlan plan;
+    const std::string log =
+        With(With(WrittenLog(), "C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox",
+                  "C:\\Users\\bob\\Start Menu\\Programs\\Vexlor\\Mivox"),
+             "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor",
+             "Made Dir: C:\\Users\\bob\\Start Menu\\Programs\\Vexlor");
+    ASSERT_EQ(Read(log, plan), nullptr);
+    ASSERT_EQ(plan.count, 7);
+    for (int i = 0; i < plan.count; ++i) {
+        EXPECT_EQ(plan.entries[i].unchecked, i == 4 || i == 5) << plan.entries[i].path;
     }
 }
 

@@ -109,7 +109,10 @@ const std::string kNtLogStart =
     "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE\r\n"
     "RegDB Root: 2\r\n"
     "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox\r\n"
-    "RegDB Root: 2\r\n";
+    "RegDB Root: 2\r\n"
+    "RegDB TREE: SYSTEM\\CurrentControlSet\\Services\\Mivox_NT\r\n"
+    "RegDB Root: 2\r\n"
+    "VDD Entry: Mivox_VM.DLL\r\n";
 
 TEST_F(InstallSequenceTest, NtInstallationAsksInOrderAndLeavesFilesKeysLinksAndLog) {
     Open();
@@ -195,9 +198,14 @@ TEST_F(InstallSequenceTest, ANestedFolderIsLoggedWithTheParentsMadeAndItsFilesLi
         << log->contents;
     const auto* list = fake.files.Find("C:\\Lab\\Tools\\Mivox\\Install.Lst");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->contents,
-              "1500000 MIVOX.EXE\r\n4 MIVOX.HLP\r\n7 README.TXT\r\n8 RELEASE.TXT\r\n"
-              "4 Samples\\SINE.MDF\r\n3 MDF\\mic1.mdf\r\n");
+    const std::string time = " " + std::to_string(MemoryFileSystem::FileTimeOf(
+                                       MemoryFileSystem::PackDateTime(2001, 1, 5, 15, 4, 6))) +
+                             " ";
+    // After its header line, the files with their size and UTC time.
+    EXPECT_EQ(list->contents.substr(list->contents.find("\r\n") + 2), "1500000" + time +
+                                  "MIVOX.EXE\r\n4" + time + "MIVOX.HLP\r\n7" + time +
+                                  "README.TXT\r\n8" + time + "RELEASE.TXT\r\n4" + time +
+                                  "Samples\\SINE.MDF\r\n3" + time + "MDF\\mic1.mdf\r\n");
 }
 
 TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
@@ -417,14 +425,10 @@ TEST_F(InstallSequenceTest, ProgressStaysInRangeForEmptyFilesAndFilesOfSeveralGi
     EXPECT_EQ(Name("C:\\Mivox\\Empty\\B.DAT"), "B.DAT");
 }
 
-// The log's registry block naming the first count of the three keys.
-std::string RegistryBlock(size_t count) {
-    const char* keys[] = {kProductKey, kAppPathKey, kUninstallKey};
-    std::string block = "RegDB Root: 0\r\n";
-    for (size_t i = 0; i < count; ++i) {
-        block += std::string("RegDB TREE: ") + keys[i] + "\r\nRegDB Root: 2\r\n";
-    }
-    return block;
+// The log's registry block: every key is logged before any is made, so a
+// step that fails part-way leaves none the uninstaller does not know.
+std::string RegistryBlock() {
+    return kNtLogStart.substr(kNtLogStart.find("RegDB"));
 }
 
 const std::string kLogHead = kNtLogStart.substr(0, kNtLogStart.find("RegDB"));
@@ -451,24 +455,24 @@ TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoStepShownAndALogOfWhatExists) 
         Fault fault;
         std::string logAfterHead;
     } cases[] = {
-        {"product value", failingWrites(kProductKey), RegistryBlock(1)},
-        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock(2)},
-        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock(3)},
-        {"service value", failingWrites(kDriverServiceKey), RegistryBlock(3)},
+        {"product value", failingWrites(kProductKey), RegistryBlock()},
+        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock()},
+        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock()},
+        {"service value", failingWrites(kDriverServiceKey), RegistryBlock()},
         {"VDD list over 4096 bytes",
          [](Installer& t) {
              std::unique_ptr<RegistryKey> key;
              t.fake.registry.CreateKey(kHkeyLocalMachine, kVddKey, kKeyAllAccess, key);
              key->SetValue("VDD", kRegMultiSz, std::string(4090, 'v') + std::string(2, '\0'));
          },
-         RegistryBlock(3)},
+         RegistryBlock()},
         {"programs folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Programs"),
-         RegistryBlock(3)},
+         RegistryBlock()},
         {"desktop folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Desktop"),
-         RegistryBlock(3) + kGroupLines},
+         RegistryBlock() + kGroupLines},
         {"link that raises an error",
          [](Installer& t) { t.fake.shell.onSave = [] { throw std::runtime_error("link"); }; },
-         RegistryBlock(3) + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+         RegistryBlock() + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
                             "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"},
     };
     for (const auto& c : cases) {

@@ -33,16 +33,20 @@ finish_installation
 expected=$(cd "$MIVOX_MEDIUM/APP" && find . -type f | awk -F/ '{ OFS = "/"; $NF = toupper($NF); print }' | sort)
 actual=$(cd "$c/Mivox" && find . -type f ! -name Install.Log ! -name Install.Lst ! -name REGISTER.TXT | sort)
 expect_eq "installed tree" "$expected" "$actual"
-expect_eq "Install.Lst names each file of the tree with its size" \
-    "$(cd "$c/Mivox" && find . -type f ! -name 'Install.*' ! -name REGISTER.TXT -printf '%s %P\n' | tr / '\\' | sort)" \
-    "$(tr -d '\r' <"$c/Mivox/Install.Lst" | sort)"
+# Each line: the size, the write time as a UTC FILETIME, the path.
+expect_eq "Install.Lst names each file of the tree with its size and time" \
+    "$(echo 'Mivox installed files, size, UTC time, path'
+    cd "$c/Mivox" && find . -type f ! -name 'Install.*' ! -name REGISTER.TXT -printf '%s %T@ %P\n' |
+        awk '{ split($2, t, "."); printf "%s %.0f%s %s\n", $1, t[1] + 11644473600, substr(t[2] "0000000", 1, 7), $3 }' |
+        tr / '\\' | sort)" \
+    "$(tr -d '\r' <"$c/Mivox/Install.Lst" | sed '1!d'; tr -d '\r' <"$c/Mivox/Install.Lst" | sed 1d | sort)"
 for f in $(cd "$MIVOX_MEDIUM/WinNT" && find . -type f); do
     up=$(dirname "$f" | tr '[:upper:]' '[:lower:]')/$(basename "$f" | tr '[:lower:]' '[:upper:]')
     expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$c/windows/$up"; echo $?)"
 done
 expect_eq "no Windows 95/98 files" "" "$(ls "$c/windows/system" 2>/dev/null | grep -i mivox || true)"
 
-# Install.Log, 13 lines with the desktop copy.
+# Install.Log, 16 lines with the desktop copy.
 programs=$(shell_folder HKLM "Common Programs")
 [[ -n "$programs" ]] || programs=$(shell_folder HKCU Programs)
 desktop=$(shell_folder HKLM "Common Desktop")
@@ -52,6 +56,7 @@ log_with() {
         "RegDB Root: 0" 'RegDB TREE: SOFTWARE\Vexlor\Mivox' "RegDB Root: 2" \
         'RegDB TREE: SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE' "RegDB Root: 2" \
         'RegDB TREE: SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Mivox' "RegDB Root: 2" \
+        'RegDB TREE: SYSTEM\CurrentControlSet\Services\Mivox_NT' "RegDB Root: 2" 'VDD Entry: Mivox_VM.DLL' \
         "Made Dir: $programs\\Vexlor" "File Tree: $programs\\Vexlor\\Mivox\\*.*" \
         "File Tree: $desktop\\Mivox\\*.*"
 }

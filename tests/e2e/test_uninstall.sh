@@ -40,7 +40,7 @@ uninstall_run() {
         finish_installation
     else
         close_release_notes
-        drive --timeout 10000 click "Serial port driver COMM.DRV may be defective" "Cancel" >/dev/null
+        drive --timeout 30000 click "Serial port driver COMM.DRV may be defective" "Cancel" >/dev/null
         answer 'The system must Reboot to complete the installation.' no
         expect_eq "$mode: installer exited" "0" "$(wait_exit 30)"
     fi

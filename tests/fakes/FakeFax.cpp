@@ -182,6 +182,11 @@ void ScriptedFaxModem::Command(const std::string& command) {
             mode_ = Mode::kListening;
             return;
         }
+        if (frame.fcf == kGarbled) {
+            Emit(DleEncode("\xFF\x13\x8C\x55"));
+            Reply("ERROR");
+            return;
+        }
         GiveFrame(frame);
     } else if (command == "AT+FTH=3") {
         Reply("CONNECT");
@@ -195,6 +200,20 @@ void ScriptedFaxModem::Command(const std::string& command) {
     } else {
         Reply("OK");  // AT, ATE0V1Q0, AT+FCLASS=1, ATH0
     }
+}
+
+std::vector<HdlcFrame> ScriptedFaxModem::NextResponse(std::deque<uint8_t>& replies,
+                                                      uint8_t otherwise) const {
+    bool garbled = false;
+    while (!replies.empty() && replies.front() == kGarbled) {
+        garbled = true;
+        replies.pop_front();
+    }
+    const uint8_t reply = replies.empty() ? otherwise : replies.front();
+    if (!replies.empty()) replies.pop_front();
+    std::vector<HdlcFrame> frames = Response(reply);
+    if (garbled) frames.insert(frames.begin(), HdlcFrame{false, kGarbled, ""});
+    return frames;
 }
 
 std::vector<HdlcFrame> ScriptedFaxModem::Response(uint8_t reply) const {
@@ -223,10 +242,7 @@ void ScriptedFaxModem::FrameFromSender(const std::string& bytes) {
     const uint8_t kind = t30::Kind(frame.fcf);
     afterDcs_ = kind == t30::kDcs;
     if (kind == t30::kMps || kind == t30::kEop) {
-        const uint8_t reply =
-            pageReplies.empty() ? static_cast<uint8_t>(t30::kMcf) : pageReplies.front();
-        if (!pageReplies.empty()) pageReplies.pop_front();
-        pendingFrames_.push_back(Response(reply));
+        pendingFrames_.push_back(NextResponse(pageReplies, t30::kMcf));
     }
     if (frame.final) {
         mode_ = Mode::kCommand;
@@ -241,11 +257,9 @@ void ScriptedFaxModem::DataFromSender(const std::string& data) {
     if (afterDcs_) {
         afterDcs_ = false;
         trainingModulations.push_back(dataModulation_);
-        uint8_t reply =
-            trainingReplies.empty() ? static_cast<uint8_t>(t30::kCfr) : trainingReplies.front();
-        if (!trainingReplies.empty()) trainingReplies.pop_front();
-        if (data.find_first_not_of('\0') != std::string::npos) reply = t30::kFtt;
-        pendingFrames_.push_back(Response(reply));
+        std::vector<HdlcFrame> response = NextResponse(trainingReplies, t30::kCfr);
+        if (data.find_first_not_of('\0') != std::string::npos) response = Response(t30::kFtt);
+        pendingFrames_.push_back(response);
         Reply("OK");
         return;
     }

@@ -96,8 +96,11 @@ public:
     // The answers to the training checks, then to the pages' end commands,
     // one each, in order; 0 = no answer, kDis = CSI and DIS again as a
     // receiver that missed the DCS sends them, kCutShort = a frame that
-    // starts and never ends. When a list runs out: CFR, MCF.
+    // starts and never ends. kGarbled puts a frame that fails the modem's
+    // check before the answer that follows it in the list. When a list
+    // runs out: CFR, MCF.
     static constexpr uint8_t kCutShort = 0xFF;
+    static constexpr uint8_t kGarbled = 0xFE;
     std::deque<uint8_t> trainingReplies;
     std::deque<uint8_t> pageReplies;
     int hangUpInPage = 0;  // the page (from 1) after whose data the line drops
@@ -146,6 +149,8 @@ private:
     }
     void GiveFrame(const HdlcFrame& frame);
     std::vector<HdlcFrame> Response(uint8_t reply) const;  // to a command
+    // The next response of a list, or `otherwise` when it has run out.
+    std::vector<HdlcFrame> NextResponse(std::deque<uint8_t>& replies, uint8_t otherwise) const;
     std::string Dis() const;
 
     FakeClock& clock_;

@@ -303,7 +303,7 @@ TEST(SendFax, SendsTwoPagesWithTheHeaderLineOverClassOne) {
     EXPECT_EQ(FaxStatusText(44), "");
 }
 
-TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
+TEST(SendFax, FallsBackThroughEveryV17SpeedBeforeV29AfterFailedTraining) {
     SenderRig lower;
     lower.modem.trainingReplies = {t30::kFtt};
     lower.modem.disScanCode = 0b000;  // 20 ms a line
@@ -314,14 +314,75 @@ TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
     // At 12000 bit/s and 20 ms, no line takes fewer than 240 bits.
     EXPECT_GE(lower.modem.pages[0].size(), (20 + 30) * 240 / 8);
 
+    SenderRig v17;
+    v17.modem.trainingReplies = {t30::kFtt, t30::kFtt, t30::kFtt, t30::kFtt};
+    ASSERT_EQ(v17.Send(), ecOK);
+    EXPECT_EQ(v17.modem.trainingModulations, (std::vector<int>{145, 121, 97, 73, 96}))
+        << "V.17 at 9600 and 7200 before V.29";
+    EXPECT_EQ(v17.modem.pageModulations, (std::vector<int>{96, 96}));
+    const std::string& dcs = v17.modem.framesSent[2 * 2 + 1].info;  // the third DCS
+    EXPECT_EQ((std::vector<bool>{t30::Bit(dcs, 11), t30::Bit(dcs, 12), t30::Bit(dcs, 13),
+                                 t30::Bit(dcs, 14)}),
+              (std::vector<bool>{true, false, false, true}))
+        << "V.17 at 9600 bit/s";
+}
+
+// A page the receiver did not get clearly goes again one speed lower, up
+// to three times; PIN is its operator's form. PIP is a page received.
+TEST(SendFax, ResendsARejectedPageOneSpeedLowerAndTakesPipAsReceived) {
     SenderRig retrain;
-    retrain.modem.pageReplies = {t30::kRtn, t30::kMcf, t30::kMcf};
+    retrain.modem.pageReplies = {t30::kRtn, t30::kPin, t30::kMcf, t30::kMcf};
     ASSERT_EQ(retrain.Send(), ecOK);
-    EXPECT_EQ(retrain.modem.trainingModulations, (std::vector<int>{145, 145}));
-    ASSERT_EQ(retrain.modem.pages.size(), 3u);
-    EXPECT_EQ(retrain.modem.pages[0], retrain.modem.pages[1]) << "the rejected page again";
-    EXPECT_NE(std::find(retrain.progress.begin(), retrain.progress.end(), fpRetrain),
-              retrain.progress.end());
+    EXPECT_EQ(retrain.modem.trainingModulations, (std::vector<int>{145, 121, 97}));
+    EXPECT_EQ(retrain.modem.pageModulations, (std::vector<int>{146, 122, 98, 98}));
+    ASSERT_EQ(retrain.modem.pages.size(), 4u);
+    EXPECT_EQ(retrain.modem.pages[0], retrain.modem.pages[2]) << "the rejected page again";
+    EXPECT_EQ(std::count(retrain.progress.begin(), retrain.progress.end(), fpRetrain), 2);
+
+    SenderRig rejected;  // the fourth rejection ends the fax
+    rejected.modem.pageReplies.assign(4, t30::kRtn);
+    EXPECT_EQ(rejected.Send(), ecPageRejected);
+    EXPECT_EQ(rejected.modem.trainingModulations, (std::vector<int>{145, 121, 97, 73}));
+    EXPECT_EQ(rejected.modem.pages.size(), 4u);
+
+    SenderRig lowest;             // at the lowest speed the page goes again at it
+    lowest.modem.disRates = 0x0;  // V.27 ter at 2400 only
+    lowest.modem.pageReplies = {t30::kRtn, t30::kMcf, t30::kMcf};
+    ASSERT_EQ(lowest.Send(), ecOK);
+    EXPECT_EQ(lowest.modem.trainingModulations, (std::vector<int>{24, 24}));
+
+    for (const bool last : {false, true}) {
+        SCOPED_TRACE(last ? "PIP on the last page" : "PIP on the first page");
+        SenderRig pip;
+        pip.modem.pageReplies = {last ? t30::kMcf : t30::kPip, last ? t30::kPip : t30::kMcf};
+        EXPECT_EQ(pip.Send(), ecOK);
+        EXPECT_TRUE(pip.errors.empty());
+        EXPECT_EQ(pip.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x2F, 0xFB}))
+            << "the pages once, then DCN";
+    }
+}
+
+// A frame the modem's check refuses is not the end of a response: the
+// sender asks for the next frame, and before it transmits it waits for the
+// line to fall silent.
+TEST(SendFax, AfterAGarbledFrameAsksForTheNextAndWaitsForSilenceBeforeSending) {
+    using M = ScriptedFaxModem;
+    SenderRig rig;  // MCF after a garbled frame; then a garbled frame alone
+    rig.modem.pageReplies = {M::kGarbled, t30::kMcf, M::kGarbled, 0};
+    ASSERT_EQ(rig.Send(), ecOK) << ::testing::PrintToString(rig.modem.commands);
+    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x2F, 0x2F, 0xFB}))
+        << "MPS once; EOP again only after T4 in silence";
+    std::vector<std::string> beforeEachSend;  // what came before each AT+FTH=3
+    const auto& commands = rig.modem.commands;
+    for (size_t i = 1; i < commands.size(); ++i)
+        if (commands[i] == "AT+FTH=3") beforeEachSend.push_back(commands[i - 1]);
+    EXPECT_EQ(beforeEachSend, (std::vector<std::string>{"AT+FTS=8", "AT+FTS=8", "AT+FTS=8",
+                                                        "AT+FRS=8", "AT+FTS=8"}))
+        << "TSI+DCS, MPS, EOP, EOP again, DCN";
+    const auto page2 = std::find(commands.begin(), commands.end(), "AT+FTM=146") + 1;
+    const auto page2Start = std::find(page2, commands.end(), "AT+FTM=146");
+    ASSERT_NE(page2Start, commands.end());
+    EXPECT_EQ(*(page2Start - 1), "AT+FRS=8") << "the page after the unclear MCF";
 }
 
 // T.30 Table 2, bits 21-23 of DIS written bit 21 first, with the scan line
@@ -436,18 +497,15 @@ TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
         {"no DIS", [](SenderRig& r) { r.modem.sendDis = false; }, ecNoCapabilities},
         {"cannot receive", [](SenderRig& r) { r.modem.canReceive = false; }, ecCannotReceive},
         {"training fails at every speed",
-         [](SenderRig& r) { r.modem.trainingReplies.assign(6, t30::kFtt); }, ecTrainingFailed},
+         [](SenderRig& r) { r.modem.trainingReplies.assign(8, t30::kFtt); }, ecTrainingFailed},
         {"no response to DCS", [](SenderRig& r) { r.modem.trainingReplies.assign(3, 0); },
          ecNoResponse},
         {"no response to MPS", [](SenderRig& r) { r.modem.pageReplies.assign(3, 0); },
          ecNoResponse},
-        {"page rejected twice",
-         [](SenderRig& r) {
-             r.modem.pageReplies = {t30::kRtn, t30::kRtn};
-         },
+        {"page rejected four times", [](SenderRig& r) { r.modem.pageReplies.assign(4, t30::kRtn); },
          ecPageRejected},
-        {"procedure interrupt", [](SenderRig& r) { r.modem.pageReplies = {t30::kPin}; },
-         ecInterrupted},
+        {"a page's answer to the settings",
+         [](SenderRig& r) { r.modem.trainingReplies = {t30::kMcf}; }, ecInterrupted},
         {"receiver disconnects", [](SenderRig& r) { r.modem.pageReplies = {t30::kDcn}; },
          ecFarEndHungUp},
         {"hang-up in the page", [](SenderRig& r) { r.modem.hangUpInPage = 1; }, ecFarEndHungUp},
@@ -525,7 +583,7 @@ TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDo
          ecOK, false},
         {"training failed, then ATH0 never answered",
          [](SenderRig& r) {
-             r.modem.trainingReplies.assign(6, t30::kFtt);
+             r.modem.trainingReplies.assign(8, t30::kFtt);
              r.modem.ignores = [](auto& c) { return c == "ATH0"; };
          },
          ecTrainingFailed, true},
@@ -538,9 +596,9 @@ TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDo
          ecPortError, false},
         {"the modem goes silent in the goodbye of a failed fax",
          [](SenderRig& r) {
-             r.modem.pageReplies = {t30::kPin};
+             r.modem.trainingReplies = {t30::kMcf};
              r.modem.ignores = [&r](auto& c) {  // from the DCN on
-                 return c == "ATH0" || (c == "AT+FTH=3" && r.modem.framesSent.size() == 3);
+                 return c == "ATH0" || (c == "AT+FTH=3" && r.modem.framesSent.size() == 2);
              };
          },
          ecInterrupted, true},

@@ -14,7 +14,9 @@ constexpr uint32_t kDisTimeout = 35000;      // capabilities after the answer (T
 constexpr uint32_t kHangUpTimeout = 15000;   // saying goodbye and hanging up, all steps
 constexpr uint32_t kFailedPortHangUp = 2000;
 constexpr int kCommandTries = 3;  // a command without response is sent three times
+constexpr int kPageResends = 3;   // a page the receiver did not get clearly, one speed lower each
 constexpr int kSilence = 8;       // T.30's 75 ms, in AT+FTS's tens of milliseconds
+constexpr int kFramesInASet = 8;  // more frames in one response than any receiver sends
 
 // The T.4 data of a page as the modem sends it: an EOL before every line,
 // fill bits so that no line is sent faster than the receiver can print it,
@@ -115,7 +117,8 @@ std::string FaxCall::ReceiveCapabilities() {
     const uint32_t deadline = port_.Now() + kDisTimeout;
     while (true) {
         HdlcFrame frame;
-        const uint32_t left = std::max<int32_t>(0, static_cast<int32_t>(deadline - port_.Now()));
+        uint32_t left = std::max<int32_t>(0, static_cast<int32_t>(deadline - port_.Now()));
+        if (!dis.empty()) left = std::min(left, kResponseTimeout);
         const FrameResult result = modem_.ReceiveFrame(frame, connectPending, left);
         connectPending = false;
         if (result == FrameResult::kFrame) {
@@ -124,7 +127,10 @@ std::string FaxCall::ReceiveCapabilities() {
             if (kind == t30::kDis) dis = frame.info;
             if (kind == t30::kDcn) throw FaxFailure{ecFarEndHungUp};
             if (frame.final && !dis.empty()) break;
+        } else if (result == FrameResult::kBadFrame) {
+            unclear_ = true;  // the next frame of the set may still come
         } else if (!dis.empty()) {
+            unclear_ = true;
             break;  // the rest of the set was lost; DIS is what counts
         }
         if (static_cast<int32_t>(deadline - port_.Now()) <= 0) throw FaxFailure{ecNoCapabilities};
@@ -145,23 +151,24 @@ void FaxCall::SendPages(const std::string& dis) {
     size_t speedIndex = Train(speeds, 0);
     for (size_t index = 0; index < pages_.size(); ++index) {
         const bool last = index + 1 == pages_.size();
-        bool retrained = false;
-        while (true) {
+        for (int resends = 0;; ++resends) {
             SendPage(index, speeds[speedIndex]);
             const uint8_t reply = PostPage(last);
-            if (reply == t30::kMcf || reply == t30::kRtp) {
+            // PIP: received, and the receiver's operator asks to talk; with
+            // no operator here the fax goes on as after MCF.
+            if (reply == t30::kMcf || reply == t30::kRtp || reply == t30::kPip) {
                 delivered_ = last;
                 Status(fpPageAccepted);
                 if (reply == t30::kRtp && !last) speedIndex = Train(speeds, speedIndex);
                 break;
             }
-            // RTN: the page was not received clearly. Train once more and
-            // send it again; a second rejection ends the fax.
+            // RTN (or PIN, its operator's form): the page was not received
+            // clearly. The training check passed at a speed where the page
+            // failed, so the page goes again one speed lower.
             Status(fpPageRejected);
-            if (retrained) throw FaxFailure{ecPageRejected};
-            retrained = true;
+            if (resends == kPageResends) throw FaxFailure{ecPageRejected};
             Status(fpRetrain);
-            speedIndex = Train(speeds, speedIndex);
+            speedIndex = Train(speeds, std::min(speedIndex + 1, speeds.size() - 1));
         }
     }
 }
@@ -201,8 +208,12 @@ size_t FaxCall::Train(const std::vector<t30::Speed>& speeds, size_t from) {
 }
 
 // T.30's 75 ms of silence before each transmission, after what was received
-// or sent before it.
+// or sent before it. After a reception that was not clear the far end may
+// still be sending: the line must fall silent first.
 void FaxCall::Silence() {
+    const bool unclear = unclear_;
+    unclear_ = false;
+    if (unclear && modem_.AwaitSilence(kSilence)) return;
     modem_.Silence(kSilence);
 }
 
@@ -249,10 +260,9 @@ uint8_t FaxCall::PostPage(bool last) {
             case t30::kMcf:
             case t30::kRtp:
             case t30::kRtn:
-                return reply.kind;
-            case t30::kPin:
             case t30::kPip:
-                throw FaxFailure{ecInterrupted};
+            case t30::kPin:
+                return reply.kind;
             case t30::kDcn:
                 throw FaxFailure{ecFarEndHungUp};
             default:
@@ -263,16 +273,26 @@ uint8_t FaxCall::PostPage(bool last) {
 }
 
 // The receiver's response to a command, read to its final frame (a set such
-// as CSI and DIS comes as several).
+// as CSI and DIS comes as several). A garbled frame is not the end: the
+// next may follow, and transmitting now would collide with it; the
+// response ends with its final frame, the line dropped, or T4 in silence.
 FaxCall::Response FaxCall::ReceiveResponse() {
     Response response{FrameResult::kTimeout, 0};
-    for (int frames = 0; frames < 8; ++frames) {
+    bool any = false;
+    for (int frames = 0; frames < kFramesInASet; ++frames) {
         HdlcFrame frame;
         const FrameResult result = modem_.ReceiveFrame(frame, false, kResponseTimeout);
+        if (result == FrameResult::kBadFrame) {
+            unclear_ = true;
+            if (!any) response.result = result;
+            continue;
+        }
         if (result != FrameResult::kFrame) {
-            if (frames == 0) response.result = result;
+            if (result == FrameResult::kTimeout) unclear_ = unclear_ || any;
+            if (!any) response.result = result;
             break;
         }
+        any = true;
         response = {result, t30::Kind(frame.fcf)};
         if (frame.final) break;
     }
@@ -295,8 +315,12 @@ void FaxCall::Disconnect() {
 void FaxCall::Abandon(int code) {
     port_.IgnoreCancel(true);  // a cancelled fax still hangs up
     // A port that failed gets a short try: it may not take a byte more.
+    // Data cut off in a page is still going down the line from the modem's
+    // buffer: the goodbye waits for it.
     if (!port_.EndBy())
-        port_.SetEndBy(port_.Now() + (code == ecPortError ? kFailedPortHangUp : kHangUpTimeout));
+        port_.SetEndBy(port_.Now() + (code == ecPortError
+                                          ? kFailedPortHangUp
+                                          : kHangUpTimeout + modem_.UnsentLineTime()));
     try {
         modem_.EndData();
         if (connected_ && code != ecFarEndHungUp) {

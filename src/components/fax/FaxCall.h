@@ -71,6 +71,7 @@ private:
     int minScanMs_ = 20;
     bool connected_ = false;
     bool delivered_ = false;  // the receiver confirmed the last page
+    bool unclear_ = false;    // the last reception had a garbled frame or was cut off
 };
 
 }  // namespace mivox

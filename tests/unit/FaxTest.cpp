@@ -362,6 +362,90 @@ TEST(SendFax, ResendsARejectedPageOneSpeedLowerAndTakesPipAsReceived) {
     }
 }
 
+// The frames of an error-correcting transmission, as the receiver finds them.
+std::vector<std::string> FramesOf(const std::string& transmission) {
+    int bad = 0, flags = 0;
+    std::vector<std::string> frames = testing::HdlcStreamFrames(transmission, bad, flags);
+    EXPECT_EQ(bad, 0);
+    return frames;
+}
+
+// A receiver that offers error correction gets each page as numbered frames
+// and asks again for those it did not get clean: only they go again. After
+// four tries of a block the correction goes on one speed lower (CTC, and
+// the long training); after four at the lowest speed the page has failed.
+TEST(SendFax, InErrorCorrectionModeResendsOnlyTheFramesAskedForAndStepsDownAfterFourTries) {
+    SenderRig rig;
+    rig.modem.ecm = true;
+    rig.modem.disScanCode = 0b000;  // 20 ms a line, which frames need not keep
+    std::string frames0and2(32, '\0');
+    frames0and2[0] = '\x05';
+    rig.modem.pageReplies = {t30::kPpr, t30::kRnr, t30::kMcf, t30::kMcf};
+    rig.modem.pprInfo = {frames0and2};
+    ASSERT_EQ(rig.Send(), ecOK) << ::testing::PrintToString(rig.modem.commands);
+    const std::string& dcs = rig.modem.framesSent[1].info;
+    EXPECT_TRUE(t30::Bit(dcs, t30::kBitExtend) && t30::Bit(dcs, t30::kBitEcm) && !t30::Bit(dcs, 28))
+        << "error correction in frames of 256 bytes";
+    // TSI, DCS; PPS-MPS, again after the frames asked for, RR; PPS-EOP; DCN.
+    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0xBF, 0xBF, 0x6F, 0xBF, 0xFB}));
+    EXPECT_EQ(rig.modem.framesSent[2].info.substr(0, 3), std::string("\x4F\x00\x00", 3))
+        << "MPS, page 0, block 0";
+    EXPECT_EQ(rig.modem.framesSent[3].info, rig.modem.framesSent[2].info);
+    EXPECT_EQ(rig.modem.framesSent[5].info.substr(0, 3), std::string("\x2F\x01\x00", 3));
+    EXPECT_EQ(rig.modem.pageModulations, (std::vector<int>{146, 146, 146}));
+
+    SenderRig plain;  // the same receiver without error correction
+    plain.modem.disScanCode = 0b000;
+    ASSERT_EQ(plain.Send(), ecOK);
+    const std::vector<FaxPage> expected = rig.sender.PagesToSend(rig.pages);
+    ASSERT_EQ(rig.modem.pages.size(), 3u);
+    for (const size_t transmission : {size_t{0}, size_t{2}}) {
+        const std::vector<std::string> frames = FramesOf(rig.modem.pages[transmission]);
+        ASSERT_GE(frames.size(), 4u);
+        std::string data;
+        for (size_t i = 0; i + 3 < frames.size(); ++i) {
+            EXPECT_EQ(frames[i].substr(0, 4),
+                      (std::string{'\xFF', '\x03', '\x06', static_cast<char>(i)}));
+            data += frames[i].substr(4);
+        }
+        EXPECT_EQ(frames.back(), "\xFF\x03\x86");
+        EXPECT_EQ(std::string(rig.modem.framesSent[transmission == 0 ? 2 : 5].info.substr(3)),
+                  std::string(1, static_cast<char>(frames.size() - 4)))
+            << "the frames in the block, less one";
+        std::vector<FaxRow> rows;
+        ASSERT_TRUE(
+            DecodePage(reinterpret_cast<const uint8_t*>(data.data()), data.size(), true, rows));
+        EXPECT_EQ(rows, expected[transmission == 0 ? 0 : 1]);
+        EXPECT_LT(data.size(), plain.modem.pages[transmission / 2].size())
+            << "no fill for the scan line time";
+    }
+    const std::vector<std::string> again = FramesOf(rig.modem.pages[1]);
+    const std::vector<std::string> first = FramesOf(rig.modem.pages[0]);
+    EXPECT_EQ(again, (std::vector<std::string>{first[0], first[2], "\xFF\x03\x86", "\xFF\x03\x86",
+                                               "\xFF\x03\x86"}));
+
+    SenderRig lower;  // four requests: CTC at 12000, the long training, then the frames
+    lower.modem.ecm = true;
+    lower.modem.pageReplies.assign(4, t30::kPpr);
+    ASSERT_EQ(lower.Send(), ecOK);
+    EXPECT_EQ(lower.FrameKinds(),
+              (std::vector<uint8_t>{0x43, 0x83, 0xBF, 0xBF, 0xBF, 0xBF, 0x13, 0xBF, 0xBF, 0xFB}));
+    const std::string& ctc = lower.modem.framesSent[6].info;
+    EXPECT_EQ((std::vector<bool>{t30::Bit(ctc, 11), t30::Bit(ctc, 12), t30::Bit(ctc, 13),
+                                 t30::Bit(ctc, 14)}),
+              (std::vector<bool>{false, true, false, true}))
+        << "V.17 at 12000 bit/s";
+    EXPECT_EQ(lower.modem.pageModulations, (std::vector<int>{146, 146, 146, 146, 121, 122}));
+    EXPECT_EQ(lower.modem.trainingModulations, std::vector<int>{145}) << "no training check";
+
+    SenderRig lowest;  // at the lowest speed the fourth request ends the fax
+    lowest.modem.ecm = true;
+    lowest.modem.disRates = 0x0;
+    lowest.modem.pageReplies.assign(4, t30::kPpr);
+    EXPECT_EQ(lowest.Send(), ecPageRejected);
+    EXPECT_EQ(lowest.modem.pages.size(), 4u);
+}
+
 // A frame the modem's check refuses is not the end of a response: the
 // sender asks for the next frame, and before it transmits it waits for the
 // line to fall silent.

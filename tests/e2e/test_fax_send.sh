@@ -12,7 +12,9 @@
 # refusing AT+FTM=?; a quiet modem (Q1) with a receiver that answers RTN to
 # a page at 14,400 after noise on the line, to which the sender trains at
 # 12,000 (this receiver then hangs up: it takes no new training after
-# RTN)); last a receiver
+# RTN); a line with bursts of noise, over which a receiver with error
+# correction gets the page whole (the frames it asks for again), while
+# one without gets it damaged); last a receiver
 # that takes two pages and leaves the line at once, before the sender has
 # hung up: the sender must still end, and report the fax as delivered.
 E2E_OWN_SESSION=1
@@ -29,6 +31,8 @@ table=(
     "ok+jitter=5.8|12000|refused 14400"
     "ok+v0+noflow+noifc+noftmquery|9600|flow AT&K3"
     "ok+q1+rtn=14400|-|retrain 12000"
+    "ok+ecm+bursts=40|-|corrected"
+    "ok+bursts=40|-|damaged"
 )
 peer_script=busy,hangup
 for row in "${table[@]}"; do peer_script+=",${row%%|*}"; done
@@ -84,11 +88,16 @@ for row in "${table[@]}"; do
             "$(sed -n 's/.*DCS names .* ms a line, \([0-9]*\) bit\/s/\1/p' <<<"$log" | xargs)"
         continue
     fi
+    if [[ $extra == damaged ]]; then
+        expect_eq "$receiver: rows damaged" yes \
+            "$( (($(sed -n 's/.*pages at .*, \([0-9]*\) bad rows/\1/p' <<<"$log") > 0)) && echo yes)"
+        continue
+    fi
     expect_eq "$receiver: delivered" "exit 0" "$(tail -1 <<<"$out")"
     expect_eq "$receiver: received" "call $call: received 1 pages, result 0 (OK)" \
         "$(grep ': received' <<<"$log" || true)"
     got=$(sed -n 's/.*pages at \([0-9]*\) bit\/s.*/\1/p' <<<"$log")
-    expect_eq "$receiver: pages at $rate bit/s" "$rate" "$got"
+    [[ $rate == - ]] || expect_eq "$receiver: pages at $rate bit/s" "$rate" "$got"
     expect_eq "$receiver: no bad rows" "0 bad rows" "$(grep -o '[0-9]* bad rows' <<<"$log" || true)"
     case $extra in
     scan*)
@@ -105,6 +114,10 @@ for row in "${table[@]}"; do
         expect_eq "$receiver: the training at ${extra#refused } refused" \
             "call $call: training at ${extra#refused } bit/s refused" "$(grep ' refused' <<<"$log" || true)"
         expect_eq "$receiver: the sender tried a lower speed" 1 "$(grep -c '^status 9:' <<<"$out" || true)"
+        ;;
+    corrected)
+        expect_eq "$receiver: error correction in DCS" 1 "$(grep -c 'error correction$' <<<"$log" || true)"
+        expect_eq "$receiver: frames asked for again" yes "$(grep -q 'asked for .* frames again' <<<"$log" && echo yes)"
         ;;
     flow*)
         expect_eq "$receiver: flow control turned on" "call $call: flow control turned on by ${extra#flow }" \

@@ -19,15 +19,15 @@
  *                   12,000 carries the page clean (a narrow band: at 5.25
  *                   14,400 often passes and damages rows, at 6 12,000 now
  *                   and then damages one); at 8 V.29 at 9,600 does
- *   bursts=MS       bursts of loud noise on the line, MS ms long, once a
- *                   second while a page's data comes (from a second and a
- *                   half after its data command, past the training), as
- *                   impulse noise on a real line: rows of a page without
- *                   error correction are damaged at any speed
- *   rtn=BPS         such bursts (200 ms unless bursts= says otherwise) only
- *                   on pages sent at BPS bit/s or faster, so that the
- *                   machine answers RTN; a page sent slower arrives clean
- *                   and gets MCF
+ *   bursts=MS       bursts of noise on the line (-15 dBm0), MS ms long,
+ *                   once a second while a page's data comes (from a second
+ *                   and a half after its data command, past the training),
+ *                   as impulse noise on a real line: rows of a page
+ *                   without error correction are damaged at any speed
+ *   rtn=BPS         louder bursts (-3 dBm0, 200 ms unless bursts= says
+ *                   otherwise), only on pages sent at BPS bit/s or faster,
+ *                   so that the machine answers RTN; a page sent slower
+ *                   arrives clean and gets MCF
  *   ecm             the machine offers error correction (frames of 256 bytes)
  * and settings of the modem, which it has from the end of the call before
  * (or from the start) until the sender changes them:
@@ -99,7 +99,7 @@ static int noise_rate;            /* on pages at this rate or faster */
 static long long noise_from = -1; /* the page's noise, from then until its data ends */
 static int hangup_pending; /* the line dropped; the modem is told at the next command */
 static int tcf_next;              /* the next data command is the training check */
-static awgn_state_t *line_noise;
+static awgn_state_t *line_noise, *soft_noise, *loud_noise; /* the call's, of the two */
 static uint8_t held[2][2]; /* the frame's last two bytes, each as sent (a DLE doubled) */
 static int held_count, held_size[2], dle_pending;
 
@@ -298,8 +298,10 @@ static void from_dte(char *buf, ssize_t len) {
          * hide the end of the carrier. */
         if (strncmp(line_in, "AT+F", 4) == 0) noise_from = -1;
         if (strncmp(line_in, "AT+FTM=", 7) == 0 && line_in[7] != '?') {
-            int rate = atoi(line_in + 7) / 24 * 2400; /* 24, 48, 72/73/74, 96/97/98, 121/122, 145/146 */
-            if (!tcf_next && burst_ms > 0 && rate >= noise_rate) noise_from = now_samples + 12000;
+            /* 24, 48, 72 to 74, 96 to 98, 121 and 122, 145 and 146 */
+            int rate = atoi(line_in + 7) / 24 * 2400;
+            if (!tcf_next && burst_ms > 0 && rate >= noise_rate)
+                noise_from = now_samples + 12000;
             tcf_next = 0;
         }
         /* Frames sent before a command end up in its line. */
@@ -340,8 +342,9 @@ static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *
         /* Bits 11-14 (bit 11 first): the modem and its speed. */
         static const int rate[16] = {2400, 9600, 4800, 7200, -1, -1, -1, -1,
                                      14400, 9600, 12000, 7200, -1, -1, -1, -1};
-        printf("call %d: DCS names %d ms a line, %d bit/s\n", call_number,
-               scan_ms[(msg[5] >> 4) & 7], rate[(msg[4] >> 2) & 15]);
+        printf("call %d: DCS names %d ms a line, %d bit/s%s\n", call_number,
+               scan_ms[(msg[5] >> 4) & 7], rate[(msg[4] >> 2) & 15],
+               len >= 7 && (msg[5] & 0x80) && (msg[6] & 0x04) ? ", error correction" : "");
         fflush(stdout);
     }
     if (!incoming && len >= 3 && (msg[2] & 0xFE) == T30_FTT) {
@@ -351,6 +354,18 @@ static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *
         fflush(stdout);
     }
     if (incoming && len >= 3 && (msg[2] & 0xFE) == T30_DCS) tcf_next = 1;
+    /* Error correction: the frames asked for again, the speed given up. */
+    if (!incoming && len >= 3 && (msg[2] & 0xFE) == T30_PPR) {
+        int frames = 0;
+        for (int i = 3; i < len; i++)
+            for (int bit = 0; bit < 8; bit++) frames += (msg[i] >> bit) & 1;
+        printf("call %d: asked for %d frames again\n", call_number, frames);
+        fflush(stdout);
+    }
+    if (incoming && len >= 3 && (msg[2] & 0xFE) == T30_CTC) {
+        printf("call %d: told to continue correcting one speed lower\n", call_number);
+        fflush(stdout);
+    }
     if (!incoming && len >= 3) {
         int fcf = msg[2] & 0xFE;
         const char *name = fcf == T30_MCF   ? "MCF"
@@ -396,6 +411,7 @@ static void start_machine(void) {
     const char *rtn = setting("rtn"), *bursts = setting("bursts");
     noise_rate = rtn ? atoi(rtn) : 0;
     burst_ms = bursts ? atoi(bursts) : rtn ? 200 : 0;
+    line_noise = rtn ? loud_noise : soft_noise;
     noise_from = -1;
     tcf_next = 0;
     in_frame = 0;
@@ -506,7 +522,8 @@ int main(int argc, char **argv) {
 
     modem = t31_init(NULL, at_tx, NULL, modem_control, NULL, NULL, NULL);
     t31_set_transmit_on_idle(modem, 1);
-    line_noise = awgn_init_dbm0(NULL, 1234567, -3.0f);
+    soft_noise = awgn_init_dbm0(NULL, 1234567, -15.0f);
+    loud_noise = awgn_init_dbm0(NULL, 7654321, -3.0f);
     modem_setup();
     if (getenv("FAXPEER_LOG"))
         span_log_set_level(t31_get_logging_state(modem), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_FLOW);

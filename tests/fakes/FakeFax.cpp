@@ -282,6 +282,7 @@ std::string ScriptedFaxModem::Dis() const {
     std::string dis(ecm ? 4 : 3, '\0');
     t30::SetBit(dis, t30::kBitExtend, ecm);
     t30::SetBit(dis, t30::kBitEcm, ecm);
+    t30::SetBit(dis, t30::kBitTwoDimensional, twoDimensional);
     t30::SetBit(dis, t30::kBitReceiver, canReceive);
     for (int i = 0; i < 4; ++i) t30::SetBit(dis, t30::kBitRateFirst + i, (disRates >> i) & 1);
     for (int i = 0; i < 3; ++i)

@@ -99,7 +99,8 @@ public:
     uint8_t disRates = 0xB;   // bits 11-14: V.27 ter, V.29, V.17
     int disScanCode = 0b111;  // bits 21-23: 0 ms
     bool sendDis = true;
-    bool ecm = false;  // offers error correction (DIS bit 27)
+    bool ecm = false;             // offers error correction (DIS bit 27)
+    bool twoDimensional = false;  // reads two-dimensional coding (DIS bit 16)
     // The answers to the training checks, then to the pages' end commands,
     // one each, in order; 0 = no answer, kDis = CSI and DIS again as a
     // receiver that missed the DCS sends them, kCutShort = a frame that

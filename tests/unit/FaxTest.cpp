@@ -100,6 +100,48 @@ TEST(ModifiedHuffman, CodesAWhiteLineAsTheRecommendationDoesAndRefusesBadCodes) 
                             shortLine.Bytes().size(), false, decoded));
 }
 
+// T.4 4.2's modes, each on a line against the line before it (black runs
+// as first dot and length).
+TEST(ModifiedHuffman, CodesALineAgainstTheOneBeforeInEachModeOfTwoDimensionalCoding) {
+    struct Case {
+        const char* name;
+        FaxRow row, reference;
+        const char* bits;
+    };
+    const std::vector<Case> cases = {
+        {"white under white: V0 at the end", Row({}), Row({}), "1"},
+        {"the same runs: V0 at each change", Row({{100, 200}}), Row({{100, 200}}), "111"},
+        {"changes one and two dots right: VR1, VR2", Row({{101, 201}}), Row({{100, 200}}),
+         "011"
+         "000011"
+         "1"},
+        {"changes three and two dots left: VL3, VL2", Row({{97, 201}}), Row({{100, 200}}),
+         "0000010"
+         "000010"
+         "1"},
+        {"the reference's black run passed over", Row({}), Row({{100, 10}}),
+         "0001"
+         "1"},
+        {"a new black run: the two runs from a0", Row({{100, 200}}), Row({}),
+         "001"
+         "11011"
+         "00010101"
+         "000011001001"
+         "000101"
+         "1"},  // white 64+36, black 192+8
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BitWriter bits;
+        EncodeRow2D(c.row, c.reference, bits);
+        std::string text;
+        BitReader reader(reinterpret_cast<const uint8_t*>(bits.Bytes().data()),
+                         bits.Bytes().size());
+        for (size_t i = 0; i < bits.BitCount(); ++i) text += reader.Next() ? '1' : '0';
+        EXPECT_EQ(text, c.bits);
+    }
+}
+
 TEST(FaxTiff, PagesComeBackAndDamagedFilesAreRefusedWithAReason) {
     const std::vector<FaxPage> pages = {{Row({}), Row({{10, 20}})}, {Row({{0, kFaxWidth}})}};
     const std::string file = WriteFaxTiff(pages);
@@ -444,6 +486,33 @@ TEST(SendFax, InErrorCorrectionModeResendsOnlyTheFramesAskedForAndStepsDownAfter
     lowest.modem.pageReplies.assign(4, t30::kPpr);
     EXPECT_EQ(lowest.Send(), ecPageRejected);
     EXPECT_EQ(lowest.modem.pages.size(), 4u);
+}
+
+// A receiver that reads two-dimensional coding gets it (DCS bit 16): each
+// EOL carries its tag bit, and every second line is coded against the one
+// before it (K = 2).
+TEST(SendFax, CodesEverySecondLineAgainstTheOneBeforeForAReceiverThatReadsIt) {
+    SenderRig plain, mr;
+    mr.modem.twoDimensional = true;
+    ASSERT_EQ(plain.Send(), ecOK);
+    ASSERT_EQ(mr.Send(), ecOK);
+    EXPECT_FALSE(t30::Bit(plain.modem.framesSent[1].info, t30::kBitTwoDimensional));
+    EXPECT_TRUE(t30::Bit(mr.modem.framesSent[1].info, t30::kBitTwoDimensional));
+    const std::string& page = mr.modem.pages[0];
+    EXPECT_LT(page.size(), plain.modem.pages[0].size()) << "alike lines code short";
+    std::string tags;  // the bit after each EOL
+    BitReader bits(reinterpret_cast<const uint8_t*>(page.data()), page.size(), true);
+    for (int zeros = 0, bit; (bit = bits.Next()) >= 0;) {
+        if (bit == 0) {
+            ++zeros;
+            continue;
+        }
+        if (zeros >= 11) tags += bits.Next() ? '1' : '0';
+        zeros = 0;
+    }
+    std::string expected;
+    for (size_t row = 0; row < 20 + mr.pages[0].size(); ++row) expected += row % 2 ? '0' : '1';
+    EXPECT_EQ(tags, expected + "111111") << "the lines, then the return to control";
 }
 
 // A frame the modem's check refuses is not the end of a response: the

@@ -25,18 +25,29 @@ constexpr int kBlockTries = 4;                // a block's transmissions at one 
 // The T.4 data of a page as the modem sends it: an EOL before every line,
 // fill bits so that no line is sent faster than the receiver can print it,
 // and the return to control (six EOLs) at the end; bits least significant
-// first in each byte.
-std::string PageData(const FaxPage& page, int bitsPerSecond, int minScanMs) {
+// first in each byte. Coded in two dimensions, each EOL carries a tag bit
+// (1: the line is coded alone), and every second line (K = 2 at standard
+// resolution) is coded against the one before it.
+std::string PageData(const FaxPage& page, int bitsPerSecond, int minScanMs, bool twoDimensional) {
+    constexpr size_t kLinesPerAlone = 2;
     BitWriter bits(true);
     const size_t minBits = static_cast<size_t>(bitsPerSecond) * minScanMs / 1000;
-    for (const FaxRow& row : page) {
+    for (size_t i = 0; i < page.size(); ++i) {
         const size_t start = bits.BitCount();
         bits.Put(kEolCode, kEolBits);
-        EncodeRow(row, bits);
+        const bool alone = !twoDimensional || i % kLinesPerAlone == 0;
+        if (twoDimensional) bits.Put(alone, 1);
+        if (alone)
+            EncodeRow(page[i], bits);
+        else
+            EncodeRow2D(page[i], page[i - 1], bits);
         const size_t used = bits.BitCount() - start;
         if (used < minBits) bits.Put(0, static_cast<int>(minBits - used));
     }
-    for (int i = 0; i < 6; ++i) bits.Put(kEolCode, kEolBits);
+    for (int i = 0; i < 6; ++i) {
+        bits.Put(kEolCode, kEolBits);
+        if (twoDimensional) bits.Put(1, 1);
+    }
     bits.Align();
     return bits.Bytes();
 }
@@ -153,6 +164,7 @@ void FaxCall::SendPages(const std::string& dis) {
     if (speeds.empty()) throw FaxFailure{ecCannotReceive};
     minScanMs_ = t30::MinScanTimeOfDis(dis);
     ecm_ = t30::Bit(dis, t30::kBitExtend) && t30::Bit(dis, t30::kBitEcm);
+    mr_ = t30::Bit(dis, t30::kBitTwoDimensional);
     size_t speedIndex = Train(speeds, 0);
     for (size_t index = 0; index < pages_.size(); ++index) {
         const bool last = index + 1 == pages_.size();
@@ -233,9 +245,10 @@ std::string FaxCall::Dcs(const t30::Speed& speed) const {
     for (int i = 0; i < 4; ++i) t30::SetBit(dcs, t30::kBitRateFirst + i, (speed.dcsRate >> i) & 1);
     const uint8_t scan = t30::DcsScanTimeCode(minScanMs_);
     for (int i = 0; i < 3; ++i) t30::SetBit(dcs, t30::kBitScanTimeFirst + i, (scan >> i) & 1);
-    // Bits 15 (fine), 16 (two-dimensional) and 17-20 (A4 width and
-    // length) stay clear; the fourth octet only for error correction, in
-    // frames of 256 bytes (bit 28 clear).
+    // Bits 15 (fine) and 17-20 (A4 width and length) stay clear; the
+    // fourth octet only for error correction, in frames of 256 bytes (bit
+    // 28 clear).
+    t30::SetBit(dcs, t30::kBitTwoDimensional, mr_);
     if (ecm_) {
         t30::SetBit(dcs, t30::kBitExtend);
         t30::SetBit(dcs, t30::kBitEcm);
@@ -245,7 +258,7 @@ std::string FaxCall::Dcs(const t30::Speed& speed) const {
 
 void FaxCall::SendPage(size_t index, const t30::Speed& speed) {
     figures_.page = static_cast<int>(index) + 1;
-    const std::string data = PageData(pages_[index], speed.bitsPerSecond, minScanMs_);
+    const std::string data = PageData(pages_[index], speed.bitsPerSecond, minScanMs_, mr_);
     figures_.pageLength = static_cast<uint32_t>(data.size());
     figures_.bytesSent = 0;
     Status(fpSendPage);
@@ -283,7 +296,7 @@ uint8_t FaxCall::PostPage(bool last) {
 uint8_t FaxCall::SendEcmPage(size_t index, bool last, const std::vector<t30::Speed>& speeds,
                              size_t& speedIndex) {
     figures_.page = static_cast<int>(index) + 1;
-    const std::string data = PageData(pages_[index], 0, 0);  // the frames need no fill
+    const std::string data = PageData(pages_[index], 0, 0, mr_);  // the frames need no fill
     figures_.pageLength = static_cast<uint32_t>(data.size());
     figures_.bytesSent = 0;
     const auto blocks = ecm::Blocks(data);

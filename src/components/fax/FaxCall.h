@@ -79,6 +79,7 @@ private:
     std::vector<int> modulations_;
     int minScanMs_ = 20;
     bool ecm_ = false;  // the receiver takes the pages in error correction mode
+    bool mr_ = false;   // it reads lines coded in two dimensions
     bool connected_ = false;
     bool delivered_ = false;  // the receiver confirmed the last page
     bool unclear_ = false;    // the last reception had a garbled frame or was cut off

@@ -6,7 +6,8 @@
 # receivers that a one-page form must reach pixel for pixel (each modem,
 # each minimum scan line time, a receiver that misses the DCS, a modem that
 # keeps the frames' check sequence to itself, a line whose phase jitter
-# makes the first training fail, so that the sender falls back; a modem as
+# makes the first training fail, so that the sender falls back; pages coded
+# in two dimensions unless the receiver reads one only; a modem as
 # some real ones are: answering in numbers, without flow control unless the
 # sender turns it on (which drops what overruns its buffer), without +IFC,
 # refusing AT+FTM=?; a quiet modem (Q1) with a receiver that answers RTN to
@@ -22,7 +23,7 @@ source "$(dirname "$0")/lib.sh"
 # receiver settings | rate of the pages | what else the call must show
 table=(
     "ok+v17|14400|"
-    "ok+v29+scan=20|9600|scan 20"
+    "ok+v29+scan=20+1d|9600|scan 20"
     "ok+v27+scan=5|4800|scan 5"
     "ok+v17+scan=10|14400|scan 10"
     "ok+v17+scan=40|14400|scan 40"
@@ -99,6 +100,10 @@ for row in "${table[@]}"; do
     got=$(sed -n 's/.*pages at \([0-9]*\) bit\/s.*/\1/p' <<<"$log")
     [[ $rate == - ]] || expect_eq "$receiver: pages at $rate bit/s" "$rate" "$got"
     expect_eq "$receiver: no bad rows" "0 bad rows" "$(grep -o '[0-9]* bad rows' <<<"$log" || true)"
+    # Coded in two dimensions unless the receiver reads one only.
+    coded=$(grep -c 'DCS names .*two-dimensional' <<<"$log" || true)
+    expect_eq "$receiver: coded in two dimensions" "$([[ $receiver == *+1d* ]] && echo 0 || echo yes)" \
+        "$( ((coded > 0)) && echo yes || echo "$coded")"
     case $extra in
     scan*)
         # Every DCS names a time at least the receiver's.

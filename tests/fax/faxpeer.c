@@ -29,6 +29,8 @@
  *                   so that the machine answers RTN; a page sent slower
  *                   arrives clean and gets MCF
  *   ecm             the machine offers error correction (frames of 256 bytes)
+ *   1d              the machine reads one-dimensional coding only (it reads
+ *                   two-dimensional coding too unless told so)
  * and settings of the modem, which it has from the end of the call before
  * (or from the start) until the sender changes them:
  *   v0, q1          result codes as numbers, or none at all (with echo on)
@@ -342,8 +344,9 @@ static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *
         /* Bits 11-14 (bit 11 first): the modem and its speed. */
         static const int rate[16] = {2400, 9600, 4800, 7200, -1, -1, -1, -1,
                                      14400, 9600, 12000, 7200, -1, -1, -1, -1};
-        printf("call %d: DCS names %d ms a line, %d bit/s%s\n", call_number,
+        printf("call %d: DCS names %d ms a line, %d bit/s%s%s\n", call_number,
                scan_ms[(msg[5] >> 4) & 7], rate[(msg[4] >> 2) & 15],
+               msg[4] & 0x80 ? ", two-dimensional" : "",
                len >= 7 && (msg[5] & 0x80) && (msg[6] & 0x04) ? ", error correction" : "");
         fflush(stdout);
     }
@@ -408,6 +411,7 @@ static void start_machine(void) {
     const char *jitter = setting("jitter");
     line_reset(jitter ? atof(jitter) : 0);
     t30_set_ecm_capability(t30, setting("ecm") != NULL);
+    if (setting("1d")) t30_set_supported_compressions(t30, T30_SUPPORT_T4_1D_COMPRESSION);
     const char *rtn = setting("rtn"), *bursts = setting("bursts");
     noise_rate = rtn ? atoi(rtn) : 0;
     burst_ms = bursts ? atoi(bursts) : rtn ? 200 : 0;

@@ -26,7 +26,7 @@ FaxStatusFields StatusFields(const FaxFigures& figures, uint32_t elapsedMs) {
     fields.id = figures.remoteId;
     fields.bytes = std::to_string(figures.bytesSent);
     fields.time = std::to_string((elapsedMs + 500u) / 1000u);
-    if (figures.progress >= 1 && figures.progress <= 43)
+    if (figures.progress >= fpInitModem && figures.progress <= fpFailed)
         fields.msg = FaxStatusText(figures.progress);
     if (figures.pageLength != 0) {
         const uint64_t share =
@@ -105,9 +105,9 @@ TSendingFaxDlg::TSendingFaxDlg(DialogPeer& dialog, Platform& platform, Registrat
 }
 
 TSendingFaxDlg::~TSendingFaxDlg() {
-    // A transmission still running ends first: it reads the image.
-    TheSendFax.CancelFax();
-    TheSendFax.WaitForEnd();
+    // A transmission still running ends first, within a few seconds
+    // whatever its modem does: the program is closing.
+    TheSendFax.Shutdown();
     for (const std::string* path : {&FaxTextPath, &FaxImagePath})
         if (platform_.files.FileExists(*path)) platform_.files.Delete(*path);
 }

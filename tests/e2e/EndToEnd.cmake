@@ -20,5 +20,5 @@ endforeach()
 set_tests_properties(e2e_test_uninstall PROPERTIES TIMEOUT 480)
 # An interactive and several unattended installations in one session.
 set_tests_properties(e2e_test_install_silent PROPERTIES TIMEOUT 480)
-# Ten fax calls to the receiver, one after another, in one session.
-set_tests_properties(e2e_test_fax_send PROPERTIES TIMEOUT 420)
+# Fifteen fax calls to the receiver, one after another, in one session.
+set_tests_properties(e2e_test_fax_send PROPERTIES TIMEOUT 600)

@@ -6,7 +6,16 @@
 # receivers that a one-page form must reach pixel for pixel (each modem,
 # each minimum scan line time, a receiver that misses the DCS, a modem that
 # keeps the frames' check sequence to itself, a line whose phase jitter
-# makes the first training fail, so that the sender falls back); last a receiver
+# makes the first training fail, so that the sender falls back; pages coded
+# in two dimensions unless the receiver reads one only; a modem as
+# some real ones are: answering in numbers, without flow control unless the
+# sender turns it on (which drops what overruns its buffer), without +IFC,
+# refusing AT+FTM=?; a quiet modem (Q1) with a receiver that answers RTN to
+# a page at 14,400 after noise on the line, to which the sender trains at
+# 12,000 (this receiver then hangs up: it takes no new training after
+# RTN); a line with bursts of noise, over which a receiver with error
+# correction gets the page whole (the frames it asks for again), while
+# one without gets it damaged); last a receiver
 # that takes two pages and leaves the line at once, before the sender has
 # hung up: the sender must still end, and report the fax as delivered.
 E2E_OWN_SESSION=1
@@ -14,13 +23,17 @@ source "$(dirname "$0")/lib.sh"
 # receiver settings | rate of the pages | what else the call must show
 table=(
     "ok+v17|14400|"
-    "ok+v29+scan=20|9600|scan 20"
+    "ok+v29+scan=20+1d|9600|scan 20"
     "ok+v27+scan=5|4800|scan 5"
     "ok+v17+scan=10|14400|scan 10"
     "ok+v17+scan=40|14400|scan 40"
     "ok+missdcs|14400|missed"
     "ok+nofcs|14400|"
     "ok+jitter=5.8|12000|refused 14400"
+    "ok+v0+noflow+noifc+noftmquery|9600|flow AT&K3"
+    "ok+q1+rtn=14400|-|retrain 12000"
+    "ok+ecm+bursts=40|-|corrected"
+    "ok+bursts=40|-|damaged"
 )
 peer_script=busy,hangup
 for row in "${table[@]}"; do peer_script+=",${row%%|*}"; done
@@ -69,12 +82,28 @@ for row in "${table[@]}"; do
     out=$(send Form)
     cp "$MIVOX_E2E_OUT/faxsend.out" "$MIVOX_E2E_OUT/faxsend-call$call.out"
     log=$(grep "^call $call:" "$FAX_PEER_LOG" || true)
+    if [[ $extra == retrain* ]]; then
+        expect_eq "$receiver: RTN to the page at 14400" 1 \
+            "$(grep -c 'answered RTN to a page at 14400 bit/s' <<<"$log" || true)"
+        expect_eq "$receiver: trained again one speed lower" "14400 ${extra#retrain }" \
+            "$(sed -n 's/.*DCS names .* ms a line, \([0-9]*\) bit\/s.*/\1/p' <<<"$log" | xargs)"
+        continue
+    fi
+    if [[ $extra == damaged ]]; then
+        expect_eq "$receiver: rows damaged" yes \
+            "$( (($(sed -n 's/.*pages at .*, \([0-9]*\) bad rows/\1/p' <<<"$log") > 0)) && echo yes)"
+        continue
+    fi
     expect_eq "$receiver: delivered" "exit 0" "$(tail -1 <<<"$out")"
     expect_eq "$receiver: received" "call $call: received 1 pages, result 0 (OK)" \
         "$(grep ': received' <<<"$log" || true)"
     got=$(sed -n 's/.*pages at \([0-9]*\) bit\/s.*/\1/p' <<<"$log")
-    expect_eq "$receiver: pages at $rate bit/s" "$rate" "$got"
+    [[ $rate == - ]] || expect_eq "$receiver: pages at $rate bit/s" "$rate" "$got"
     expect_eq "$receiver: no bad rows" "0 bad rows" "$(grep -o '[0-9]* bad rows' <<<"$log" || true)"
+    # Coded in two dimensions unless the receiver reads one only.
+    coded=$(grep -c 'DCS names .*two-dimensional' <<<"$log" || true)
+    expect_eq "$receiver: coded in two dimensions" "$([[ $receiver == *+1d* ]] && echo 0 || echo yes)" \
+        "$( ((coded > 0)) && echo yes || echo "$coded")"
     case $extra in
     scan*)
         # Every DCS names a time at least the receiver's.
@@ -90,6 +119,15 @@ for row in "${table[@]}"; do
         expect_eq "$receiver: the training at ${extra#refused } refused" \
             "call $call: training at ${extra#refused } bit/s refused" "$(grep ' refused' <<<"$log" || true)"
         expect_eq "$receiver: the sender tried a lower speed" 1 "$(grep -c '^status 9:' <<<"$out" || true)"
+        ;;
+    corrected)
+        expect_eq "$receiver: error correction in DCS" 1 "$(grep -c 'error correction$' <<<"$log" || true)"
+        expect_eq "$receiver: frames asked for again" yes "$(grep -q 'asked for .* frames again' <<<"$log" && echo yes)"
+        ;;
+    flow*)
+        expect_eq "$receiver: flow control turned on" "call $call: flow control turned on by ${extra#flow }" \
+            "$(grep 'flow control' <<<"$log" || true)"
+        expect_eq "$receiver: nothing lost in the modem's buffer" "" "$(grep -E 'lost|overran' <<<"$log" || true)"
         ;;
     esac
     expect_fax_pages "$receiver" "$FAX_RECEIVED-$call.tif" "$dir/Form.Apf" 1

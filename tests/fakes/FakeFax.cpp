@@ -30,6 +30,58 @@ std::vector<std::vector<uint8_t>> PatternTextRenderer::RenderLine(const FontSpec
     return rows;
 }
 
+std::vector<std::string> HdlcStreamFrames(const std::string& stream, int& bad, int& leadingFlags) {
+    BitReader reader(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), true);
+    std::vector<int> bits;
+    for (int bit; (bit = reader.Next()) >= 0;) bits.push_back(bit);
+    const auto flagAt = [&](size_t at) {
+        if (at + 8 > bits.size() || bits[at] || bits[at + 7]) return false;
+        for (size_t i = 1; i < 7; ++i)
+            if (!bits[at + i]) return false;
+        return true;
+    };
+    std::vector<std::string> frames;
+    bad = leadingFlags = 0;
+    bool synced = false, started = false;
+    std::vector<int> body;
+    int ones = 0;
+    for (size_t at = 0; at < bits.size();) {
+        if (flagAt(at)) {
+            if (!body.empty()) {
+                std::string bytes(body.size() / 8, '\0');
+                for (size_t i = 0; i < bytes.size() * 8; ++i)
+                    bytes[i / 8] = static_cast<char>(bytes[i / 8] | body[i] << (i % 8));
+                if (body.size() % 8 == 0 && FcsGood(bytes))
+                    frames.push_back(bytes.substr(0, bytes.size() - 2));
+                else
+                    ++bad;
+            } else if (!started) {
+                ++leadingFlags;
+            }
+            synced = true;
+            body.clear();
+            ones = 0;
+            at += 8;
+            continue;
+        }
+        const int bit = bits[at++];
+        if (!synced) continue;
+        if (bit == 0 && ones == 5) {
+            ones = 0;  // inserted by the sender
+            continue;
+        }
+        ones = bit ? ones + 1 : 0;
+        if (ones > 6) {  // the line idles, or the frame is aborted
+            synced = false;
+            body.clear();
+            continue;
+        }
+        body.push_back(bit);
+        started = true;
+    }
+    return frames;
+}
+
 bool ScriptedFaxModem::Open(const std::string& name, const SerialSettings& settings,
                             PortError& error, std::string& detail) {
     openedName = name;
@@ -182,6 +234,11 @@ void ScriptedFaxModem::Command(const std::string& command) {
             mode_ = Mode::kListening;
             return;
         }
+        if (frame.fcf == kGarbled) {
+            Emit(DleEncode("\xFF\x13\x8C\x55"));
+            Reply("ERROR");
+            return;
+        }
         GiveFrame(frame);
     } else if (command == "AT+FTH=3") {
         Reply("CONNECT");
@@ -197,6 +254,24 @@ void ScriptedFaxModem::Command(const std::string& command) {
     }
 }
 
+std::vector<HdlcFrame> ScriptedFaxModem::NextResponse(std::deque<uint8_t>& replies,
+                                                      uint8_t otherwise) {
+    bool garbled = false;
+    while (!replies.empty() && replies.front() == kGarbled) {
+        garbled = true;
+        replies.pop_front();
+    }
+    const uint8_t reply = replies.empty() ? otherwise : replies.front();
+    if (!replies.empty()) replies.pop_front();
+    std::vector<HdlcFrame> frames = Response(reply);
+    if (reply == t30::kPpr && !pprInfo.empty()) {
+        frames[0].info = pprInfo.front();
+        pprInfo.pop_front();
+    }
+    if (garbled) frames.insert(frames.begin(), HdlcFrame{false, kGarbled, ""});
+    return frames;
+}
+
 std::vector<HdlcFrame> ScriptedFaxModem::Response(uint8_t reply) const {
     if (reply == 0) return {};
     if (reply != t30::kDis) return {{true, reply, ""}};
@@ -204,7 +279,10 @@ std::vector<HdlcFrame> ScriptedFaxModem::Response(uint8_t reply) const {
 }
 
 std::string ScriptedFaxModem::Dis() const {
-    std::string dis(3, '\0');
+    std::string dis(ecm ? 4 : 3, '\0');
+    t30::SetBit(dis, t30::kBitExtend, ecm);
+    t30::SetBit(dis, t30::kBitEcm, ecm);
+    t30::SetBit(dis, t30::kBitTwoDimensional, twoDimensional);
     t30::SetBit(dis, t30::kBitReceiver, canReceive);
     for (int i = 0; i < 4; ++i) t30::SetBit(dis, t30::kBitRateFirst + i, (disRates >> i) & 1);
     for (int i = 0; i < 3; ++i)
@@ -222,12 +300,9 @@ void ScriptedFaxModem::FrameFromSender(const std::string& bytes) {
     framesSent.push_back(frame);
     const uint8_t kind = t30::Kind(frame.fcf);
     afterDcs_ = kind == t30::kDcs;
-    if (kind == t30::kMps || kind == t30::kEop) {
-        const uint8_t reply =
-            pageReplies.empty() ? static_cast<uint8_t>(t30::kMcf) : pageReplies.front();
-        if (!pageReplies.empty()) pageReplies.pop_front();
-        pendingFrames_.push_back(Response(reply));
-    }
+    if (kind == t30::kMps || kind == t30::kEop || kind == t30::kPps || kind == t30::kRr)
+        pendingFrames_.push_back(NextResponse(pageReplies, t30::kMcf));
+    if (kind == t30::kCtc) pendingFrames_.push_back(Response(t30::kCtr));
     if (frame.final) {
         mode_ = Mode::kCommand;
         Reply("OK");
@@ -241,11 +316,9 @@ void ScriptedFaxModem::DataFromSender(const std::string& data) {
     if (afterDcs_) {
         afterDcs_ = false;
         trainingModulations.push_back(dataModulation_);
-        uint8_t reply =
-            trainingReplies.empty() ? static_cast<uint8_t>(t30::kCfr) : trainingReplies.front();
-        if (!trainingReplies.empty()) trainingReplies.pop_front();
-        if (data.find_first_not_of('\0') != std::string::npos) reply = t30::kFtt;
-        pendingFrames_.push_back(Response(reply));
+        std::vector<HdlcFrame> response = NextResponse(trainingReplies, t30::kCfr);
+        if (data.find_first_not_of('\0') != std::string::npos) response = Response(t30::kFtt);
+        pendingFrames_.push_back(response);
         Reply("OK");
         return;
     }

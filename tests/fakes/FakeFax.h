@@ -22,6 +22,12 @@ namespace mivox::testing {
 
 class FakeClock;
 
+// What a receiver's HDLC decoder finds in a bit stream (first bit in each
+// byte's least significant bit): the frames between flags, zeros after
+// five ones taken out, each with a good check sequence (returned without
+// it); `bad` counts the others, `leadingFlags` the flags before the first.
+std::vector<std::string> HdlcStreamFrames(const std::string& stream, int& bad, int& leadingFlags);
+
 // The serial ports and modems of a machine, as a test sets them.
 class FakeModemDirectory : public ModemDirectory {
 public:
@@ -93,14 +99,20 @@ public:
     uint8_t disRates = 0xB;   // bits 11-14: V.27 ter, V.29, V.17
     int disScanCode = 0b111;  // bits 21-23: 0 ms
     bool sendDis = true;
+    bool ecm = false;             // offers error correction (DIS bit 27)
+    bool twoDimensional = false;  // reads two-dimensional coding (DIS bit 16)
     // The answers to the training checks, then to the pages' end commands,
     // one each, in order; 0 = no answer, kDis = CSI and DIS again as a
     // receiver that missed the DCS sends them, kCutShort = a frame that
-    // starts and never ends. When a list runs out: CFR, MCF.
+    // starts and never ends. kGarbled puts a frame that fails the modem's
+    // check before the answer that follows it in the list. When a list
+    // runs out: CFR, MCF.
     static constexpr uint8_t kCutShort = 0xFF;
+    static constexpr uint8_t kGarbled = 0xFE;
     std::deque<uint8_t> trainingReplies;
-    std::deque<uint8_t> pageReplies;
-    int hangUpInPage = 0;  // the page (from 1) after whose data the line drops
+    std::deque<uint8_t> pageReplies;  // also to PPS and RR; kPpr takes the next of pprInfo
+    std::deque<std::string> pprInfo;  // the frames a PPR asks for, as its information
+    int hangUpInPage = 0;             // the page (from 1) after whose data the line drops
     std::function<void(const std::string&)> onCommand;  // the user acting meanwhile
     // Faults: commands answered "ERROR" or not at all, and a port whose
     // writes never complete (each takes its whole time and fails).
@@ -146,6 +158,8 @@ private:
     }
     void GiveFrame(const HdlcFrame& frame);
     std::vector<HdlcFrame> Response(uint8_t reply) const;  // to a command
+    // The next response of a list, or `otherwise` when it has run out.
+    std::vector<HdlcFrame> NextResponse(std::deque<uint8_t>& replies, uint8_t otherwise);
     std::string Dis() const;
 
     FakeClock& clock_;

@@ -19,6 +19,27 @@
  *                   12,000 carries the page clean (a narrow band: at 5.25
  *                   14,400 often passes and damages rows, at 6 12,000 now
  *                   and then damages one); at 8 V.29 at 9,600 does
+ *   bursts=MS       bursts of noise on the line (-15 dBm0), MS ms long,
+ *                   once a second while a page's data comes (from a second
+ *                   and a half after its data command, past the training),
+ *                   as impulse noise on a real line: rows of a page
+ *                   without error correction are damaged at any speed
+ *   rtn=BPS         louder bursts (-3 dBm0, 200 ms unless bursts= says
+ *                   otherwise), only on pages sent at BPS bit/s or faster,
+ *                   so that the machine answers RTN; a page sent slower
+ *                   arrives clean and gets MCF
+ *   ecm             the machine offers error correction (frames of 256 bytes)
+ *   1d              the machine reads one-dimensional coding only (it reads
+ *                   two-dimensional coding too unless told so)
+ * and settings of the modem, which it has from the end of the call before
+ * (or from the start) until the sender changes them:
+ *   v0, q1          result codes as numbers, or none at all (with echo on)
+ *   noflow          no flow control: the modem takes what the computer
+ *                   sends at the port's 19,200 bit/s and drops what
+ *                   overruns its buffer, until the sender turns flow
+ *                   control on (+IFC=2,2, &K3, \Q3 or &H1&R2)
+ *   noifc           the modem does not know +IFC (ERROR)
+ *   noftmquery      the modem refuses AT+FTM=?
  * for example "ok+v29+scan=20", "ok+missdcs" or "ok+jitter=5.8".
  *
  *   faxpeer LINK OUTPREFIX SCRIPT [SPEED]
@@ -68,6 +89,19 @@ static int no_fcs;
 static int frames_to_dte;   /* the modem's answers carry received frames */
 static int in_frame;        /* between CONNECT and DLE ETX of such a frame */
 static char line_out[64], line_in[64]; /* the line each way so far */
+static int no_flow;                    /* the modem has no flow control ... */
+static int flow_on;                    /* ... until the sender turned it on */
+static int no_ifc, no_ftm_query;
+static double port_credit;        /* bytes the port can carry by now, without flow control */
+static long dropped;              /* bytes lost in the modem's full buffer in this call */
+static int setup_pending;         /* the modem's settings for the next call are due */
+static int swallow_output;        /* the modem's answers to those settings go nowhere */
+static int burst_ms;              /* the noise: bursts this long once a second; 0: none */
+static int noise_rate;            /* on pages at this rate or faster */
+static long long noise_from = -1; /* the page's noise, from then until its data ends */
+static int hangup_pending; /* the line dropped; the modem is told at the next command */
+static int tcf_next;              /* the next data command is the training check */
+static awgn_state_t *line_noise, *soft_noise, *loud_noise; /* the call's, of the two */
 static uint8_t held[2][2]; /* the frame's last two bytes, each as sent (a DLE doubled) */
 static int held_count, held_size[2], dle_pending;
 
@@ -111,8 +145,13 @@ static void line_carry(line_t *line, int16_t *amp, int len) {
     }
 }
 
+/* The part of the script for call N (from 1). */
+static const char *part_of(int n) {
+    return n >= 1 && n <= script_len ? script[n - 1] : "ok";
+}
+
 static const char *part(void) {
-    return call_number >= 1 && call_number <= script_len ? script[call_number - 1] : "ok";
+    return part_of(call_number);
 }
 
 /* The part's behaviour: its first word. */
@@ -123,11 +162,11 @@ static const char *behaviour(void) {
     return word;
 }
 
-/* The value of setting NAME in the part ("" for a flag), or NULL. */
-static const char *setting(const char *name) {
+/* The value of setting NAME in PART ("" for a flag), or NULL. */
+static const char *setting_of(const char *part, const char *name) {
     static char value[96];
     size_t len = strlen(name);
-    for (const char *at = strchr(part(), '+'); at; at = strchr(at + 1, '+')) {
+    for (const char *at = strchr(part, '+'); at; at = strchr(at + 1, '+')) {
         if (strncmp(at + 1, name, len) != 0) continue;
         if (at[1 + len] == '=') {
             snprintf(value, sizeof value, "%s", at + 2 + len);
@@ -137,6 +176,10 @@ static const char *setting(const char *name) {
         if (at[1 + len] == '+' || at[1 + len] == '\0') return "";
     }
     return NULL;
+}
+
+static const char *setting(const char *name) {
+    return setting_of(part(), name);
 }
 
 /* Adds a character to a line (of which the last 63 are kept); true at its
@@ -170,6 +213,7 @@ static int write_all(const uint8_t *buf, size_t len) {
 static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
     (void) s;
     (void) user;
+    if (swallow_output) return 0;
     if (!no_fcs) return write_all(buf, len);
     for (size_t i = 0; i < len; i++) {
         uint8_t c = buf[i];
@@ -211,12 +255,57 @@ static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
     return 0;
 }
 
-/* What the computer sends the modem: a dial or a frame command says that
- * frames follow; the first frame command is the DCS that a machine which
- * misses it does not hear, up to the command after it. */
-static void from_dte(const char *buf, ssize_t len) {
+/* Hands what the computer sent to the modem. Commands the modem does not
+ * know are changed so that it says ERROR (it says OK to any unknown
+ * extended command). A dial or a frame command says that frames follow;
+ * the first frame command is the DCS that a machine which misses it does
+ * not hear, up to the command after it. */
+static void from_dte(char *buf, ssize_t len) {
     for (ssize_t i = 0; i < len; i++) {
-        if (!line_ends(line_in, buf[i])) continue;
+        size_t n = strlen(line_in);
+        if (no_ftm_query && buf[i] == '?' && n >= 5 && strcmp(line_in + n - 5, "+FTM=") == 0)
+            buf[i] = 'X';
+        int ends = line_ends(line_in, buf[i]);
+        if (ends && hangup_pending && strncmp(line_in, "AT+F", 4) == 0) {
+            /* The command that needs the line gets NO CARRIER instead. */
+            static const char no_carrier[] = "\r\nNO CARRIER\r\n";
+            hangup_pending = 0;
+            swallow_output = 1;
+            for (size_t k = 2; k < strlen(line_in); k++) t31_at_rx(modem, "\b", 1);
+            t31_at_rx(modem, "\r", 1);
+            t31_call_event(modem, AT_CALL_EVENT_HANGUP);
+            swallow_output = 0;
+            write_all((const uint8_t *) no_carrier, strlen(no_carrier));
+            line_in[0] = '\0';
+            continue;
+        }
+        if (ends && no_ifc && buf[i] == '\r' && strncmp(line_in, "AT+IFC", 6) == 0) {
+            /* The line is taken back to its AT and made one that fails. */
+            static const char fail[] = "+FTM=X";
+            for (size_t k = 2; k < strlen(line_in); k++) t31_at_rx(modem, "\b", 1);
+            t31_at_rx(modem, fail, (int) strlen(fail));
+        }
+        t31_at_rx(modem, buf + i, 1);
+        if (!ends) continue;
+        if (no_flow && !flow_on &&
+            ((strstr(line_in, "+IFC=2,2") && !no_ifc) || strstr(line_in, "&K3") ||
+             strstr(line_in, "\\Q3") || strstr(line_in, "&H1&R2"))) {
+            flow_on = 1;
+            printf("call %d: flow control turned on by %s\n", call_number + 1, line_in);
+            fflush(stdout);
+        }
+        /* A page's data, not the training check after DCS, gets the noise,
+         * from when its training is over until the next command (which
+         * the computer sends once the data has gone): the noise must not
+         * hide the end of the carrier. */
+        if (strncmp(line_in, "AT+F", 4) == 0) noise_from = -1;
+        if (strncmp(line_in, "AT+FTM=", 7) == 0 && line_in[7] != '?') {
+            /* 24, 48, 72 to 74, 96 to 98, 121 and 122, 145 and 146 */
+            int rate = atoi(line_in + 7) / 24 * 2400;
+            if (!tcf_next && burst_ms > 0 && rate >= noise_rate)
+                noise_from = now_samples + 12000;
+            tcf_next = 0;
+        }
         /* Frames sent before a command end up in its line. */
         frames_to_dte = strstr(line_in, "AT+FRH=3") != NULL || strstr(line_in, "ATD") != NULL;
         if (strstr(line_in, "AT+FTH=3") && miss_dcs == 1) {
@@ -252,7 +341,13 @@ static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *
      * (bits 21-23, bit 21 first: 000 20 ms, 100 5, 010 10, 001 40, 111 0). */
     if (incoming && len >= 6 && (msg[2] & 0xFE) == T30_DCS) {
         static const int scan_ms[8] = {20, 5, 10, -1, 40, -1, -1, 0};
-        printf("call %d: DCS names %d ms a line\n", call_number, scan_ms[(msg[5] >> 4) & 7]);
+        /* Bits 11-14 (bit 11 first): the modem and its speed. */
+        static const int rate[16] = {2400, 9600, 4800, 7200, -1, -1, -1, -1,
+                                     14400, 9600, 12000, 7200, -1, -1, -1, -1};
+        printf("call %d: DCS names %d ms a line, %d bit/s%s%s\n", call_number,
+               scan_ms[(msg[5] >> 4) & 7], rate[(msg[4] >> 2) & 15],
+               msg[4] & 0x80 ? ", two-dimensional" : "",
+               len >= 7 && (msg[5] & 0x80) && (msg[6] & 0x04) ? ", error correction" : "");
         fflush(stdout);
     }
     if (!incoming && len >= 3 && (msg[2] & 0xFE) == T30_FTT) {
@@ -260,6 +355,35 @@ static void frame_seen(t30_state_t *s, void *user, int incoming, const uint8_t *
         t30_get_transfer_statistics(s, &stats);
         printf("call %d: training at %d bit/s refused\n", call_number, stats.bit_rate);
         fflush(stdout);
+    }
+    if (incoming && len >= 3 && (msg[2] & 0xFE) == T30_DCS) tcf_next = 1;
+    /* Error correction: the frames asked for again, the speed given up. */
+    if (!incoming && len >= 3 && (msg[2] & 0xFE) == T30_PPR) {
+        int frames = 0;
+        for (int i = 3; i < len; i++)
+            for (int bit = 0; bit < 8; bit++) frames += (msg[i] >> bit) & 1;
+        printf("call %d: asked for %d frames again\n", call_number, frames);
+        fflush(stdout);
+    }
+    if (incoming && len >= 3 && (msg[2] & 0xFE) == T30_CTC) {
+        printf("call %d: told to continue correcting one speed lower\n", call_number);
+        fflush(stdout);
+    }
+    if (!incoming && len >= 3) {
+        int fcf = msg[2] & 0xFE;
+        const char *name = fcf == T30_MCF   ? "MCF"
+                           : fcf == T30_RTN ? "RTN"
+                           : fcf == T30_RTP ? "RTP"
+                           : fcf == T30_PIP ? "PIP"
+                           : fcf == T30_PIN ? "PIN"
+                                            : NULL;
+        if (name) {
+            t30_stats_t stats;
+            t30_get_transfer_statistics(s, &stats);
+            printf("call %d: answered %s to a page at %d bit/s\n", call_number, name,
+                   stats.bit_rate);
+            fflush(stdout);
+        }
     }
     /* The receiver confirming the training: the page follows. */
     if (!incoming && len >= 3 && (msg[2] & 0xFE) == T30_CFR && strcmp(behaviour(), "hangup") == 0 &&
@@ -276,7 +400,6 @@ static void start_machine(void) {
     unlink(path);
     t30_set_rx_file(t30, path, -1);
     t30_set_tx_ident(t30, "+49 30 1234567");
-    t30_set_ecm_capability(t30, 0);
     int modems = (setting("v17") ? T30_SUPPORT_V17 : 0) | (setting("v29") ? T30_SUPPORT_V29 : 0) |
                  (setting("v27") ? T30_SUPPORT_V27TER : 0);
     t30_set_supported_modems(t30, modems ? modems
@@ -287,6 +410,14 @@ static void start_machine(void) {
     no_fcs = setting("nofcs") != NULL;
     const char *jitter = setting("jitter");
     line_reset(jitter ? atof(jitter) : 0);
+    t30_set_ecm_capability(t30, setting("ecm") != NULL);
+    if (setting("1d")) t30_set_supported_compressions(t30, T30_SUPPORT_T4_1D_COMPRESSION);
+    const char *rtn = setting("rtn"), *bursts = setting("bursts");
+    noise_rate = rtn ? atoi(rtn) : 0;
+    burst_ms = bursts ? atoi(bursts) : rtn ? 200 : 0;
+    line_noise = rtn ? loud_noise : soft_noise;
+    noise_from = -1;
+    tcf_next = 0;
     in_frame = 0;
     t30_set_phase_e_handler(t30, phase_e, NULL);
     t30_set_real_time_frame_handler(t30, frame_seen, NULL);
@@ -297,6 +428,7 @@ static void start_machine(void) {
     }
     call_done = 0;
     hangup_at = -1;
+    hangup_pending = 0;
 }
 
 static int modem_control(t31_state_t *s, void *user, int op, const char *num) {
@@ -318,6 +450,7 @@ static int modem_control(t31_state_t *s, void *user, int op, const char *num) {
         break;
     case AT_MODEM_CONTROL_HANGUP:
     case AT_MODEM_CONTROL_ONHOOK:
+            setup_pending = 1;
         if (in_call) {
             in_call = 0;
             if (finished_at < 0 && call_number >= script_len) finished_at = now_samples + 8000;
@@ -330,6 +463,29 @@ static int modem_control(t31_state_t *s, void *user, int op, const char *num) {
         break;
     }
     return 0;
+}
+
+/* The modem as the next call's part has it: its result codes, its flow
+ * control, the commands it does not know. */
+static void modem_setup(void) {
+    if (dropped > 0) {
+        printf("call %d: %ld bytes lost in the modem's full buffer\n", call_number, dropped);
+        fflush(stdout);
+    }
+    const char *next = part_of(call_number + 1);
+    static const char reset[] = "ATE1V1Q0\r", v0[] = "ATV0\r", q1[] = "ATQ1\r";
+    swallow_output = 1;
+    t31_at_rx(modem, reset, (int) strlen(reset));
+    if (setting_of(next, "v0")) t31_at_rx(modem, v0, (int) strlen(v0));
+    if (setting_of(next, "q1")) t31_at_rx(modem, q1, (int) strlen(q1));
+    swallow_output = 0;
+    no_flow = setting_of(next, "noflow") != NULL;
+    flow_on = 0;
+    no_ifc = setting_of(next, "noifc") != NULL;
+    no_ftm_query = setting_of(next, "noftmquery") != NULL;
+    dropped = 0;
+    port_credit = 0;
+    line_in[0] = '\0';
 }
 
 static void open_terminal(const char *link) {
@@ -370,6 +526,9 @@ int main(int argc, char **argv) {
 
     modem = t31_init(NULL, at_tx, NULL, modem_control, NULL, NULL, NULL);
     t31_set_transmit_on_idle(modem, 1);
+    soft_noise = awgn_init_dbm0(NULL, 1234567, -15.0f);
+    loud_noise = awgn_init_dbm0(NULL, 7654321, -3.0f);
+    modem_setup();
     if (getenv("FAXPEER_LOG"))
         span_log_set_level(t31_get_logging_state(modem), SPAN_LOG_SHOW_SEVERITY | SPAN_LOG_FLOW);
 
@@ -377,17 +536,34 @@ int main(int argc, char **argv) {
     struct timespec next;
     clock_gettime(CLOCK_MONOTONIC, &next);
     while (finished_at < 0 || now_samples < finished_at) {
-        /* What the sender wrote, while the modem has room for it. */
+        if (setup_pending) {
+            setup_pending = 0;
+            modem_setup();
+        }
+        /* What the sender wrote, while the modem has room for it; without
+         * flow control, as fast as the port carries it, and what finds
+         * the buffer full is lost. */
+        int paced = !no_flow || flow_on;
+        /* An idle port saves nothing up: no burst beats the port's speed. */
+        if (!paced) port_credit = fmin(port_credit + 19200.0 / 10 * SAMPLES / 8000, 64);
+        int room = paced ? 256 : (int) port_credit;
+        if (room > 256) room = 256;
         fd_set readable;
         FD_ZERO(&readable);
-        if (cts) FD_SET(master, &readable);
+        if ((cts || !paced) && room > 0) FD_SET(master, &readable);
         struct timeval zero = {0, 0};
-        if (cts && select(master + 1, &readable, NULL, NULL, &zero) > 0) {
+        if ((cts || !paced) && room > 0 && select(master + 1, &readable, NULL, NULL, &zero) > 0) {
             char buf[256];
-            ssize_t n = read(master, buf, sizeof buf);
-            if (n > 0) {
+            ssize_t n = read(master, buf, (size_t) room);
+            if (n > 0 && !paced) port_credit -= (double) n;
+            if (n > 0 && !paced && !cts) {
+                if (dropped == 0) {
+                    printf("call %d: the modem's buffer overran\n", call_number);
+                    fflush(stdout);
+                }
+                dropped += n;
+            } else if (n > 0) {
                 from_dte(buf, n);
-                t31_at_rx(modem, buf, (int) n);
             }
         }
         if (event_at >= 0 && now_samples >= event_at) {
@@ -405,7 +581,10 @@ int main(int argc, char **argv) {
             printf("call %d: hanging up in the middle of the page\n", call_number);
             fflush(stdout);
             in_call = 0;
-            t31_call_event(modem, AT_CALL_EVENT_HANGUP);
+            /* A modem sending data does not notice: it goes on taking and
+             * sending the page, and hears of the dropped line at the
+             * computer's next command. */
+            hangup_pending = 1;
             if (call_number >= script_len) finished_at = now_samples + 8000;
         }
         /* Twenty milliseconds of audio each way. */
@@ -413,6 +592,14 @@ int main(int argc, char **argv) {
         if (n < SAMPLES) memset(to_machine + n, 0, (SAMPLES - n) * sizeof(int16_t));
         if (in_call) {
             if (miss_dcs == 2) memset(to_machine, 0, sizeof to_machine);
+            if (noise_from >= 0 && now_samples >= noise_from &&
+                (now_samples - noise_from) % 8000 < burst_ms * 8)
+                for (int i = 0; i < SAMPLES; i++) {
+                    int sample = to_machine[i] + awgn(line_noise);
+                    to_machine[i] = (int16_t) (sample > 32767    ? 32767
+                                              : sample < -32768 ? -32768
+                                                                : sample);
+                }
             line_carry(&line_to_machine, to_machine, SAMPLES);
             fax_rx(machine, to_machine, SAMPLES);
             n = fax_tx(machine, to_modem, SAMPLES);

@@ -114,21 +114,98 @@ TEST(Class1Modem, FindsClassOneInEveryWayAModemListsItAndReadsItsModulations) {
     }
 }
 
-TEST(Class1Modem, WakesTheModemAndNamesTheFailureOfACommandByItsReply) {
-    ModemRig late;  // answers the third AT
-    late.serial.Expect("AT\r")
-        .Expect("AT\r")
-        .Expect("AT\r", {Line("OK")})
-        .Expect("ATZ\r", {Line("OK")});
-    EXPECT_EQ(StopCode([&] { late.modem.Reset("ATZ"); }), 0);
-    EXPECT_EQ(late.serial.Problems(), "");
-    EXPECT_EQ(late.clock.ticks, 2000u) << "a second for each AT unanswered";
+// The commands after the wake-up and the replies scripted to them, in
+// order; a command whose reply is "-" is not expected at all.
+void ScriptSetUp(ScriptedPort& serial,
+                 const std::vector<std::pair<std::string, std::string>>& steps) {
+    for (const auto& [command, reply] : steps) {
+        if (reply == "-") continue;
+        serial.Expect(command + "\r",
+                      reply.empty() ? std::vector<std::string>{} : std::vector<std::string>{reply});
+    }
+}
 
-    ModemRig deaf;
-    deaf.serial.Expect("AT\r").Expect("AT\r").Expect("AT\r");
-    EXPECT_EQ(StopCode([&] { deaf.modem.Reset(""); }), ecNoModemResponse);
-    EXPECT_EQ(deaf.serial.Problems(), "");
+TEST(Class1Modem, WakesAModemInAnyReplyModeAndSetsFlowControlBusyDetectionAndCarrierWait) {
+    const std::string ok = Line("OK");
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> steps;
+        int code;
+        uint32_t ms;  // the time the set-up takes
+    };
+    const std::vector<Case> cases = {
+        {"verbal, answering the third AT",
+         {{"AT", ""},
+          {"AT", ""},
+          {"AT", ok},
+          {"ATE0V1Q0", ok},
+          {"AT", ok},
+          {"AT+IFC=2,2", ok},
+          {"ATX4", ok},
+          {"ATS7=60", ok}},
+         0,
+         2000},
+        {"numeric, echoing",
+         {{"AT", "AT\r0\r"},
+          {"ATE0V1Q0", "ATE0V1Q0\r" + ok},
+          {"AT", ok},
+          {"AT+IFC=2,2", ok},
+          {"ATX4", ok},
+          {"ATS7=60", ok}},
+         0,
+         0},
+        {"quiet: only ATE0V1Q0 makes it speak",
+         {{"AT", ""},
+          {"AT", ""},
+          {"AT", ""},
+          {"ATE0V1Q0", ok},
+          {"AT", ok},
+          {"AT+IFC=2,2", ok},
+          {"ATX4", ok},
+          {"ATS7=60", ok}},
+         0,
+         3000},
+        {"flow control in the forms of other command sets, and no X4",
+         {{"AT", ok},
+          {"ATE0V1Q0", ok},
+          {"AT", ok},
+          {"AT+IFC=2,2", Line("ERROR")},
+          {"AT&K3", Line("ERROR")},
+          {"AT\\Q3", Line("ERROR")},
+          {"AT&H1&R2", ok},
+          {"ATX4", Line("ERROR")},
+          {"ATX3", ok},
+          {"ATS7=60", Line("ERROR")}},
+         0,
+         0},
+        {"absent", {{"AT", ""}, {"AT", ""}, {"AT", ""}, {"ATE0V1Q0", ""}}, ecNoModemResponse, 6000},
+        {"keeps answering in numbers",
+         {{"AT", ok}, {"ATE0V1Q0", ok}, {"AT", Line("0")}},
+         ecModemError,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModemRig rig;
+        ScriptSetUp(rig.serial, c.steps);
+        EXPECT_EQ(StopCode([&] { rig.modem.Reset(""); }), c.code);
+        EXPECT_EQ(rig.serial.Problems(), "");
+        EXPECT_EQ(rig.clock.ticks, c.ms);
+    }
 
+    ModemRig custom;  // an initialisation of the user's own comes after the sender's
+    ScriptSetUp(custom.serial, {{"AT", Line("OK")},
+                                {"ATE0V1Q0", Line("OK")},
+                                {"AT&F&C1", Line("OK")},
+                                {"AT", Line("OK")},
+                                {"AT+IFC=2,2", Line("OK")},
+                                {"ATX4", Line("OK")},
+                                {"ATS7=60", Line("OK")}});
+    EXPECT_EQ(StopCode([&] { custom.modem.Reset("AT&F&C1"); }), 0);
+    EXPECT_EQ(custom.serial.Problems(), "");
+}
+
+TEST(Class1Modem, NamesTheFailureOfACommandByItsReply) {
     const std::pair<const char*, int> replies[] = {
         {"ERROR", ecModemError}, {"NO CARRIER", ecFarEndHungUp}, {"", ecNoModemResponse}};
     for (auto [reply, code] : replies) {
@@ -141,6 +218,33 @@ TEST(Class1Modem, WakesTheModemAndNamesTheFailureOfACommandByItsReply) {
         EXPECT_EQ(StopCode([&] { rig.modem.Silence(8); }), code);
         EXPECT_EQ(rig.serial.Problems(), "");
     }
+}
+
+TEST(Class1Modem, AModemThatDoesNotListItsModulationsIsGivenTheFourEveryModemHas) {
+    for (const char* reply : {"ERROR", "OK", ""}) {
+        SCOPED_TRACE(reply);
+        ModemRig rig;
+        rig.serial.Expect("AT+FCLASS=1\r", {Line("OK")})
+            .Expect("AT+FTM=?\r",
+                    *reply ? std::vector<std::string>{Line(reply)} : std::vector<std::string>{});
+        std::vector<int> modulations;
+        EXPECT_EQ(StopCode([&] { modulations = rig.modem.EnterClass1(true); }), 0);
+        EXPECT_EQ(modulations, (std::vector<int>{24, 48, 72, 96}));
+        EXPECT_EQ(rig.serial.Problems(), "");
+    }
+}
+
+TEST(Class1Modem, WaitsForTheLineToFallSilentAndStopsAWaitThatDoesNotEnd) {
+    ModemRig quiet;
+    quiet.serial.Expect("AT+FRS=8\r", {Line("OK")}, 400);
+    EXPECT_TRUE(quiet.modem.AwaitSilence(8));
+    EXPECT_EQ(quiet.serial.Problems(), "");
+
+    ModemRig busy;  // the far end goes on sending past T4
+    busy.serial.Expect("AT+FRS=8\r").Expect("\x18", {Line("OK")});
+    EXPECT_FALSE(busy.modem.AwaitSilence(8));
+    EXPECT_EQ(busy.serial.Problems(), "");
+    EXPECT_EQ(busy.clock.ticks, 3000u);
 }
 
 TEST(Class1Modem, ReceivesAFrameOrSaysWhyNotAndStopsAModemLeftListening) {
@@ -249,6 +353,73 @@ TEST(Class1Modem, SendsFramesAndDataStuffedAndEndsWhatWasLeftOpen) {
                   (std::vector<std::pair<size_t, uint32_t>>{{0, 1024}, {1, 2048}, {2, 2500}}));
         EXPECT_EQ(rig.serial.Problems(), "");
     }
+}
+
+// A modem that takes no flow control command gets the data no faster than
+// its line carries it, a little ahead; one that does gets it at once.
+TEST(Class1Modem, PacesDataToTheLineOnlyWhenTheModemHasNoFlowControl) {
+    const std::string data(6 * 1024, 'p');
+    for (const bool flowControl : {true, false}) {
+        SCOPED_TRACE(flowControl ? "flow control" : "none");
+        ModemRig rig;
+        const std::string ok = Line("OK"), error = Line("ERROR");
+        ScriptSetUp(rig.serial, {{"AT", ok},
+                                 {"ATE0V1Q0", ok},
+                                 {"AT", ok},
+                                 {"AT+IFC=2,2", flowControl ? ok : error},
+                                 {"AT&K3", flowControl ? "-" : error},
+                                 {"AT\\Q3", flowControl ? "-" : error},
+                                 {"AT&H1&R2", flowControl ? "-" : error},
+                                 {"ATX4", ok},
+                                 {"ATS7=60", ok}});
+        rig.modem.Reset("");
+        rig.serial.Expect("AT+FTM=96\r", {Line("CONNECT")});
+        for (int i = 0; i < 6; ++i) rig.serial.Expect(data.substr(0, 1024));
+        rig.serial.Expect(std::string{kDle, kEtx}, {Line("OK")}, flowControl ? 5120 : 1280);
+        const uint32_t start = rig.clock.ticks;
+        std::vector<uint32_t> ahead;  // bytes given beyond the line's at each chunk
+        EXPECT_EQ(StopCode([&] {
+                      rig.modem.SendData(96, 9600, data, [&](size_t, uint32_t sent) {
+                          const uint32_t carried = (rig.clock.ticks - start) * 9600 / 8000;
+                          ahead.push_back(sent > carried ? sent - carried : 0);
+                      });
+                  }),
+                  0);
+        EXPECT_EQ(rig.serial.Problems(), "");
+        for (size_t i = 0; i < ahead.size(); ++i) {
+            if (flowControl) {
+                EXPECT_EQ(ahead[i], (i + 1) * 1024) << "chunk " << i;
+            } else {
+                // Within the last chunk of the pace: never more, and never
+                // so little that the modem could run dry.
+                EXPECT_LE(ahead[i], 1536u) << "chunk " << i;
+                EXPECT_GE(ahead[i], 1024u) << "chunk " << i;
+            }
+        }
+    }
+}
+
+// Cut off in its data, the modem still sends what it holds: the end of
+// the data waits for its line time before the modem takes a command.
+TEST(Class1Modem, EndingCutOffDataWaitsForWhatTheModemStillHolds) {
+    ModemRig rig;
+    const std::string data(4096, 'p');
+    rig.serial.Expect("AT+FTM=24\r", {Line("CONNECT")})
+        .Expect(data.substr(0, 1024))
+        .Expect(data.substr(0, 1024));
+    EXPECT_EQ(StopCode([&] {
+                  rig.modem.SendData(24, 2400, data, [&](size_t chunk, uint32_t) {
+                      if (chunk == 1) rig.cancel = true;
+                  });
+              }),
+              ecCancelled);
+    // 2048 bytes at 2400 bit/s: 6.8 s down the line.
+    EXPECT_EQ(rig.modem.UnsentLineTime(), 6826u);
+    rig.serial.Expect(std::string{kDle, kEtx}, {Line("OK")}, 6800);
+    rig.port.IgnoreCancel(true);
+    rig.modem.EndData();
+    EXPECT_EQ(rig.clock.ticks, 6800u) << "its OK waited for, not the command timeout";
+    EXPECT_EQ(rig.serial.Problems(), "");
 }
 
 }  // namespace

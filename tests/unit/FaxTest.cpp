@@ -100,6 +100,48 @@ TEST(ModifiedHuffman, CodesAWhiteLineAsTheRecommendationDoesAndRefusesBadCodes) 
                             shortLine.Bytes().size(), false, decoded));
 }
 
+// T.4 4.2's modes, each on a line against the line before it (black runs
+// as first dot and length).
+TEST(ModifiedHuffman, CodesALineAgainstTheOneBeforeInEachModeOfTwoDimensionalCoding) {
+    struct Case {
+        const char* name;
+        FaxRow row, reference;
+        const char* bits;
+    };
+    const std::vector<Case> cases = {
+        {"white under white: V0 at the end", Row({}), Row({}), "1"},
+        {"the same runs: V0 at each change", Row({{100, 200}}), Row({{100, 200}}), "111"},
+        {"changes one and two dots right: VR1, VR2", Row({{101, 201}}), Row({{100, 200}}),
+         "011"
+         "000011"
+         "1"},
+        {"changes three and two dots left: VL3, VL2", Row({{97, 201}}), Row({{100, 200}}),
+         "0000010"
+         "000010"
+         "1"},
+        {"the reference's black run passed over", Row({}), Row({{100, 10}}),
+         "0001"
+         "1"},
+        {"a new black run: the two runs from a0", Row({{100, 200}}), Row({}),
+         "001"
+         "11011"
+         "00010101"
+         "000011001001"
+         "000101"
+         "1"},  // white 64+36, black 192+8
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BitWriter bits;
+        EncodeRow2D(c.row, c.reference, bits);
+        std::string text;
+        BitReader reader(reinterpret_cast<const uint8_t*>(bits.Bytes().data()),
+                         bits.Bytes().size());
+        for (size_t i = 0; i < bits.BitCount(); ++i) text += reader.Next() ? '1' : '0';
+        EXPECT_EQ(text, c.bits);
+    }
+}
+
 TEST(FaxTiff, PagesComeBackAndDamagedFilesAreRefusedWithAReason) {
     const std::vector<FaxPage> pages = {{Row({}), Row({{10, 20}})}, {Row({{0, kFaxWidth}})}};
     const std::string file = WriteFaxTiff(pages);
@@ -303,7 +345,7 @@ TEST(SendFax, SendsTwoPagesWithTheHeaderLineOverClassOne) {
     EXPECT_EQ(FaxStatusText(44), "");
 }
 
-TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
+TEST(SendFax, FallsBackThroughEveryV17SpeedBeforeV29AfterFailedTraining) {
     SenderRig lower;
     lower.modem.trainingReplies = {t30::kFtt};
     lower.modem.disScanCode = 0b000;  // 20 ms a line
@@ -314,14 +356,186 @@ TEST(SendFax, FallsBackAfterFailedTrainingAndRetrainsOnceOnRejection) {
     // At 12000 bit/s and 20 ms, no line takes fewer than 240 bits.
     EXPECT_GE(lower.modem.pages[0].size(), (20 + 30) * 240 / 8);
 
+    SenderRig v17;
+    v17.modem.trainingReplies = {t30::kFtt, t30::kFtt, t30::kFtt, t30::kFtt};
+    ASSERT_EQ(v17.Send(), ecOK);
+    EXPECT_EQ(v17.modem.trainingModulations, (std::vector<int>{145, 121, 97, 73, 96}))
+        << "V.17 at 9600 and 7200 before V.29";
+    EXPECT_EQ(v17.modem.pageModulations, (std::vector<int>{96, 96}));
+    const std::string& dcs = v17.modem.framesSent[2 * 2 + 1].info;  // the third DCS
+    EXPECT_EQ((std::vector<bool>{t30::Bit(dcs, 11), t30::Bit(dcs, 12), t30::Bit(dcs, 13),
+                                 t30::Bit(dcs, 14)}),
+              (std::vector<bool>{true, false, false, true}))
+        << "V.17 at 9600 bit/s";
+}
+
+// A page the receiver did not get clearly goes again one speed lower, up
+// to three times; PIN is its operator's form. PIP is a page received.
+TEST(SendFax, ResendsARejectedPageOneSpeedLowerAndTakesPipAsReceived) {
     SenderRig retrain;
-    retrain.modem.pageReplies = {t30::kRtn, t30::kMcf, t30::kMcf};
+    retrain.modem.pageReplies = {t30::kRtn, t30::kPin, t30::kMcf, t30::kMcf};
     ASSERT_EQ(retrain.Send(), ecOK);
-    EXPECT_EQ(retrain.modem.trainingModulations, (std::vector<int>{145, 145}));
-    ASSERT_EQ(retrain.modem.pages.size(), 3u);
-    EXPECT_EQ(retrain.modem.pages[0], retrain.modem.pages[1]) << "the rejected page again";
-    EXPECT_NE(std::find(retrain.progress.begin(), retrain.progress.end(), fpRetrain),
-              retrain.progress.end());
+    EXPECT_EQ(retrain.modem.trainingModulations, (std::vector<int>{145, 121, 97}));
+    EXPECT_EQ(retrain.modem.pageModulations, (std::vector<int>{146, 122, 98, 98}));
+    ASSERT_EQ(retrain.modem.pages.size(), 4u);
+    EXPECT_EQ(retrain.modem.pages[0], retrain.modem.pages[2]) << "the rejected page again";
+    EXPECT_EQ(std::count(retrain.progress.begin(), retrain.progress.end(), fpRetrain), 2);
+
+    SenderRig rejected;  // the fourth rejection ends the fax
+    rejected.modem.pageReplies.assign(4, t30::kRtn);
+    EXPECT_EQ(rejected.Send(), ecPageRejected);
+    EXPECT_EQ(rejected.modem.trainingModulations, (std::vector<int>{145, 121, 97, 73}));
+    EXPECT_EQ(rejected.modem.pages.size(), 4u);
+
+    SenderRig lowest;             // at the lowest speed the page goes again at it
+    lowest.modem.disRates = 0x0;  // V.27 ter at 2400 only
+    lowest.modem.pageReplies = {t30::kRtn, t30::kMcf, t30::kMcf};
+    ASSERT_EQ(lowest.Send(), ecOK);
+    EXPECT_EQ(lowest.modem.trainingModulations, (std::vector<int>{24, 24}));
+
+    for (const bool last : {false, true}) {
+        SCOPED_TRACE(last ? "PIP on the last page" : "PIP on the first page");
+        SenderRig pip;
+        pip.modem.pageReplies = {last ? t30::kMcf : t30::kPip, last ? t30::kPip : t30::kMcf};
+        EXPECT_EQ(pip.Send(), ecOK);
+        EXPECT_TRUE(pip.errors.empty());
+        EXPECT_EQ(pip.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x2F, 0xFB}))
+            << "the pages once, then DCN";
+    }
+}
+
+// The frames of an error-correcting transmission, as the receiver finds them.
+std::vector<std::string> FramesOf(const std::string& transmission) {
+    int bad = 0, flags = 0;
+    std::vector<std::string> frames = testing::HdlcStreamFrames(transmission, bad, flags);
+    EXPECT_EQ(bad, 0);
+    return frames;
+}
+
+// A receiver that offers error correction gets each page as numbered frames
+// and asks again for those it did not get clean: only they go again. After
+// four tries of a block the correction goes on one speed lower (CTC, and
+// the long training); after four at the lowest speed the page has failed.
+TEST(SendFax, InErrorCorrectionModeResendsOnlyTheFramesAskedForAndStepsDownAfterFourTries) {
+    SenderRig rig;
+    rig.modem.ecm = true;
+    rig.modem.disScanCode = 0b000;  // 20 ms a line, which frames need not keep
+    std::string frames0and2(32, '\0');
+    frames0and2[0] = '\x05';
+    rig.modem.pageReplies = {t30::kPpr, t30::kRnr, t30::kMcf, t30::kMcf};
+    rig.modem.pprInfo = {frames0and2};
+    ASSERT_EQ(rig.Send(), ecOK) << ::testing::PrintToString(rig.modem.commands);
+    const std::string& dcs = rig.modem.framesSent[1].info;
+    EXPECT_TRUE(t30::Bit(dcs, t30::kBitExtend) && t30::Bit(dcs, t30::kBitEcm) && !t30::Bit(dcs, 28))
+        << "error correction in frames of 256 bytes";
+    // TSI, DCS; PPS-MPS, again after the frames asked for, RR; PPS-EOP; DCN.
+    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0xBF, 0xBF, 0x6F, 0xBF, 0xFB}));
+    EXPECT_EQ(rig.modem.framesSent[2].info.substr(0, 3), std::string("\x4F\x00\x00", 3))
+        << "MPS, page 0, block 0";
+    EXPECT_EQ(rig.modem.framesSent[3].info, rig.modem.framesSent[2].info);
+    EXPECT_EQ(rig.modem.framesSent[5].info.substr(0, 3), std::string("\x2F\x01\x00", 3));
+    EXPECT_EQ(rig.modem.pageModulations, (std::vector<int>{146, 146, 146}));
+
+    SenderRig plain;  // the same receiver without error correction
+    plain.modem.disScanCode = 0b000;
+    ASSERT_EQ(plain.Send(), ecOK);
+    const std::vector<FaxPage> expected = rig.sender.PagesToSend(rig.pages);
+    ASSERT_EQ(rig.modem.pages.size(), 3u);
+    for (const size_t transmission : {size_t{0}, size_t{2}}) {
+        const std::vector<std::string> frames = FramesOf(rig.modem.pages[transmission]);
+        ASSERT_GE(frames.size(), 4u);
+        std::string data;
+        for (size_t i = 0; i + 3 < frames.size(); ++i) {
+            EXPECT_EQ(frames[i].substr(0, 4),
+                      (std::string{'\xFF', '\x03', '\x06', static_cast<char>(i)}));
+            data += frames[i].substr(4);
+        }
+        EXPECT_EQ(frames.back(), "\xFF\x03\x86");
+        EXPECT_EQ(std::string(rig.modem.framesSent[transmission == 0 ? 2 : 5].info.substr(3)),
+                  std::string(1, static_cast<char>(frames.size() - 4)))
+            << "the frames in the block, less one";
+        std::vector<FaxRow> rows;
+        ASSERT_TRUE(
+            DecodePage(reinterpret_cast<const uint8_t*>(data.data()), data.size(), true, rows));
+        EXPECT_EQ(rows, expected[transmission == 0 ? 0 : 1]);
+        EXPECT_LT(data.size(), plain.modem.pages[transmission / 2].size())
+            << "no fill for the scan line time";
+    }
+    const std::vector<std::string> again = FramesOf(rig.modem.pages[1]);
+    const std::vector<std::string> first = FramesOf(rig.modem.pages[0]);
+    EXPECT_EQ(again, (std::vector<std::string>{first[0], first[2], "\xFF\x03\x86", "\xFF\x03\x86",
+                                               "\xFF\x03\x86"}));
+
+    SenderRig lower;  // four requests: CTC at 12000, the long training, then the frames
+    lower.modem.ecm = true;
+    lower.modem.pageReplies.assign(4, t30::kPpr);
+    ASSERT_EQ(lower.Send(), ecOK);
+    EXPECT_EQ(lower.FrameKinds(),
+              (std::vector<uint8_t>{0x43, 0x83, 0xBF, 0xBF, 0xBF, 0xBF, 0x13, 0xBF, 0xBF, 0xFB}));
+    const std::string& ctc = lower.modem.framesSent[6].info;
+    EXPECT_EQ((std::vector<bool>{t30::Bit(ctc, 11), t30::Bit(ctc, 12), t30::Bit(ctc, 13),
+                                 t30::Bit(ctc, 14)}),
+              (std::vector<bool>{false, true, false, true}))
+        << "V.17 at 12000 bit/s";
+    EXPECT_EQ(lower.modem.pageModulations, (std::vector<int>{146, 146, 146, 146, 121, 122}));
+    EXPECT_EQ(lower.modem.trainingModulations, std::vector<int>{145}) << "no training check";
+
+    SenderRig lowest;  // at the lowest speed the fourth request ends the fax
+    lowest.modem.ecm = true;
+    lowest.modem.disRates = 0x0;
+    lowest.modem.pageReplies.assign(4, t30::kPpr);
+    EXPECT_EQ(lowest.Send(), ecPageRejected);
+    EXPECT_EQ(lowest.modem.pages.size(), 4u);
+}
+
+// A receiver that reads two-dimensional coding gets it (DCS bit 16): each
+// EOL carries its tag bit, and every second line is coded against the one
+// before it (K = 2).
+TEST(SendFax, CodesEverySecondLineAgainstTheOneBeforeForAReceiverThatReadsIt) {
+    SenderRig plain, mr;
+    mr.modem.twoDimensional = true;
+    ASSERT_EQ(plain.Send(), ecOK);
+    ASSERT_EQ(mr.Send(), ecOK);
+    EXPECT_FALSE(t30::Bit(plain.modem.framesSent[1].info, t30::kBitTwoDimensional));
+    EXPECT_TRUE(t30::Bit(mr.modem.framesSent[1].info, t30::kBitTwoDimensional));
+    const std::string& page = mr.modem.pages[0];
+    EXPECT_LT(page.size(), plain.modem.pages[0].size()) << "alike lines code short";
+    std::string tags;  // the bit after each EOL
+    BitReader bits(reinterpret_cast<const uint8_t*>(page.data()), page.size(), true);
+    for (int zeros = 0, bit; (bit = bits.Next()) >= 0;) {
+        if (bit == 0) {
+            ++zeros;
+            continue;
+        }
+        if (zeros >= 11) tags += bits.Next() ? '1' : '0';
+        zeros = 0;
+    }
+    std::string expected;
+    for (size_t row = 0; row < 20 + mr.pages[0].size(); ++row) expected += row % 2 ? '0' : '1';
+    EXPECT_EQ(tags, expected + "111111") << "the lines, then the return to control";
+}
+
+// A frame the modem's check refuses is not the end of a response: the
+// sender asks for the next frame, and before it transmits it waits for the
+// line to fall silent.
+TEST(SendFax, AfterAGarbledFrameAsksForTheNextAndWaitsForSilenceBeforeSending) {
+    using M = ScriptedFaxModem;
+    SenderRig rig;  // MCF after a garbled frame; then a garbled frame alone
+    rig.modem.pageReplies = {M::kGarbled, t30::kMcf, M::kGarbled, 0};
+    ASSERT_EQ(rig.Send(), ecOK) << ::testing::PrintToString(rig.modem.commands);
+    EXPECT_EQ(rig.FrameKinds(), (std::vector<uint8_t>{0x43, 0x83, 0x4F, 0x2F, 0x2F, 0xFB}))
+        << "MPS once; EOP again only after T4 in silence";
+    std::vector<std::string> beforeEachSend;  // what came before each AT+FTH=3
+    const auto& commands = rig.modem.commands;
+    for (size_t i = 1; i < commands.size(); ++i)
+        if (commands[i] == "AT+FTH=3") beforeEachSend.push_back(commands[i - 1]);
+    EXPECT_EQ(beforeEachSend, (std::vector<std::string>{"AT+FTS=8", "AT+FTS=8", "AT+FTS=8",
+                                                        "AT+FRS=8", "AT+FTS=8"}))
+        << "TSI+DCS, MPS, EOP, EOP again, DCN";
+    const auto page2 = std::find(commands.begin(), commands.end(), "AT+FTM=146") + 1;
+    const auto page2Start = std::find(page2, commands.end(), "AT+FTM=146");
+    ASSERT_NE(page2Start, commands.end());
+    EXPECT_EQ(*(page2Start - 1), "AT+FRS=8") << "the page after the unclear MCF";
 }
 
 // T.30 Table 2, bits 21-23 of DIS written bit 21 first, with the scan line
@@ -436,18 +650,15 @@ TEST(SendFax, EachFailureEndsWithItsOwnCodeAndMessage) {
         {"no DIS", [](SenderRig& r) { r.modem.sendDis = false; }, ecNoCapabilities},
         {"cannot receive", [](SenderRig& r) { r.modem.canReceive = false; }, ecCannotReceive},
         {"training fails at every speed",
-         [](SenderRig& r) { r.modem.trainingReplies.assign(6, t30::kFtt); }, ecTrainingFailed},
+         [](SenderRig& r) { r.modem.trainingReplies.assign(8, t30::kFtt); }, ecTrainingFailed},
         {"no response to DCS", [](SenderRig& r) { r.modem.trainingReplies.assign(3, 0); },
          ecNoResponse},
         {"no response to MPS", [](SenderRig& r) { r.modem.pageReplies.assign(3, 0); },
          ecNoResponse},
-        {"page rejected twice",
-         [](SenderRig& r) {
-             r.modem.pageReplies = {t30::kRtn, t30::kRtn};
-         },
+        {"page rejected four times", [](SenderRig& r) { r.modem.pageReplies.assign(4, t30::kRtn); },
          ecPageRejected},
-        {"procedure interrupt", [](SenderRig& r) { r.modem.pageReplies = {t30::kPin}; },
-         ecInterrupted},
+        {"a page's answer to the settings",
+         [](SenderRig& r) { r.modem.trainingReplies = {t30::kMcf}; }, ecInterrupted},
         {"receiver disconnects", [](SenderRig& r) { r.modem.pageReplies = {t30::kDcn}; },
          ecFarEndHungUp},
         {"hang-up in the page", [](SenderRig& r) { r.modem.hangUpInPage = 1; }, ecFarEndHungUp},
@@ -525,7 +736,7 @@ TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDo
          ecOK, false},
         {"training failed, then ATH0 never answered",
          [](SenderRig& r) {
-             r.modem.trainingReplies.assign(6, t30::kFtt);
+             r.modem.trainingReplies.assign(8, t30::kFtt);
              r.modem.ignores = [](auto& c) { return c == "ATH0"; };
          },
          ecTrainingFailed, true},
@@ -538,9 +749,9 @@ TEST(SendFax, EndsInBoundedTimeAndADeliveredFaxStaysDeliveredWhateverTheHangUpDo
          ecPortError, false},
         {"the modem goes silent in the goodbye of a failed fax",
          [](SenderRig& r) {
-             r.modem.pageReplies = {t30::kPin};
+             r.modem.trainingReplies = {t30::kMcf};
              r.modem.ignores = [&r](auto& c) {  // from the DCN on
-                 return c == "ATH0" || (c == "AT+FTH=3" && r.modem.framesSent.size() == 3);
+                 return c == "ATH0" || (c == "AT+FTH=3" && r.modem.framesSent.size() == 2);
              };
          },
          ecInterrupted, true},

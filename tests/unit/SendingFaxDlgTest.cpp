@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "DeviceSelectionDlgRes.h"
 #include "SendingFaxDlgRes.h"
 #include "app/Forms.h"
@@ -178,6 +182,28 @@ TEST_F(SendingFaxDlgTest, ABusyLineThenADeliveredFaxClosesTheDialogWithFaxSentAn
     EXPECT_FALSE(fake.files.FileExists(kTextPath));
     EXPECT_FALSE(fake.files.FileExists(kImagePath));
     EXPECT_TRUE(fake.files.FileExists("C:\\TEMP\\Other.Txt"));
+}
+
+// Closing the program while a fax goes to a modem that takes no more data:
+// the dialog does not wait for the call to end by itself.
+TEST_F(SendingFaxDlgTest, TheProgramClosesWithinSecondsWhateverTheModemDoes) {
+    fake.faxModem.onCommand = [&](const std::string& command) {
+        if (command == "AT+FTM=146") fake.faxModem.writesBlock = true;
+    };
+    std::atomic<bool> interrupted{false};
+    fake.faxModem.onInterrupt = [&] { interrupted = true; };
+    Run([&](FakeDialog&) {
+        PickDevice("COM1", IDB_DEVICESELECTION_OK);
+        dlg->Click(IDB_SENDINGFAX_START);
+        for (int i = 0; i < 5000 && !fake.faxModem.writesBlock; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    ASSERT_TRUE(fake.faxModem.writesBlock) << "the page had started";
+    const auto start = std::chrono::steady_clock::now();
+    forms.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    EXPECT_TRUE(interrupted) << "the port's transfer was interrupted";
+    EXPECT_FALSE(fake.files.FileExists(kImagePath));
 }
 
 TEST_F(SendingFaxDlgTest, ThePrefixDialledIsAtMostFortyCharactersBeforeTheNumber) {

@@ -10,7 +10,20 @@ namespace {
 
 constexpr uint32_t kCommandTimeout = 3000;
 constexpr uint32_t kDialTimeout = 90000;  // dialling, ringing and the answer
+// The modem's own wait for carrier after dialling (S7, in seconds): it
+// gives up and says why before the dial window closes, leaving the
+// dialling itself half a minute.
+constexpr int kCarrierWaitS = (kDialTimeout - 30000) / 1000;
 constexpr int kWakeTries = 3;
+constexpr int kV21BitsPerSecond = 300;  // the control frames
+constexpr uint32_t kPacedAhead = 1536;  // bytes ahead of the line, without flow control
+
+// RTS/CTS flow control as modems name it: V.250's first, then the forms
+// of the common command sets (Hayes and Rockwell, then USRobotics).
+constexpr const char* kFlowControl[] = {"AT+IFC=2,2", "AT&K3", "AT\\Q3", "AT&H1&R2"};
+// Result codes with busy and dial-tone detection: without them many
+// modems report a busy line as NO CARRIER.
+constexpr const char* kResultCodes[] = {"ATX4", "ATX3"};
 
 bool IsDialResult(const std::string& reply) {
     static const char* const kResults[] = {
@@ -88,11 +101,24 @@ void Class1Modem::ExpectOk() {
 }
 
 void Class1Modem::Reset(const std::string& init) {
-    // A modem left in data or receive mode answers after a character.
+    // A modem left in data or receive mode answers after a character; one
+    // left in numeric mode says 0, a quiet one nothing.
     bool answered = false;
-    for (int i = 0; i < kWakeTries && !answered; ++i) answered = Command("AT", 1000) == "OK";
-    if (!answered) throw FaxFailure{ecNoModemResponse};
-    Expect(init.empty() ? "ATE0V1Q0" : init, "OK");
+    for (int i = 0; i < kWakeTries && !answered; ++i) {
+        const std::string reply = Command("AT", 1000);
+        answered = reply == "OK" || reply == "0";
+    }
+    // Q0 takes effect at once: a quiet modem answers this one.
+    const std::string reply = Command("ATE0V1Q0", kCommandTimeout);
+    if (!answered && reply.empty()) throw FaxFailure{ecNoModemResponse};
+    if (!init.empty()) Expect(init, "OK");
+    Expect("AT", "OK");
+    flowControl_ = false;
+    for (const char* command : kFlowControl)
+        if ((flowControl_ = Command(command, kCommandTimeout) == "OK")) break;
+    for (const char* command : kResultCodes)
+        if (Command(command, kCommandTimeout) == "OK") break;
+    Command("ATS7=" + std::to_string(kCarrierWaitS), kCommandTimeout);
 }
 
 std::vector<int> Class1Modem::EnterClass1(bool known) {
@@ -104,8 +130,14 @@ std::vector<int> Class1Modem::EnterClass1(bool known) {
     }
     Expect(setClass, "OK");
     const std::string modulations = Command("AT+FTM=?", kCommandTimeout);
-    ExpectOk();
-    return Numbers(modulations);
+    std::vector<int> numbers;
+    if (modulations != "ERROR" && modulations != "OK" && !modulations.empty()) {
+        ExpectOk();
+        numbers = Numbers(modulations);
+    }
+    // V.27 ter and V.29, which every fax modem has.
+    if (numbers.empty()) numbers = {24, 48, 72, 96};
+    return numbers;
 }
 
 void Class1Modem::Dial(const std::string& dialString) {
@@ -170,8 +202,10 @@ void Class1Modem::StopListening() {
 void Class1Modem::SendFrames(const std::vector<HdlcFrame>& frames) {
     inData_ = true;
     Expect("AT+FTH=3", "CONNECT");
+    StartData(kV21BitsPerSecond);
     for (size_t i = 0; i < frames.size(); ++i) {
         port_.WriteStuffed(frames[i].Bytes(), /*thenEnd=*/true);
+        dataBytes_ += static_cast<uint32_t>(frames[i].Bytes().size() + 2);  // and the check
         const bool last = i + 1 == frames.size();
         const std::string reply = port_.ReadLine(kCommandTimeout + 2000);
         if (reply != (last ? "OK" : "CONNECT")) throw FaxFailure{ReplyFailure(reply)};
@@ -183,9 +217,16 @@ void Class1Modem::SendData(int modulation, int bitsPerSecond, const std::string&
                            const std::function<void(size_t chunk, uint32_t sent)>& onChunk) {
     inData_ = true;
     Expect("AT+FTM=" + std::to_string(modulation), "CONNECT");
+    StartData(bitsPerSecond);
     constexpr size_t kChunk = 1024;
     for (size_t at = 0; at < data.size(); at += kChunk) {
-        port_.WriteStuffed(data.substr(at, kChunk), /*thenEnd=*/false);
+        const std::string chunk = data.substr(at, kChunk);
+        // Unpaced, the port's 1,920 bytes a second overrun a modem whose
+        // line carries 300 to 1,800; a little is kept ahead in its buffer
+        // so that it never runs dry.
+        if (!flowControl_) PaceTo(dataBytes_ + static_cast<uint32_t>(chunk.size()));
+        port_.WriteStuffed(chunk, /*thenEnd=*/false);
+        dataBytes_ += static_cast<uint32_t>(chunk.size());
         if (onChunk)
             onChunk(at / kChunk, static_cast<uint32_t>(std::min(data.size(), at + kChunk)));
     }
@@ -197,15 +238,52 @@ void Class1Modem::SendData(int modulation, int bitsPerSecond, const std::string&
     if (reply != "OK") throw FaxFailure{ReplyFailure(reply)};
 }
 
+void Class1Modem::StartData(int bitsPerSecond) {
+    dataStart_ = port_.Now();
+    dataBytes_ = 0;
+    dataBitsPerSecond_ = bitsPerSecond;
+}
+
+uint32_t Class1Modem::LineBytesSent() const {
+    return static_cast<uint32_t>(uint64_t{port_.Now() - dataStart_} *
+                                 static_cast<uint32_t>(dataBitsPerSecond_) / 8000);
+}
+
+void Class1Modem::PaceTo(uint32_t bytes) {
+    while (bytes > LineBytesSent() + kPacedAhead) {
+        const uint32_t ahead = bytes - LineBytesSent() - kPacedAhead;
+        port_.Pause(
+            std::max<uint32_t>(1, ahead * 8000 / static_cast<uint32_t>(dataBitsPerSecond_)));
+    }
+}
+
+uint32_t Class1Modem::UnsentLineTime() const {
+    const auto lineTime = static_cast<uint32_t>(uint64_t{dataBytes_} * 8 * 1000 /
+                                                static_cast<uint32_t>(dataBitsPerSecond_));
+    const uint32_t elapsed = port_.Now() - dataStart_;
+    return lineTime > elapsed ? lineTime - elapsed : 0;
+}
+
+// The modem answers when what it holds has gone down the line: a modem
+// with a full buffer at a low speed takes many seconds.
 void Class1Modem::EndData() {
     if (!inData_) return;
     inData_ = false;
     port_.WriteEnd();
-    port_.ReadLine(kCommandTimeout);
+    port_.ReadLine(UnsentLineTime() + kCommandTimeout);
 }
 
 void Class1Modem::Silence(int tensOfMs) {
     Expect("AT+FTS=" + std::to_string(tensOfMs), "OK");
+}
+
+bool Class1Modem::AwaitSilence(int tensOfMs) {
+    const std::string command = "AT+FRS=" + std::to_string(tensOfMs);
+    port_.Discard();
+    port_.Write(command + "\r");
+    const std::string reply = port_.ReadLine(kCommandTimeout, command);
+    if (reply.empty()) StopListening();
+    return reply == "OK";
 }
 
 void Class1Modem::Break() {

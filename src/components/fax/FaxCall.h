@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ public:
 private:
     struct Response {
         Class1Modem::FrameResult result;
-        uint8_t kind;  // of the last frame received
+        uint8_t kind;      // of the last frame received
+        std::string info;  // its information field
     };
 
     int Attempt();
@@ -53,8 +55,15 @@ private:
     void SendPages(const std::string& dis);
     size_t Train(const std::vector<t30::Speed>& speeds, size_t from);
     std::string Dcs(const t30::Speed& speed) const;
+    int PageModulation(const t30::Speed& speed, bool longTraining) const;
     void SendPage(size_t index, const t30::Speed& speed);
     uint8_t PostPage(bool last);
+    uint8_t SendEcmPage(size_t index, bool last, const std::vector<t30::Speed>& speeds,
+                        size_t& speedIndex);
+    void SendBlock(const std::vector<std::string>& block, const std::vector<size_t>& frames,
+                   const t30::Speed& speed, bool longTraining, uint32_t blockStart);
+    Response Exchange(const HdlcFrame& command, std::initializer_list<uint8_t> answers,
+                      int progress);
     Response ReceiveResponse();
     void Silence();
     void Disconnect();
@@ -69,8 +78,11 @@ private:
     FaxFigures figures_;
     std::vector<int> modulations_;
     int minScanMs_ = 20;
+    bool ecm_ = false;  // the receiver takes the pages in error correction mode
+    bool mr_ = false;   // it reads lines coded in two dimensions
     bool connected_ = false;
     bool delivered_ = false;  // the receiver confirmed the last page
+    bool unclear_ = false;    // the last reception had a garbled frame or was cut off
 };
 
 }  // namespace mivox

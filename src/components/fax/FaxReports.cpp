@@ -65,7 +65,7 @@ std::string FaxErrorText(int error) {
         case ecNoResponse:
             return "The receiving fax machine stopped responding.";
         case ecPageRejected:
-            return "The receiving fax machine rejected a page twice.";
+            return "The receiving fax machine rejected a page four times.";
         case ecInterrupted:
             return "The receiving fax machine interrupted the transmission.";
         case ecFarEndHungUp:

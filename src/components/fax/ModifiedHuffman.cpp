@@ -1,5 +1,6 @@
 #include "components/fax/ModifiedHuffman.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -140,6 +141,55 @@ void EncodeRow(const FaxRow& row, BitWriter& out) {
         colour ^= 1;
     }
     // A line that ends after a black run needs no closing white run.
+}
+
+namespace {
+
+int ColourAt(const FaxRow& row, int x) {
+    return x < 0 ? 0 : DotAt(row, x);  // an imaginary white dot before the line
+}
+
+// The first changing element right of `after`: a dot of another colour
+// than the one before it; the line's width when there is none.
+int NextChange(const FaxRow& row, int after) {
+    for (int x = std::max(after + 1, 0); x < kFaxWidth; ++x)
+        if (ColourAt(row, x) != ColourAt(row, x - 1)) return x;
+    return kFaxWidth;
+}
+
+}  // namespace
+
+// T.4 4.2: from a0 (first the imaginary dot before the line), each next
+// change a1 of the coding line is coded by its distance to b1 (the
+// reference line's first change right of a0 to the other colour) when that
+// is at most three (vertical mode), passed over when the reference line
+// changes twice before it (pass mode), else as the two runs from a0
+// (horizontal mode).
+void EncodeRow2D(const FaxRow& row, const FaxRow& reference, BitWriter& out) {
+    static const Code kVertical[7] = {{0b0000010, 7}, {0b000010, 6}, {0b010, 3},    {0b1, 1},
+                                      {0b011, 3},     {0b000011, 6}, {0b0000011, 7}};
+    int a0 = -1;
+    int colour = 0;
+    while (a0 < kFaxWidth) {
+        const int a1 = NextChange(row, a0);
+        int b1 = NextChange(reference, a0);
+        if (b1 < kFaxWidth && ColourAt(reference, b1) == colour) b1 = NextChange(reference, b1);
+        const int b2 = NextChange(reference, b1);
+        if (b2 < a1) {
+            out.Put(0b0001, 4);  // pass
+            a0 = b2;
+        } else if (a1 - b1 >= -3 && a1 - b1 <= 3) {
+            out.Put(kVertical[a1 - b1 + 3].bits, kVertical[a1 - b1 + 3].length);
+            a0 = a1;
+            colour ^= 1;
+        } else {
+            const int a2 = NextChange(row, a1);
+            out.Put(0b001, 3);  // horizontal
+            PutRun(a1 - std::max(a0, 0), colour, out);
+            PutRun(a2 - a1, colour ^ 1, out);
+            a0 = a2;
+        }
+    }
 }
 
 bool DecodePage(const uint8_t* data, size_t size, bool lsbFirst, std::vector<FaxRow>& rows) {

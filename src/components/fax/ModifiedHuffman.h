@@ -1,4 +1,5 @@
-// T.4 one-dimensional (Modified Huffman) coding of fax scan lines. A scan
+// T.4 one-dimensional (Modified Huffman) coding of fax scan lines, and the
+// two-dimensional coding (Modified READ) of a line against the one before. A scan
 // line is 1728 dots, packed eight to a byte with the leftmost dot in the
 // most significant bit, a set bit being black.
 #pragma once
@@ -55,6 +56,9 @@ constexpr int kEolBits = 12;
 
 // Appends the codes of one scan line (without its EOL).
 void EncodeRow(const FaxRow& row, BitWriter& out);
+// Appends the two-dimensional (Modified READ) codes of a scan line, coded
+// against the line before it, `reference` (without its EOL and tag bit).
+void EncodeRow2D(const FaxRow& row, const FaxRow& reference, BitWriter& out);
 
 // Decodes a page of lines, each starting with an EOL, as a TIFF file with
 // T.4 one-dimensional coding stores it (fill bits before an EOL allowed; a

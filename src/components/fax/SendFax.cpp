@@ -17,6 +17,10 @@ TApdSendFax::TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, Fi
     : port_(port), clock_(clock), ui_(ui), files_(files), renderer_(renderer) {}
 
 TApdSendFax::~TApdSendFax() {
+    Shutdown();
+}
+
+void TApdSendFax::Shutdown() {
     *alive_ = false;
     closing_ = true;
     cancel_ = true;

@@ -27,9 +27,7 @@ class TApdSendFax {
 public:
     TApdSendFax(TApdComPort& port, Clock& clock, UiThreadPoster& ui, FileSystem& files,
                 TextRenderer& renderer);
-    // Stops a transmission still running and waits for its thread: a call
-    // hangs up as usual, but a port that takes too long for it is
-    // interrupted, so that closing the program does not hang.
+    // Shuts the sender down (see Shutdown).
     ~TApdSendFax();
     TApdSendFax(const TApdSendFax&) = delete;
     TApdSendFax& operator=(const TApdSendFax&) = delete;
@@ -64,6 +62,11 @@ public:
     // Waits until the sender's thread has ended (its events may still wait
     // on the user-interface thread).
     void WaitForEnd();
+    // For good, as the program ends: stops a transmission still running and
+    // waits for its thread, a few seconds at most whatever the modem does.
+    // The call hangs up as usual, but a port that takes too long for it is
+    // interrupted. No event of the sender comes after it.
+    void Shutdown();
 
     // The figures as of the last status event (read on the user-interface thread).
     const FaxFigures& Figures() const { return figures_; }

@@ -30,6 +30,15 @@ enum Fcf : uint8_t {
     kEop = 0x2E,
     kEom = 0x8E,
     kDcn = 0xFA,
+    // Error correction: the partial page, the receiver's request for
+    // frames again and its "not ready", the question after it, and the
+    // continuation of the correction at another speed.
+    kPps = 0xBE,
+    kPpr = 0xBC,
+    kRnr = 0xEC,
+    kRr = 0x6E,
+    kCtc = 0x12,
+    kCtr = 0xC4,
 };
 constexpr uint8_t kXBit = 0x01;
 inline uint8_t Command(uint8_t fcf) {
@@ -50,9 +59,12 @@ inline void SetBit(std::string& field, int n, bool on = true) {
     const auto mask = static_cast<uint8_t>(1u << ((n - 1) % 8));
     field[byte] = static_cast<char>(on ? field[byte] | mask : field[byte] & ~mask);
 }
-constexpr int kBitReceiver = 10;       // DIS: can receive; DCS: receive this
-constexpr int kBitRateFirst = 11;      // bits 11-14: modulation and speed
-constexpr int kBitScanTimeFirst = 21;  // bits 21-23: minimum scan line time
+constexpr int kBitReceiver = 10;        // DIS: can receive; DCS: receive this
+constexpr int kBitRateFirst = 11;       // bits 11-14: modulation and speed
+constexpr int kBitTwoDimensional = 16;  // two-dimensional coding (Modified READ)
+constexpr int kBitScanTimeFirst = 21;   // bits 21-23: minimum scan line time
+constexpr int kBitExtend = 24;          // a fourth octet follows
+constexpr int kBitEcm = 27;             // error correction mode (frames of 256 bytes in DCS)
 
 // One speed with its modulation: the Class 1 modulation numbers for
 // +FTM/+FRM and the code of bits 11-14 in DCS. V.17 trains long for the

@@ -9,6 +9,7 @@
 #include "app/Forms.h"
 #include "app/SilentSetup.h"
 #include "util/AppException.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Dialog.h"
 #include "win32/Win32Platform.h"
 
@@ -28,12 +29,24 @@ private:
     bool initialized_;
 };
 
+// The common controls the dialogs use. InitCommonControlsEx comes with the
+// common controls of Internet Explorer 3; the first ones of Windows 95 have
+// only InitCommonControls, which registers all the classes the installer
+// needs there.
+void InitCommonControlsOfSystem() {
+    InitCommonControls();
+    using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initEx = mivox::win32::BoundFunction<InitExFn>(GetModuleHandleA("comctl32.dll"),
+                                                              "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
+    if (initEx) initEx(&controls);
+}
+
 int RunSetup(const mivox::SetupOptions& options) {
     using namespace mivox;
     ComApartment com;
-    INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                  ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&controls);
+    InitCommonControlsOfSystem();
 
     win32::Win32Platform platform;
     win32::Win32DialogFactory factory;
@@ -48,6 +61,7 @@ int RunSetup(const mivox::SetupOptions& options) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+    mivox::win32::RestrictLibrarySearch();
     mivox::SetupOptions options;
     std::string error;
     if (!mivox::ParseCommandLine(arguments ? arguments : "", options, error)) {

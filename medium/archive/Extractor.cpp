@@ -9,6 +9,7 @@
 #include "ArchiveFormat.h"
 #include "SimpleUi.h"
 #include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Platform.h"
 
 namespace {
@@ -113,6 +114,7 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    mivox::win32::RestrictLibrarySearch();
     const HRESULT com = CoInitialize(nullptr);
     int exitCode = 1;
     try {

@@ -1,14 +1,35 @@
 #include "win32/SystemLibrary.h"
 
-#include <string>
-
 namespace mivox::win32 {
 
+namespace {
+
+using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+
+SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesOfSystem() {
+    return KernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+}
+
+}  // namespace
+
+void RestrictLibrarySearch() {
+    if (const auto restrict = SetDefaultDllDirectoriesOfSystem())
+        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 HMODULE LoadSystemLibrary(const char* name) {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    return LoadLibraryA((std::string(folder, length) + "\\" + name).c_str());
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH) return nullptr;
+    path[length] = '\\';
+    lstrcpyA(path + length + 1, name);
+    // A library's own imports are looked for like those of the program,
+    // the program's folder first, unless told otherwise: where the system
+    // has the search flags, the system folder only; elsewhere the loaded
+    // library's folder first.
+    const DWORD flags = SetDefaultDllDirectoriesOfSystem() ? LOAD_LIBRARY_SEARCH_SYSTEM32
+                                                           : LOAD_WITH_ALTERED_SEARCH_PATH;
+    return LoadLibraryExA(path, nullptr, flags);
 }
 
 }  // namespace mivox::win32

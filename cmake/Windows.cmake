@@ -67,3 +67,11 @@ include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
 mivox_clamp_dates(medium ${MIVOX_MEDIUM_DIR})
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/fax/Fax.cmake)
+
+# The stand-in library of the planted-libraries test: no C runtime, only
+# kernel32, so it loads wherever it is planted.
+add_library(planted SHARED ${CMAKE_SOURCE_DIR}/tests/win32/helpers/PlantedLibrary.c
+    ${CMAKE_SOURCE_DIR}/tests/win32/helpers/PlantedLibrary.def)
+target_link_options(planted PRIVATE -nostdlib -s)
+target_link_libraries(planted PRIVATE kernel32)
+set_target_properties(planted PROPERTIES PREFIX "")

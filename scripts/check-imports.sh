@@ -5,6 +5,10 @@
 # import must be in scripts/windows-imports.txt; a newer call is bound at
 # run time instead (win32/SystemLibrary.h), where the program can do
 # without it.
+# They import only the libraries the system always takes from its own folder
+# (comctl32 through the manifest); a library of any other name would be
+# looked for beside the program first, where anyone may have put one, so
+# every other library is bound at run time by its full path.
 #   scripts/check-imports.sh BUILD_DIR...    e.g. build/win64 build/win32
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -18,14 +22,23 @@ imports() {
         dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll, $NF }'
 }
 
+libraries="ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL SHELL32.DLL USER32.DLL"
+
 status=0
 for dir in "$@"; do
-    for program in Setup.exe Install.Exe UNWISE.EXE ArchiveExtractor.exe; do
+    for program in Setup.exe Install.Exe UNWISE.EXE ArchiveExtractor.exe Mivox.EXE; do
         path=$dir/$program
         if [[ ! -f "$path" ]]; then
             echo "No $path: build it first" >&2
             status=1
             continue
+        fi
+        others=$(x86_64-w64-mingw32-objdump -p "$path" | awk '/^\tDLL Name: / { print toupper($3) }' |
+            grep -vxF "${libraries// /$'\n'}" || true)
+        if [[ -n "$others" ]]; then
+            echo "$path imports libraries that are not the system's own ($libraries):"
+            sed 's/^/    /' <<<"$others"
+            status=1
         fi
         unknown=$(imports "$path" | sort -u | grep -vxFf <(grep -v '^#' "$allowed"))
         if [[ -n "$unknown" ]]; then
@@ -35,5 +48,5 @@ for dir in "$@"; do
         fi
     done
 done
-((status == 0)) && echo "Imports: each program imports only the functions of $allowed"
+((status == 0)) && echo "Imports: each program imports only the system's own libraries and the functions of $allowed"
 exit $status

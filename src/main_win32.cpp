@@ -29,18 +29,23 @@ private:
     bool initialized_;
 };
 
-// The common controls the dialogs use. InitCommonControlsEx comes with the
-// common controls of Internet Explorer 3; the first ones of Windows 95 have
-// only InitCommonControls, which registers all the classes the installer
-// needs there.
+// The common controls the dialogs use, bound at run time: imported, they
+// would start with the program, before its library search is restricted,
+// and bring the theme library from the program's folder. InitCommonControlsEx
+// comes with the common controls of Internet Explorer 3; the first ones of
+// Windows 95 have only InitCommonControls, which registers every class the
+// installer uses there.
 void InitCommonControlsOfSystem() {
-    InitCommonControls();
+    using mivox::win32::BoundFunction;
+    const HMODULE comctl32 = mivox::win32::LoadCommonControls();
+    using InitFn = void(WINAPI*)();
     using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto initEx = mivox::win32::BoundFunction<InitExFn>(GetModuleHandleA("comctl32.dll"),
-                                                              "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof(controls),
                                   ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
-    if (initEx) initEx(&controls);
+    if (const auto initEx = BoundFunction<InitExFn>(comctl32, "InitCommonControlsEx"))
+        initEx(&controls);
+    else if (const auto init = BoundFunction<InitFn>(comctl32, "InitCommonControls"))
+        init();
 }
 
 int RunSetup(const mivox::SetupOptions& options) {

@@ -15,6 +15,13 @@ SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesOfSystem() {
 void RestrictLibrarySearch() {
     if (const auto restrict = SetDefaultDllDirectoriesOfSystem())
         restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // The libraries the system's own ones bind on first use for a
+    // program's windows (themes, desktop composition) are looked for by
+    // name, the program's folder first where the system cannot be told
+    // otherwise, and by some loaders even where it can. Loaded now by their
+    // full path, they are found loaded then. Missing ones are no loss.
+    static const char* const kBoundForWindows[] = {"uxtheme.dll", "dwmapi.dll", "msimg32.dll"};
+    for (const char* name : kBoundForWindows) LoadSystemLibrary(name);
 }
 
 HMODULE LoadSystemLibrary(const char* name) {
@@ -30,6 +37,13 @@ HMODULE LoadSystemLibrary(const char* name) {
     const DWORD flags = SetDefaultDllDirectoriesOfSystem() ? LOAD_LIBRARY_SEARCH_SYSTEM32
                                                            : LOAD_WITH_ALTERED_SEARCH_PATH;
     return LoadLibraryExA(path, nullptr, flags);
+}
+
+HMODULE LoadCommonControls() {
+    // The store came with Windows XP, as did CreateActCtx.
+    if (!KernelFunction<FARPROC>("CreateActCtxA")) return LoadSystemLibrary("comctl32.dll");
+    return LoadLibraryExA("comctl32.dll", nullptr,
+                          SetDefaultDllDirectoriesOfSystem() ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0);
 }
 
 }  // namespace mivox::win32

@@ -18,12 +18,20 @@ namespace mivox::win32 {
 // libraries the system's own ones load on the program's behalf, and those
 // loaded by name, come only from the system folder from now on. Only where
 // the system can be told so (SetDefaultDllDirectories: Windows 8, and 7 and
-// Vista with their update); older ones do without.
+// Vista with their update); older ones do without. The libraries the
+// system's own ones bind for a program's windows are loaded here, by their
+// full path, on every system.
 void RestrictLibrarySearch();
 
 // Loads a library of the system folder by its full path, and the libraries
 // it imports from the system folder too. nullptr when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* name);
+
+// The common controls, loaded at run time so that they start after
+// RestrictLibrarySearch: the version the program's manifest names from the
+// system's side-by-side store where it has one (only a bare name finds it,
+// and the store comes before any folder), the system folder's elsewhere.
+HMODULE LoadCommonControls();
 
 // A function of a loaded library by name; nullptr when it is not there.
 template <typename Fn>

@@ -6,8 +6,10 @@
 # search as Windows does (the program's folder first): each program is
 # started to its first window, Setup.exe also through an installation and a
 # registration by e-mail to aiosmtpd, where it binds the dial-up and socket
-# libraries. A stand-in that was loaded leaves NAME.ran beside itself,
-# saying whether it came with the process or later.
+# libraries; once more without the socket library, which Setup does without
+# until the e-mail registration says it is missing. A stand-in that was
+# loaded leaves NAME.ran beside itself, saying whether it came with the
+# process or later.
 E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
@@ -54,6 +56,22 @@ register_by 652 "Send EMail"
 expect_text "the e-mail registration is delivered" "Email Registration Completed" \
     "EMail Transaction Successful" 65535
 drive click "EMail Transaction Successful" "OK" >/dev/null
+finish_installation
+
+# Where the system has no socket library, Setup starts all the same, and
+# only the e-mail registration says so.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES/wsock32,/};wsock32=d"
+fresh_system
+install_to_registration no yes yes "$downloads"
+register_by 652 "Send EMail"
+expect_text "without sockets, the e-mail registration fails" "Email was NOT sent" \
+    "EMail Transaction Failed" 65535
+expect_eq "and says why" 1 \
+    "$(drive text "Send EMail" 702 | grep -c 'This system has no Windows Sockets (WSOCK32.DLL)' || true)"
+drive click "EMail Transaction Failed" "OK" >/dev/null
+expect_text "another method is asked for" "Please choose another method" "Selected Method Failed" 65535
+drive click "Selected Method Failed" "OK" >/dev/null
+register_by_file Ann Tester
 finish_installation
 
 # A stand-in loaded later (by the program, or by a system library on its

@@ -53,6 +53,8 @@ gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
 # running program does, the other runs an operation in a session of its own.
 add_executable(holdopen ${CMAKE_SOURCE_DIR}/tests/win32/helpers/HoldOpen.cpp)
 add_executable(sysops ${CMAKE_SOURCE_DIR}/tests/win32/helpers/SysOps.cpp)
+# Makes a registry link, for the uninstaller's end-to-end test.
+add_executable(reglink ${CMAKE_SOURCE_DIR}/tests/win32/helpers/RegLink.cpp)
 # Records what the installer hands the browser or Notepad, for the
 # registration tests.
 add_executable(recordargs ${CMAKE_SOURCE_DIR}/tests/win32/helpers/RecordArgs.cpp)

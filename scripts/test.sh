@@ -88,6 +88,22 @@ else
     failed=$((failed + 1))
 fi
 
+# Setup.exe ships on floppies and CDs: its size is printed, and it must not
+# grow past what the installer has needed so far.
+echo "=== Sizes"
+sizes_ok=1
+for build in "win64 516096" "win32 594944"; do
+    set -- $build
+    size=$(stat -c %s "build/$1/Setup.exe")
+    echo "Setup.exe ($1): $size bytes (at most $2)"
+    ((size <= $2)) || sizes_ok=0
+done
+if ((sizes_ok)); then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
 # Setup.exe signed with a throw-away certificate verifies against it.
 echo "=== Signing"
 if scripts/check-signing.sh build/win64/Setup.exe; then

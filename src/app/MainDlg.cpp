@@ -1,5 +1,7 @@
 #include "app/MainDlg.h"
 
+#include <utility>
+
 #include "MainDlgRes.h"
 #include "app/DialogInstallUi.h"
 #include "app/Forms.h"
@@ -82,9 +84,9 @@ void TMainDlg::FormShow() {
     TextVerDate.SetText(FileDateText(platform_, SetupFolder() + product::kProgramOnMedium));
 }
 
-void TMainDlg::WriteForm(const InstallProposal& proposal) {
-    proposal_ = proposal;
-    const InstallRequest& request = proposal.request;
+void TMainDlg::WriteForm(InstallProposal proposal) {
+    proposal_ = std::move(proposal);
+    const InstallRequest& request = proposal_.request;
     TextVerNum.SetText(request.version);
     TextPath.SetText(request.path);
     EditDir.SetText(request.folder);

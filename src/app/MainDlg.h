@@ -44,7 +44,7 @@ public:
     // The proposal in the controls, and what they show read back: the
     // destination as shown and typed, with the figures and folders found
     // for it. Request() is what the Install button hands the installation.
-    void WriteForm(const InstallProposal& proposal);
+    void WriteForm(InstallProposal proposal);
     InstallRequest Request() const;
 
     const std::string& SourceRoot() const { return proposal_.request.sourceRoot; }

@@ -8,6 +8,7 @@
 #include "install/ProgressLog.h"
 #include "install/UndoJournal.h"
 #include "registration/RegistrationAnswers.h"
+#include "registry/RegStuff.h"
 #include "util/DateTimeText.h"
 #include "util/Shutdown.h"
 
@@ -50,6 +51,22 @@ int Undo(UndoJournal& journal, ProgressLog& log, int code, const std::string& ou
     return Finish(log, code, outcome);
 }
 
+// The bytes of the files below folder (with its backslash): an earlier
+// installation's, each of which the run may replace and so first copies.
+int64_t ReplacedBytes(FileSystem& files, const std::string& folder, int depth = 0) {
+    int64_t bytes = 0;
+    if (depth > 32) return bytes;
+    for (const FindData& entry : files.FindEntries(folder + "*.*")) {
+        if (entry.name == "." || entry.name == "..") continue;
+        if (!(entry.attributes & kAttrDirectory)) {
+            bytes += entry.size;
+        } else if (!(entry.attributes & kAttrReparsePoint)) {
+            bytes += ReplacedBytes(files, folder + entry.name + "\\", depth + 1);
+        }
+    }
+    return bytes;
+}
+
 }  // namespace
 
 int RunSilentSetup(Platform& platform, const SetupOptions& options) {
@@ -88,13 +105,26 @@ int RunSilentSetup(Platform& platform, const SetupOptions& options) {
     try {
         const InstallProposal proposal = ProposeInstallation(
             machine, platform.versions, platform.memory, ui, options.installDir);
-        const InstallRequest& request = proposal.request;
+        InstallRequest request = proposal.request;
+        // The copies kept to take the run back need room beside the files.
+        constexpr int64_t kMegabyte = 1024 * 1024;
+        std::string folder = request.path + request.folder;
+        if (!folder.empty() && folder.back() != '\\') folder += '\\';
+        request.needMegabytes +=
+            (ReplacedBytes(platform.files, folder) + kMegabyte - 1) / kMegabyte;
         log.Write("Installing into " + request.path + request.folder);
         if (!InstallSequence(request, machine, ui).Run()) {
             return Undo(journal, log, kExitRefused, "refused");
         }
     } catch (const std::exception& failure) {
         log.Write(std::string("Failed: ") + failure.what());
+        return Undo(journal, log, kExitFailed, "failed");
+    }
+    // A record key that cannot be made is passed over by the interactive
+    // installation; an unattended one without its records could never be
+    // uninstalled, so it fails instead.
+    if (ui.Failures().empty() && ExistingProductKeys(machine).size() != 3) {
+        log.Write("Failed: the product's registry records could not be made");
         return Undo(journal, log, kExitFailed, "failed");
     }
     if (!ui.Failures().empty()) {

@@ -34,6 +34,9 @@ public:
     IoResult Delete(const std::string& path) override { return files_.Delete(path); }
     IoResult CreateDir(const std::string& path) override { return files_.CreateDir(path); }
     IoResult RemoveDir(const std::string& path) override { return files_.RemoveDir(path); }
+    IoResult Rename(const std::string& existing, const std::string& newName) override {
+        return files_.Rename(existing, newName);
+    }
     IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
         return files_.MoveFileAtRestart(existing, newName);
     }

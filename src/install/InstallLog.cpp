@@ -1,8 +1,11 @@
 #include "install/InstallLog.h"
 
+#include <set>
+
 #include "uninstall/UninstallLog.h"
 #include "util/DateTimeText.h"
 #include "util/Errors.h"
+#include "util/TextUtil.h"
 
 namespace mivox {
 
@@ -48,6 +51,10 @@ void InstallLog::WriteRegistryKeys(const std::vector<std::string>& keys) {
     }
 }
 
+void InstallLog::WriteVddEntry(const std::string& entry) {
+    WriteLine("VDD Entry: " + entry);
+}
+
 void InstallLog::WriteMadeDir(const std::string& directory) {
     WriteLine("Made Dir: " + directory);
 }
@@ -58,16 +65,45 @@ void InstallLog::WriteFileTree(const std::string& directory) {
 }
 
 void InstallLog::WriteFileList(const std::vector<InstalledFile>& files) {
-    std::string text;
-    for (const InstalledFile& file : files) {
-        text += std::to_string(file.size) + " " + file.path + "\r\n";
-    }
+    FileSystem& fs = machine_.files;
     const std::string path = installDir_ + kFileListName;
-    CreatedFile list = machine_.files.CreateOutputFile(path);
-    IoResult written = list ? list->Write(text) : list.Result();
-    if (written) written = list->Close();
-    if (!written) {
-        throw IoError("Cannot write " + path + " (error " + std::to_string(written.Error()) + ")");
+    std::string text = std::string(kFileListHeader) + "\r\n";
+    std::set<std::string> written;
+    for (const InstalledFile& file : files) {
+        if (!written.insert(UpperText(file.path)).second) continue;
+        text += std::to_string(file.size) + " " + std::to_string(file.writeTime) + " " + file.path +
+                "\r\n";
+    }
+    std::string earlier;
+    size_t count = 0;
+    if (fs.ReadAll(path, earlier) && !CheckFileList(earlier.data(), earlier.size(), count)) {
+        const char* at = earlier.data();
+        ListedFile listed;
+        while (NextListedFile(earlier.data(), earlier.size(), at, listed)) {
+            const std::string below(listed.path, listed.pathSize);
+            if (written.count(UpperText(below))) continue;
+            const std::vector<FindData> found = fs.FindEntries(installDir_ + below);
+            if (found.size() != 1 || (found[0].attributes & kAttrDirectory) ||
+                !IsInstalledFile(listed, static_cast<uint64_t>(found[0].size),
+                                 found[0].writeTime)) {
+                continue;
+            }
+            written.insert(UpperText(below));
+            text += std::to_string(listed.size) + " " + std::to_string(listed.writeTime) + " " +
+                    below + "\r\n";
+        }
+    }
+    const std::string temporary = installDir_ + kFileListTemporary;
+    CreatedFile list = fs.CreateOutputFile(temporary);
+    IoResult done = list ? list->Write(text) : list.Result();
+    if (list) {
+        const IoResult closed = list->Close();
+        if (done) done = closed;
+    }
+    if (done) done = fs.Rename(temporary, path);
+    if (!done) {
+        if (list) fs.Delete(temporary);
+        throw IoError("Cannot write " + path + " (error " + std::to_string(done.Error()) + ")");
     }
 }
 

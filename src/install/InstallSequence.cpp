@@ -206,7 +206,8 @@ std::string InstallSequence::ProbeDestination() {
         probe = installDir_ + "~MVXSET" + std::to_string(n) + ".TMP";
     }
     CreatedFile file = files.CreateOutputFile(probe);
-    if (!file) return "No file can be created in it" + ErrorSuffix(machine_.system, file.Error()) + ".";
+    if (!file)
+        return "No file can be created in it" + ErrorSuffix(machine_.system, file.Error()) + ".";
     file->Close();
     files.Delete(probe);
     return {};
@@ -243,10 +244,13 @@ bool InstallSequence::CopyProductFiles() {
             ui_.CopyingFile(file.name, ProgressFraction(copiedHere, dirTotal),
                             ProgressFraction(copiedOverall, request_.totalBytes));
             const std::string name = UpperText(file.name);
-            CopyOneFile(machine_, ui_, dests[i] + name, sources[i] + file.name, true,
-                        {file.attributes, present.count(name) != 0});
-            if (inProduct) {
-                installedFiles_.push_back({dests[i].substr(installDir_.size()) + name, file.size});
+            // Listed only when written (now or at restart): a file the user
+            // kept, or one that failed, is not the installation's to remove.
+            if (CopyOneFile(machine_, ui_, dests[i] + name, sources[i] + file.name, true,
+                            {file.attributes, present.count(name) != 0}) &&
+                inProduct) {
+                installedFiles_.push_back(
+                    {dests[i].substr(installDir_.size()) + name, file.size, file.writeTime});
             }
             copiedHere += file.size;
             copiedOverall += file.size;
@@ -262,8 +266,10 @@ void InstallSequence::CopyMdfFiles() {
     for (const FindData& file : machine_.files.FindEntries("A:\\*.MDF")) {
         if (file.attributes & (kAttrDirectory | kAttrVolumeLabel)) continue;
         if (!folderMade) folderMade = MakeFileDir(machine_.files, ui_, installDir_ + "MDF\\");
-        CopyOneFile(machine_, ui_, installDir_ + "MDF\\" + file.name, "A:\\" + file.name, true);
-        installedFiles_.push_back({"MDF\\" + file.name, file.size});
+        if (CopyOneFile(machine_, ui_, installDir_ + "MDF\\" + file.name, "A:\\" + file.name,
+                        true)) {
+            installedFiles_.push_back({"MDF\\" + file.name, file.size, file.writeTime});
+        }
     }
     Tell(OutcomeKind::kDone, "MDF copy complete, remember to install the MDF file.",
          "Use \"Mic Setup\" in the program to install the MDF file.");
@@ -271,24 +277,22 @@ void InstallSequence::CopyMdfFiles() {
 
 void InstallSequence::WriteRegistryData() {
     const std::string version = request_.version;
-    {
-        ScopeExit hidden([this] { ui_.EndStep(); });
-        // A record that fails part-way leaves keys behind: the uninstaller
-        // must still learn of those that exist.
-        ScopeExit recorded([this] { log_->WriteRegistryKeys(ExistingProductKeys(machine_)); },
-                           ScopeExitWhen::kOnError);
-        ui_.BeginStep("Processing Windows Registration Data");
-        ui_.StepDetail("Mivox Product & Uninstall");
-        WriteProductRecord(machine_, WithoutBackslash(installDir_), version);
-        WriteUninstallEntry(
-            machine_, request_.windowsDir + kUninstaller + " " + UninstallArgument(), version);
-        ui_.StepDetail("Mivox Driver Installation");
-        if (IsWinNT(machine_.system)) {
-            WriteDriverService(machine_);
-            WriteVddEntry(machine_);
-        }
+    const bool winNT = IsWinNT(machine_.system);
+    // Logged before they are made: a run that stops part-way, or a machine
+    // that goes down, leaves no key the uninstaller does not know of.
+    log_->WriteRegistryKeys(ProductKeys(winNT));
+    if (winNT) log_->WriteVddEntry(kVddEntry);
+    ScopeExit hidden([this] { ui_.EndStep(); });
+    ui_.BeginStep("Processing Windows Registration Data");
+    ui_.StepDetail("Mivox Product & Uninstall");
+    WriteProductRecord(machine_, WithoutBackslash(installDir_), version);
+    WriteUninstallEntry(machine_, request_.windowsDir + kUninstaller + " " + UninstallArgument(),
+                        version);
+    ui_.StepDetail("Mivox Driver Installation");
+    if (winNT) {
+        WriteDriverService(machine_);
+        WriteVddEntry(machine_);
     }
-    log_->WriteRegistryKeys(ExistingProductKeys(machine_));
 }
 
 void InstallSequence::CreateShortcuts() {
@@ -310,20 +314,14 @@ void InstallSequence::CreateShortcuts() {
     } else {
         // The group folders may exist from an earlier installation; a folder
         // that cannot be made shows up as missing links, not as a stop.
+        // Each logged before it is made.
         std::string group = programs + "\\Vexlor";
-        machine_.files.CreateDir(group);
         log_->WriteMadeDir(group);
-        group += "\\Mivox";
         machine_.files.CreateDir(group);
-        {
-            ScopeExit recorded(
-                [&] {
-                    if (machine_.files.DirectoryExists(group)) log_->WriteFileTree(group);
-                },
-                ScopeExitWhen::kOnError);
-            MakeShortcuts(group);
-        }
+        group += "\\Mivox";
         log_->WriteFileTree(group);
+        machine_.files.CreateDir(group);
+        MakeShortcuts(group);
     }
 
     if (!desktopCopy) return;
@@ -334,8 +332,8 @@ void InstallSequence::CreateShortcuts() {
         return;
     }
     const std::string folder = desktop + "\\Mivox";
-    machine_.files.CreateDir(folder);
     log_->WriteFileTree(folder);
+    machine_.files.CreateDir(folder);
     MakeShortcuts(folder);
 }
 

@@ -10,7 +10,7 @@ bool PresetInstallUi::Ask(const Query& query) {
         log_.Write("Question: " + query.caption + " " + query.text + " - " + (yes ? "Yes" : "No"));
         return yes;
     }
-    const bool okCancel = (query.boxStyle & 0xF) == kMbOkCancel;
+    const bool okCancel = (query.boxStyle & kMbButtonsMask) == kMbOkCancel;
     const char* answer = okCancel ? (yes ? "OK" : "Cancel") : (yes ? "Yes" : "No");
     log_.Write("Message: " + query.caption + ": " + query.text + " - " + answer);
     return yes;

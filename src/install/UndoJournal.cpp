@@ -19,7 +19,11 @@ public:
 
     IoResult Copy(const std::string& source, const std::string& dest, bool failIfExists) override {
         const bool existed = FileExists(dest);
-        if (existed && !failIfExists) journal_.KeepCopy(dest);
+        if (existed && !failIfExists) {
+            // Without a copy the file could not be put back: it is not
+            // overwritten, and the run fails.
+            if (const IoResult kept = journal_.KeepCopy(dest); !kept) return kept;
+        }
         const IoResult done = FileSystemRelay::Copy(source, dest, failIfExists);
         // A copy that failed part-way may leave a piece behind.
         if (!existed && FileExists(dest)) journal_.Note(Made::kFile, dest);
@@ -27,10 +31,21 @@ public:
     }
     CreatedFile CreateOutputFile(const std::string& path) override {
         const bool existed = FileExists(path);
-        if (existed) journal_.KeepCopy(path);
+        if (existed) {
+            if (const IoResult kept = journal_.KeepCopy(path); !kept) return kept;
+        }
         CreatedFile file = FileSystemRelay::CreateOutputFile(path);
         if (file && !existed) journal_.Note(Made::kFile, path);
         return file;
+    }
+    IoResult Rename(const std::string& existing, const std::string& newName) override {
+        const bool existed = FileExists(newName);
+        if (existed) {
+            if (const IoResult kept = journal_.KeepCopy(newName); !kept) return kept;
+        }
+        const IoResult done = FileSystemRelay::Rename(existing, newName);
+        if (done && !existed) journal_.Note(Made::kFile, newName);
+        return done;
     }
     IoResult CreateDir(const std::string& path) override {
         const IoResult done = FileSystemRelay::CreateDir(path);
@@ -39,7 +54,7 @@ public:
     }
     IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override {
         const IoResult done = FileSystemRelay::MoveFileAtRestart(existing, newName);
-        if (done) journal_.pending_.insert(UpperText(existing));
+        if (done && !newName.empty()) journal_.pending_[UpperText(existing)] = newName;
         return done;
     }
     IoResult WriteIniString(const std::string& file, const std::string& section,
@@ -49,9 +64,9 @@ public:
         // the value is the file that takes key's place (or, for NUL, the file
         // deleted).
         const std::string name = UpperText(file);
-        if (done && UpperText(section) == "RENAME" && name.size() >= 11 &&
-            name.compare(name.size() - 11, 11, "WININIT.INI") == 0) {
-            journal_.pending_.insert(UpperText(value));
+        if (done && UpperText(section) == "RENAME" && UpperText(key) != "NUL" &&
+            name.size() >= 11 && name.compare(name.size() - 11, 11, "WININIT.INI") == 0) {
+            journal_.pending_[UpperText(value)] = key;
         }
         return done;
     }
@@ -192,16 +207,24 @@ void UndoJournal::KeepValue(uint32_t root, const std::string& path, const std::s
     made_.push_back(std::move(kept));
 }
 
-void UndoJournal::KeepCopy(const std::string& path) {
-    if (!known_.insert(UpperText(path)).second) return;
+IoResult UndoJournal::KeepCopy(const std::string& path) {
+    if (known_.count(UpperText(path))) return IoResult::Ok();
     // Beside the file, on its drive, under a name no file has yet.
     std::string copy;
     for (int n = 0; copy.empty() || files_.FileExists(copy); ++n) {
         copy = path + ".~undo" + (n ? std::to_string(n) : "");
     }
-    // Without a copy (a file held open, a full drive) the file cannot be put
-    // back: the run goes on as it would have.
-    if (files_.Copy(path, copy, true)) made_.push_back({Made::kReplaced, 0, path, copy});
+    // Without a copy (a file held open, a full drive) the file could not be
+    // put back: the caller leaves it as it is.
+    const IoResult copied = files_.Copy(path, copy, true);
+    if (!copied) {
+        // A piece of a copy that failed part-way goes again.
+        if (files_.FileExists(copy)) files_.Delete(copy);
+        return copied;
+    }
+    known_.insert(UpperText(path));
+    made_.push_back({Made::kReplaced, 0, path, copy});
+    return copied;
 }
 
 void UndoJournal::Commit() {
@@ -215,6 +238,15 @@ void UndoJournal::Commit() {
 
 std::vector<std::string> UndoJournal::Undo() {
     std::vector<std::string> lines;
+    // A replacement this run left to the restart is taken back: the file
+    // the restart moves into place becomes the earlier one again, so that
+    // the restart puts back what is there now.
+    for (const auto& [temporary, dest] : pending_) {
+        files_.SetAttributes(temporary, kAttrNormal);
+        lines.push_back(files_.Copy(dest, temporary, false)
+                            ? "Took back the replacement of " + dest + " at the restart"
+                            : "Could not take back the replacement of " + dest + " at the restart");
+    }
     for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
         std::string line = Remove(*made);
         if (!line.empty()) lines.push_back(std::move(line));
@@ -231,7 +263,7 @@ std::string UndoJournal::Remove(const Made& made) {
             if (!files_.FileExists(made.path)) return {};
             if (pending_.count(UpperText(made.path))) {
                 return std::string("Kept ") + what + made.path +
-                       ": it replaces a file in use when Windows restarts";
+                       ": it puts back a file in use when Windows restarts";
             }
             files_.SetAttributes(made.path, kAttrNormal);
             if (files_.Delete(made.path)) return std::string("Removed ") + what + made.path;
@@ -239,7 +271,10 @@ std::string UndoJournal::Remove(const Made& made) {
         }
         case Made::kReplaced: {
             // Replaced at the restart, not now: the file is as it was.
-            const bool atRestart = pending_.count(UpperText(made.path)) != 0;
+            bool atRestart = false;
+            for (const auto& [temporary, dest] : pending_) {
+                atRestart = atRestart || UpperText(dest) == UpperText(made.path);
+            }
             if (!atRestart) {
                 files_.SetAttributes(made.path, kAttrNormal);
                 if (!files_.Copy(made.copy, made.path, false)) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -34,8 +35,9 @@ public:
 
     // Removes what was made and puts back what was replaced, the last first,
     // and forgets it: one line for each thing removed, restored or left
-    // ("Removed folder C:\Mivox"). A file that a replacement at restart still
-    // needs stays, and so does its folder.
+    // ("Removed folder C:\Mivox"). A replacement left to the restart is
+    // taken back: the file it moves into place gets the earlier content, so
+    // it stays, and so does its folder.
     std::vector<std::string> Undo();
     // The run is done: the copies of the replaced files go.
     void Commit();
@@ -63,8 +65,8 @@ private:
 
     void Note(Made::Kind kind, const std::string& path, uint32_t root = 0);
     // Before path is written over: a copy of it as it is, once a run, unless
-    // the run made it.
-    void KeepCopy(const std::string& path);
+    // the run made it. The copy's failure, when none could be made.
+    IoResult KeepCopy(const std::string& path);
     // Before a value of the open key at path is set or deleted: the value as
     // it is, once a run, unless the run made the key.
     void KeepValue(uint32_t root, const std::string& path, const std::string& name);
@@ -75,8 +77,9 @@ private:
     FileSystem& files_;
     Registry& registry_;
     std::vector<Made> made_;
-    // Files a replacement at restart reads from: never removed.
-    std::set<std::string> pending_;
+    // Files a replacement at restart reads from (upper case), and the file
+    // each replaces: never removed.
+    std::map<std::string, std::string> pending_;
     // Files made, or kept a copy of, in this run (upper case).
     std::set<std::string> known_;
     // Keys made and values kept in this run: root, then path and name in

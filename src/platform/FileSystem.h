@@ -85,6 +85,9 @@ struct FindData {
     uint32_t attributes = 0;
     int64_t size = 0;
     PackedDateTime age = 0;
+    // The last-write time as the file system keeps it: UTC, in 100 ns since
+    // 1601, the same in summer and in winter; 0 where it has none.
+    uint64_t writeTime = 0;
 };
 
 // A file opened for writing from its start; closed when destroyed.
@@ -151,6 +154,10 @@ public:
     virtual IoResult CreateDir(const std::string& path) = 0;
     // An empty directory.
     virtual IoResult RemoveDir(const std::string& path) = 0;
+    // MoveFileEx with MOVEFILE_REPLACE_EXISTING: existing takes newName's
+    // place now, replacing a file of that name (where the system cannot,
+    // Windows 95/98, that file is deleted first).
+    virtual IoResult Rename(const std::string& existing, const std::string& newName) = 0;
     // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: renames existing to
     // newName at the next restart, or deletes it when newName is empty.
     virtual IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) = 0;

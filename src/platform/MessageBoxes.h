@@ -18,6 +18,8 @@ enum MessageBoxStyle : unsigned {
     kMbIconAsterisk = 0x40,
     kMbTaskModal = 0x2000,
     kMbDefButton2 = 0x100,
+    // The bits that choose the buttons.
+    kMbButtonsMask = 0xF,
 };
 
 enum DialogResult : int {

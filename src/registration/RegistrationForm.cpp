@@ -1,5 +1,7 @@
 #include "registration/RegistrationForm.h"
 
+#include <initializer_list>
+
 #include "registration/MakerConfig.h"
 #include "registry/RegStuff.h"
 #include "util/Errors.h"
@@ -11,6 +13,33 @@ namespace {
 
 constexpr const char kEquals[] = "===================================";
 constexpr const char kHyphens[] = "-----------------------------------";
+
+struct FieldLine {
+    const char* label;
+    std::string RegistrationForm::*field;
+};
+
+constexpr FieldLine kProductLines[] = {
+    {"   Product Name: ", &RegistrationForm::productName},
+    {"Product Version: ", &RegistrationForm::productVersion},
+    {"Product SerialN: ", &RegistrationForm::serialNumber},
+};
+
+constexpr FieldLine kCustomerLines[] = {
+    {"     First Name: ", &RegistrationForm::firstName},
+    {"      Last Name: ", &RegistrationForm::lastName},
+    {"   Company Name: ", &RegistrationForm::company},
+    {" Address Line 1: ", &RegistrationForm::address1},
+    {" Address Line 2: ", &RegistrationForm::address2},
+    {" Address Line 3: ", &RegistrationForm::address3},
+    {"           City: ", &RegistrationForm::city},
+    {"          State: ", &RegistrationForm::state},
+    {"       Zip Code: ", &RegistrationForm::zip},
+    {"        Country: ", &RegistrationForm::country},
+    {"      Telephone: ", &RegistrationForm::telephone},
+    {"      Faxsimile: ", &RegistrationForm::fax},
+    {"          EMail: ", &RegistrationForm::email},
+};
 
 std::string PurchaseDate(const RegistrationForm& form) {
     return form.month + " " + form.day + ", " + form.year;
@@ -46,56 +75,33 @@ bool NamesGiven(const RegistrationForm& form) {
 
 std::vector<std::string> RegistrationFormLines(const RegistrationForm& form,
                                                const std::string& created) {
-    return {
-        kEquals,
-        "***  Product Registration Form  ***",
-        "Created: " + created,
-        kEquals,
-        " ",
-        "Mail To:",
-        "Product Registration",
-        maker::kPostalCompany,
-        maker::kPostalStreet,
-        maker::kPostalCity,
-        " ",
-        std::string("Fax To: ") + maker::kFax,
-        " ",
-        std::string("Tel To: ") + maker::kTelephone,
-        " ",
-        std::string("WWW To: ") + maker::kWebHost,
-        "(goto product registration page)",
-        " ",
-        std::string("EMail To: ") + maker::kRegistrationEmail,
-        " ",
-        "[Product Information]",
-        kHyphens,
-        "   Product Name: " + form.productName,
-        "Product Version: " + form.productVersion,
-        "Product SerialN: " + form.serialNumber,
-        "",
-        "[Purchase Information]",
-        kHyphens,
-        " Purchased Data: " + PurchaseDate(form),
-        " Purchased From: " + PurchaseSource(form),
-        " ",
-        "[Customer Information]",
-        kHyphens,
-        "     First Name: " + form.firstName,
-        "      Last Name: " + form.lastName,
-        "   Company Name: " + form.company,
-        " Address Line 1: " + form.address1,
-        " Address Line 2: " + form.address2,
-        " Address Line 3: " + form.address3,
-        "           City: " + form.city,
-        "          State: " + form.state,
-        "       Zip Code: " + form.zip,
-        "        Country: " + form.country,
-        "      Telephone: " + form.telephone,
-        "      Faxsimile: " + form.fax,
-        "          EMail: " + form.email,
-        " ",
-        kEquals,
+    std::vector<std::string> lines;
+    const auto texts = [&lines](std::initializer_list<const char*> all) {
+        for (const char* text : all) lines.emplace_back(text);
     };
+    const auto fields = [&](const auto& table) {
+        for (const FieldLine& line : table) lines.push_back(line.label + form.*line.field);
+    };
+    texts({kEquals, "***  Product Registration Form  ***"});
+    lines.push_back("Created: " + created);
+    texts({kEquals, " ", "Mail To:", "Product Registration", maker::kPostalCompany,
+           maker::kPostalStreet, maker::kPostalCity, " "});
+    lines.push_back(std::string("Fax To: ") + maker::kFax);
+    texts({" "});
+    lines.push_back(std::string("Tel To: ") + maker::kTelephone);
+    texts({" "});
+    lines.push_back(std::string("WWW To: ") + maker::kWebHost);
+    texts({"(goto product registration page)", " "});
+    lines.push_back(std::string("EMail To: ") + maker::kRegistrationEmail);
+    texts({" ", "[Product Information]", kHyphens});
+    fields(kProductLines);
+    texts({"", "[Purchase Information]", kHyphens});
+    lines.push_back(" Purchased Data: " + PurchaseDate(form));
+    lines.push_back(" Purchased From: " + PurchaseSource(form));
+    texts({" ", "[Customer Information]", kHyphens});
+    fields(kCustomerLines);
+    texts({" ", kEquals});
+    return lines;
 }
 
 void WriteRegistrationFile(FileSystem& files, const std::string& path,

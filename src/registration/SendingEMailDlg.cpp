@@ -5,6 +5,7 @@
 #include "SendingEMailDlgRes.h"
 #include "registration/SmtpServers.h"
 #include "util/Messages.h"
+#include "util/ScopeExit.h"
 #include "util/WaitUntil.h"
 
 namespace mivox {
@@ -17,16 +18,10 @@ constexpr uint32_t kDialPollMs = 2000;
 
 }  // namespace
 
-class TSendingEMailDlg::Busy {
-public:
-    explicit Busy(TSendingEMailDlg& dialog) : dialog_(dialog) { ++dialog_.busy_; }
-    ~Busy() { --dialog_.busy_; }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    TSendingEMailDlg& dialog_;
-};
+auto TSendingEMailDlg::MarkBusy() {
+    ++busy_;
+    return ScopeExit([this] { --busy_; });
+}
 
 TSendingEMailDlg::TSendingEMailDlg(DialogPeer& dialog, Platform& platform)
     : dialog_(dialog),
@@ -55,7 +50,7 @@ void TSendingEMailDlg::FormCreate() {
 }
 
 void TSendingEMailDlg::FormShow() {
-    Busy busy(*this);
+    const auto busy = MarkBusy();
     dialUp_.Begin();
     dialog_.SetResult(0);
     MailSent = false;
@@ -111,7 +106,7 @@ void TSendingEMailDlg::ShowMsg(const std::string& text) {
 
 void TSendingEMailDlg::HandleMessage(uint32_t message) {
     {
-        Busy busy(*this);
+        const auto busy = MarkBusy();
         try {
             if (message == UM_START) Start();
             if (message == UM_DIAL) dialUp_.Dial(ComboBoxRAS.Text());  // the timer watches
@@ -175,7 +170,7 @@ void TSendingEMailDlg::FindRasConnection() {
 
 void TSendingEMailDlg::TimerRasConnectedTimer() {
     {
-        Busy busy(*this);
+        const auto busy = MarkBusy();
         if (!dialog_.IsVisible()) return;
         FindRasConnection();
         const bool connected = dialUp_.WatchedConnected();

@@ -64,7 +64,8 @@ private:
     // Counts the handlers under way: a close asked for meanwhile waits until
     // the last of them has ended, so that no request keeps running behind a
     // closed dialog and the outcome box tells the truth.
-    class Busy;
+    // Busy until the guard it gives is gone.
+    auto MarkBusy();
     void CloseWhenIdle();
 
     DialogPeer& dialog_;

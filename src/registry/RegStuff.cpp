@@ -20,6 +20,12 @@ std::string ReadProductString(const Machine& machine, const std::string& name) {
 
 }  // namespace
 
+std::vector<std::string> ProductKeys(bool winNT) {
+    std::vector<std::string> keys{kProductKey, kAppPathKey, kUninstallKey};
+    if (winNT) keys.emplace_back(kDriverServiceKey);
+    return keys;
+}
+
 std::vector<std::string> ExistingProductKeys(const Machine& machine) {
     std::vector<std::string> keys;
     for (const char* path : {kProductKey, kAppPathKey, kUninstallKey}) {

@@ -34,6 +34,10 @@ void WriteProductRecord(const Machine& machine, const std::string& programDir,
 // The shell's Uninstall entry: "Mivox <version> Uninstall" and the command.
 void WriteUninstallEntry(const Machine& machine, const std::string& uninstallCommand,
                          const std::string& version);
+// The keys an installation makes under HKEY_LOCAL_MACHINE, in the order it
+// makes them: the product, App Paths and Uninstall keys, and on NT the
+// driver's service key. They are logged before they are made.
+std::vector<std::string> ProductKeys(bool winNT);
 // Of the product, App Paths and Uninstall keys, those that exist, in that
 // order: the keys an uninstaller is to remove.
 std::vector<std::string> ExistingProductKeys(const Machine& machine);

@@ -186,12 +186,30 @@ const char* CheckKey(const Line& value) {
     return "It names a registry key the product does not own.";
 }
 
+// Case-blind: is one of the two folders the other, or inside it?
+bool Nested(const Line& folder, const char* other) {
+    size_t i = 0;
+    for (; i < folder.size && other[i]; ++i) {
+        if (AsciiUpper(folder.text[i]) != AsciiUpper(other[i])) return false;
+    }
+    if (i == folder.size) return !other[i] || other[i] == '\\';
+    return folder.text[i] == '\\';
+}
+
+// Case-blind: does value end with the upper-case tail?
+bool EndsWith(const Line& value, const char* tail) {
+    size_t size = 0;
+    while (tail[size]) ++size;
+    return value.size > size && EqualsUpper(value.text + value.size - size, size, tail);
+}
+
 bool Add(UninstallPlan& plan, LogEntry::Kind kind, const Line& value) {
     if (plan.count == kMaxLogEntries) return false;
     LogEntry& entry = plan.entries[plan.count++];
     entry.kind = kind;
     entry.productTree = false;
     entry.aboveProduct = false;
+    entry.unchecked = false;
     for (size_t i = 0; i < value.size; ++i) entry.path[i] = value.text[i];
     entry.path[value.size] = '\0';
     return true;
@@ -236,12 +254,20 @@ const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& 
             if (const char* problem = CheckFolder(value, folders)) return problem;
             if (number == 2) {
                 if (const char* problem = CheckProductFolder(value, folders)) return problem;
-            } else if (!IsShortcutFolder(value, folders)) {
+            }
+            const bool unchecked = number != 2 && !IsShortcutFolder(value, folders);
+            // Left, never removed; yet never the product folder again, nor a
+            // folder above or below it.
+            const char* product = number == 2 ? nullptr : plan.entries[0].path;
+            const bool nearProduct = product && Nested(value, product);
+            if (unchecked && (nearProduct || (!EndsWith(value, "\\VEXLOR\\MIVOX") &&
+                                              !EndsWith(value, "\\MIVOX")))) {
                 return "It names a folder that is neither the product folder nor its group of "
                        "shortcuts.";
             }
             if (!Add(plan, LogEntry::kFileTree, value)) return "It has too many lines.";
             plan.entries[plan.count - 1].productTree = number == 2;
+            plan.entries[plan.count - 1].unchecked = unchecked;
         } else if (number == 2) {
             return "Its third line does not name the product's folder.";
         } else if (StartsWith(line, "Made Dir: ", value)) {
@@ -249,13 +275,21 @@ const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& 
             // The folders the product folder was made in, and the maker's
             // group in a program menu.
             const bool aboveProduct = Above(value.text, value.size, plan.entries[0].path);
-            if (!aboveProduct && !IsBelow(value, folders.programsDirs[0], "\\VEXLOR") &&
-                !IsBelow(value, folders.programsDirs[1], "\\VEXLOR")) {
+            const bool unchecked = !aboveProduct &&
+                                   !IsBelow(value, folders.programsDirs[0], "\\VEXLOR") &&
+                                   !IsBelow(value, folders.programsDirs[1], "\\VEXLOR");
+            if (unchecked && !EndsWith(value, "\\VEXLOR")) {
                 return "It names a made folder that is neither above the product folder nor the "
                        "maker's program group.";
             }
             if (!Add(plan, LogEntry::kMadeDir, value)) return "It has too many lines.";
             plan.entries[plan.count - 1].aboveProduct = aboveProduct;
+            plan.entries[plan.count - 1].unchecked = unchecked;
+        } else if (StartsWith(line, "VDD Entry: ", value)) {
+            if (!EqualsUpper(value.text, value.size, "MIVOX_VM.DLL")) {
+                return "It names a virtual device driver the product does not own.";
+            }
+            if (!Add(plan, LogEntry::kVddEntry, value)) return "It has too many lines.";
         } else if (Is(line, "RegDB Root: 0") || Is(line, "RegDB Root: 2")) {
             rootSeen = true;
         } else if (StartsWith(line, "RegDB TREE: ", value)) {
@@ -270,85 +304,143 @@ const char* ReadUninstallLog(const char* text, size_t size, const KnownFolders& 
     return nullptr;
 }
 
-bool IsUsersFile(const LogStamp& started, const LogStamp& lastWrite) {
-    const int a[] = {started.year, started.month, started.day, started.hour, started.minute};
-    const int b[] = {lastWrite.year, lastWrite.month, lastWrite.day, lastWrite.hour,
-                     lastWrite.minute};
-    for (int i = 0; i < 5; ++i) {
-        if (a[i] != b[i]) return b[i] > a[i];
-    }
-    return true;
-}
-
 bool IsInstallationRecord(const char* fileName) {
     size_t size = 0;
     while (fileName[size]) ++size;
     return EqualsUpper(fileName, size, "INSTALL.LOG") ||
            EqualsUpper(fileName, size, "INSTALL.LST") ||
+           EqualsUpper(fileName, size, "INSTALL.LS~") ||
            EqualsUpper(fileName, size, "REGISTER.TXT");
 }
 
 namespace {
 
-// One line of the list: its size, and where its path is.
-bool ReadListLine(const char*& at, const char* end, unsigned long long& size, Line& path) {
-    size = 0;
+bool ReadDecimal(const char*& at, const char* end, unsigned long long& value) {
+    value = 0;
     const char* digits = at;
     for (; at < end && Digit(*at); ++at) {
-        if (size > (~0ULL - 9) / 10) return false;
-        size = size * 10 + static_cast<unsigned>(*at - '0');
+        if (value > (~0ULL - 9) / 10) return false;
+        value = value * 10 + static_cast<unsigned>(*at - '0');
     }
-    if (at == digits || (at - digits > 1 && *digits == '0') || at == end || *at++ != ' ') {
+    return at != digits && !(at - digits > 1 && *digits == '0');
+}
+
+// One line of the list: "size time path" and its end.
+bool ReadListLine(const char*& at, const char* end, ListedFile& file) {
+    if (!ReadDecimal(at, end, file.size) || at == end || *at++ != ' ' ||
+        !ReadDecimal(at, end, file.writeTime) || at == end || *at++ != ' ') {
         return false;
     }
-    path = {at, 0};
-    while (at < end && *at != '\r') ++at;
-    path.size = static_cast<size_t>(at - path.text);
-    if (end - at < 2 || at[1] != '\n') return false;
+    file.path = at;
+    while (at < end && *at != '\r' && *at != '\n') ++at;
+    file.pathSize = static_cast<size_t>(at - file.path);
+    if (end - at < 2 || at[0] != '\r' || at[1] != '\n') return false;
     at += 2;
+    return true;
+}
+
+// Where the files of a list with times begin; null for an older list.
+const char* FirstLine(const char* text, size_t size) {
+    Line header{};
+    if (!StartsWith({text, size}, kFileListHeader, header) || header.size < 2 ||
+        header.text[0] != '\r' || header.text[1] != '\n') {
+        return nullptr;
+    }
+    return header.text + 2;
+}
+
+unsigned HashPath(const char* path, size_t size) {
+    unsigned hash = 2166136261u;
+    for (size_t i = 0; i < size; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(AsciiUpper(path[i]))) * 16777619u;
+    }
+    return hash;
+}
+
+bool SamePath(const char* a, size_t aSize, const char* b, size_t bSize) {
+    if (aSize != bSize) return false;
+    for (size_t i = 0; i < aSize; ++i) {
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    }
     return true;
 }
 
 }  // namespace
 
-const char* CheckFileList(const char* text, size_t size) {
+const char* CheckFileList(const char* text, size_t size, size_t& files) {
+    files = 0;
     if (size > kMaxFileListBytes) return "The list of installed files beside it is too large.";
+    const char* at = FirstLine(text, size);
+    if (!at) return nullptr;
     const char* end = text + size;
-    for (const char* at = text; at < end;) {
-        unsigned long long bytes = 0;
-        Line path{};
-        if (!ReadListLine(at, end, bytes, path)) {
+    while (at < end) {
+        ListedFile file;
+        if (!ReadListLine(at, end, file)) {
             return "The list of installed files beside it is damaged.";
         }
         // A relative path of plain names, as the product folder holds them.
-        if (path.size == 0 || path.size >= kLogPathSize) {
+        if (file.pathSize == 0 || file.pathSize >= kLogPathSize - 3) {
             return "The list of installed files beside it names no file or too long a path.";
         }
-        char folder[kLogPathSize + 3] = "C:\\";
-        for (size_t i = 0; i < path.size; ++i) folder[3 + i] = path.text[i];
+        char folder[kLogPathSize] = "C:\\";
+        for (size_t i = 0; i < file.pathSize; ++i) folder[3 + i] = file.path[i];
         const KnownFolders none{};
-        if (CheckFolder({folder, path.size + 3}, none)) {
+        if (CheckFolder({folder, file.pathSize + 3}, none)) {
             return "The list of installed files beside it names a path outside the product "
                    "folder.";
         }
+        ++files;
     }
     return nullptr;
 }
 
-bool IsListedFile(const char* list, size_t listSize, const char* path, unsigned long long size) {
-    const char* end = list + listSize;
-    for (const char* at = list; at < end;) {
-        unsigned long long bytes = 0;
-        Line listed{};
-        if (!ReadListLine(at, end, bytes, listed)) return false;
-        if (bytes != size) continue;
-        size_t i = 0;
-        while (i < listed.size && path[i] && AsciiUpper(path[i]) == AsciiUpper(listed.text[i])) {
-            ++i;
+bool NextListedFile(const char* text, size_t size, const char*& at, ListedFile& file) {
+    if (at == text) at = FirstLine(text, size);
+    const char* end = text + size;
+    return at && at < end && ReadListLine(at, end, file);
+}
+
+size_t FileListSlots(size_t files) {
+    size_t slots = 16;
+    while (slots < 2 * files + 1) slots *= 2;
+    return slots;
+}
+
+void BuildFileListIndex(FileListIndex& index) {
+    for (size_t i = 0; i < index.slotCount; ++i) index.slots[i] = 0;
+    const char* at = index.text;
+    for (;;) {
+        const char* line = at == index.text ? FirstLine(index.text, index.size) : at;
+        ListedFile file;
+        if (!NextListedFile(index.text, index.size, at, file)) return;
+        size_t slot = HashPath(file.path, file.pathSize) & (index.slotCount - 1);
+        while (index.slots[slot]) slot = (slot + 1) & (index.slotCount - 1);
+        // Offset + 1: zero marks a free slot.
+        index.slots[slot] = static_cast<unsigned>(line - index.text) + 1;
+    }
+}
+
+bool FindListedFile(const FileListIndex& index, const char* path, ListedFile& file) {
+    size_t length = 0;
+    while (path[length]) ++length;
+    if (index.slotCount == 0) return false;
+    for (size_t slot = HashPath(path, length) & (index.slotCount - 1); index.slots[slot];
+         slot = (slot + 1) & (index.slotCount - 1)) {
+        const char* at = index.text + index.slots[slot] - 1;
+        if (ReadListLine(at, index.text + index.size, file) &&
+            SamePath(file.path, file.pathSize, path, length)) {
+            return true;
         }
-        if (i == listed.size && !path[i]) return true;
     }
     return false;
+}
+
+bool IsInstalledFile(const ListedFile& listed, unsigned long long size,
+                     unsigned long long writeTime) {
+    constexpr unsigned long long kTwoSeconds = 2ULL * 10 * 1000 * 1000;
+    const unsigned long long apart =
+        writeTime > listed.writeTime ? writeTime - listed.writeTime : listed.writeTime - writeTime;
+    return listed.writeTime != 0 && size == listed.size && apart <= kTwoSeconds;
 }
 
 }  // namespace mivox

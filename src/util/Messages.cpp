@@ -18,7 +18,8 @@ void ShowLastApiError(MessageBoxes& boxes, const SystemInfo& system) {
 
 bool BoxConversation::Ask(const Query& query) {
     const int answer = boxes_.Show(query.text, query.caption, query.boxStyle);
-    return answer == kIdYes || answer == kIdOk;
+    const bool okCancel = (query.boxStyle & kMbButtonsMask) == kMbOkCancel;
+    return answer == (okCancel ? kIdOk : kIdYes);
 }
 
 }  // namespace mivox

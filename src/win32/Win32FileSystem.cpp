@@ -113,6 +113,8 @@ std::vector<FindData> Win32FileSystem::FindEntries(const std::string& pattern) c
         entry.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) |
                                           data.nFileSizeLow);
         entry.age = PackLocal(data.ftLastWriteTime);
+        entry.writeTime = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                          data.ftLastWriteTime.dwLowDateTime;
         entries.push_back(std::move(entry));
     } while (FindNextFileA(find.get(), &data));
     return entries;
@@ -141,6 +143,18 @@ IoResult Win32FileSystem::CreateDir(const std::string& path) {
 
 IoResult Win32FileSystem::RemoveDir(const std::string& path) {
     return Checked(RemoveDirectoryA(path.c_str()));
+}
+
+IoResult Win32FileSystem::Rename(const std::string& existing, const std::string& newName) {
+    if (MoveFileExA(existing.c_str(), newName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return IoResult::Ok();
+    }
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return LastFailure();
+    // Windows 95/98 have no MoveFileEx: the old file goes first.
+    if (!DeleteFileA(newName.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return LastFailure();
+    }
+    return Checked(MoveFileA(existing.c_str(), newName.c_str()));
 }
 
 IoResult Win32FileSystem::MoveFileAtRestart(const std::string& existing,

@@ -28,6 +28,7 @@ public:
     IoResult Delete(const std::string& path) override;
     IoResult CreateDir(const std::string& path) override;
     IoResult RemoveDir(const std::string& path) override;
+    IoResult Rename(const std::string& existing, const std::string& newName) override;
     IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
     IoResult WriteIniString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;

@@ -49,14 +49,13 @@ uninstall_run() {
     expect_eq "$mode: three keys recorded" 3 "$(key_count)"
     mkdir -p "$c/Mivox/My Data"
     echo "my measurements" >"$c/Mivox/My Data/notes.txt"
-    local holder="" left="./My Data/notes.txt"
+    local holder=""
     if [[ $mode == NT ]]; then
         rm -f "$c/ready"
         wine "$(dirname "$MIVOX_UIDRIVER")/holdopen.exe" 'C:\Mivox\MIVOX.INI' 'C:\ready' &
         holder=$!
         on_exit "touch '$c/Mivox/MIVOX.INI.release'"
         for _ in $(seq 100); do [[ -f "$c/ready" ]] && break; sleep 0.1; done
-        left=$(printf "%s\n" ./MIVOX.INI "$left" | sort)
     fi
 
     local command
@@ -67,26 +66,35 @@ uninstall_run() {
     drive click "$box" "Yes" >/dev/null
     wait_box "$box" 'C:\Mivox\My Data\notes.txt'
     if [[ -n $holder ]]; then
-        expect_eq "$mode: the final message tells of the restart" 1 \
-            "$(drive text "$box" 65535 | grep -c 'removed when Windows restarts')"
+        # C:\Mivox is not the administrators' alone: the file in use is not
+        # left to a restart that could find another file at its path. It
+        # stays, named, and the records name it for the next run.
+        expect_eq "$mode: the final message says what stays" "Mivox was removed in part." \
+            "$(drive text "$box" 65535 | head -1)"
+        expect_eq "$mode: the file in use is named" 1 \
+            "$(drive text "$box" 65535 | grep -c 'C:\\Mivox\\MIVOX.INI')"
+        drive click "$box" "OK" >/dev/null
+        expect_eq "$mode: uninstaller exit code" 3 "$(wait_exit 30)"
+        expect_eq "$mode: nothing is left to the restart" 0 \
+            "$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+                /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -ci 'MIVOX.INI' || true)"
+        expect_eq "$mode: the Uninstall entry stays" 1 \
+            "$(wine reg query "$uninstall_key" >/dev/null 2>&1 && echo 1)"
+        expect_eq "$mode: the list names only what stays" "MIVOX.INI" \
+            "$(tail -n +2 "$c/Mivox/Install.Lst" | tr -d '\r' | cut -d' ' -f3-)"
+        touch "$c/Mivox/MIVOX.INI.release"
+        wait "$holder" || true
+        start_program cmd /c "$command"
+        wait_box "$box" 'Product folder: C:\Mivox'
+        drive click "$box" "Yes" >/dev/null
+        wait_box "$box" 'C:\Mivox\My Data\notes.txt'
     fi
     expect_eq "$mode: the final message says it is done" "Mivox was removed." \
         "$(drive text "$box" 65535 | head -1)"
     drive click "$box" "OK" >/dev/null
     expect_eq "$mode: uninstaller exit code" 0 "$(wait_exit 30)"
-
-    expect_eq "$mode: only the user's file (and the file in use) is left" "$left" \
+    expect_eq "$mode: only the user's file is left" "./My Data/notes.txt" \
         "$(cd "$c/Mivox" && find . -type f | sort)"
-    if [[ -n $holder ]]; then
-        touch "$c/Mivox/MIVOX.INI.release"
-        wait "$holder" || true
-        expect_eq "$mode: the file in use is to go at restart" 1 \
-            "$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-                /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -ci 'MIVOX.INI' || true)"
-        wine wineboot -r >/dev/null 2>&1 || true
-        expect_eq "$mode: after the restart only the user's file is left" "./My Data/notes.txt" \
-            "$(cd "$c/Mivox" && find . -type f)"
-    fi
     expect_eq "$mode: the user's file is unchanged" "my measurements" "$(cat "$c/Mivox/My Data/notes.txt")"
     expect_eq "$mode: registry keys gone" 0 "$(key_count)"
     local folder
@@ -172,4 +180,61 @@ expect_eq "nested: only the user's file and its folders are left" \
 rm -rf "$c/Lab Tools"
 nested_round ""
 expect_eq "nested: the made parent folder is gone, the drive and records as before" "$before" "$(machine)"
+
+# Nothing outside is touched. The product folder is open to every user, who
+# may plant there a folder whose full-width backslashes the code page turns
+# into "\", and replace the folder with a link to one of theirs holding a
+# log and a list.
+mkdir -p "$c/victim/emptysub"
+expect_eq "outside: unattended installation" 0 \
+    "$(wine "$MIVOX_MEDIUM/Setup.exe" /S '/D=C:\Mivox' /NORESTART >/dev/null; echo $?)"
+mkdir -p "$c/Mivox/x＼..＼..＼victim"
+# A link below the product key, open to everyone, to a scratch key.
+wine reg add 'HKLM\Software\ScratchTarget\Child' /v kept /d yes /f >/dev/null
+expect_eq "outside: a registry link is made below the product key" 0 \
+    "$(wine "$(dirname "$MIVOX_UIDRIVER")/reglink.exe" 'SOFTWARE\Vexlor\Mivox\Link' \
+        'SOFTWARE\ScratchTarget' >/dev/null 2>&1; echo $?)"
+start_program 'C:\windows\UNWISE.EXE' 'C:\Mivox\Install.Log'
+wait_box "$box" 'Product folder: C:\Mivox'
+drive click "$box" "Yes" >/dev/null
+wait_box "$box" 'Mivox was removed in part.'
+expect_eq "outside: the folder of the odd name is named" 1 \
+    "$(drive text "$box" 65535 | grep -c 'C:\\Mivox\\x\\')"
+drive click "$box" "OK" >/dev/null
+expect_eq "outside: uninstaller exit code" 3 "$(wait_exit 30)"
+expect_eq "outside: the folder beside the product folder survives" "present" \
+    "$([[ -d "$c/victim/emptysub" ]] && echo present)"
+expect_eq "outside: the key the registry link pointed at survives" "yes" \
+    "$(wine reg query 'HKLM\Software\ScratchTarget\Child' /v kept 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *kept *REG_SZ *//p')"
+expect_eq "outside: the product key went, the link with it" "gone" \
+    "$(wine reg query 'HKLM\Software\Vexlor\Mivox' >/dev/null 2>&1 || echo gone)"
+wine reg delete 'HKLM\Software\ScratchTarget' /f >/dev/null 2>&1 || true
+expect_eq "outside: the records stay for the next run" "yes" \
+    "$([[ -f "$c/Mivox/Install.Log" ]] && wine reg query "$uninstall_key" >/dev/null 2>&1 && echo yes)"
+rm -rf "$c/Mivox/x＼..＼..＼victim"
+
+# The same folder, now a link to a user's folder with a planted log and
+# list naming a file there: refused where Wine shows links as such.
+mkdir -p "$c/planted"
+echo "not the product's" >"$c/planted/victim.txt"
+cp "$c/Mivox/Install.Log" "$c/planted/"
+printf '%s\r\n' "$(head -1 "$c/Mivox/Install.Lst" | tr -d '\r')" \
+    "$(stat -c %s "$c/planted/victim.txt") $((($(stat -c %Y "$c/planted/victim.txt") + 11644473600) * 10000000)) victim.txt" \
+    >"$c/planted/Install.Lst"
+mv "$c/Mivox" "$c/Mivox.real"
+ln -s "$c/planted" "$c/Mivox"
+if wine cmd /c 'dir /al C:\' 2>/dev/null | grep -qi 'Mivox'; then
+    start_program 'C:\windows\UNWISE.EXE' 'C:\Mivox\Install.Log'
+    wait_box "$box" 'junction or link'
+    drive click "$box" "OK" >/dev/null
+    expect_eq "outside: a linked product folder is refused" 1 "$(wait_exit 20)"
+else
+    echo "note: this Wine shows no link as a reparse point; the linked product folder is not tried"
+fi
+expect_eq "outside: the file in the link's target survives" "not the product's" \
+    "$(cat "$c/planted/victim.txt")"
+rm "$c/Mivox"
+mv "$c/Mivox.real" "$c/Mivox"
+rm -rf "$c/planted" "$c/victim"
 finish

@@ -91,6 +91,20 @@ PackedDateTime MemoryFileSystem::PackDateTime(int year, int month, int day, int 
     return static_cast<PackedDateTime>((date << 16) | time);
 }
 
+uint64_t MemoryFileSystem::FileTimeOf(PackedDateTime age) {
+    const auto packed = static_cast<uint32_t>(age);
+    int64_t year = 1980 + (packed >> 25);
+    const int64_t month = (packed >> 21) & 15, day = (packed >> 16) & 31;
+    // Days since 1 January 1601 of the civil date (March-based years).
+    year -= month <= 2;
+    const int64_t era = year / 400, yoe = year - era * 400;
+    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 584694;
+    const int64_t seconds =
+        days * 86400 + ((packed >> 11) & 31) * 3600 + ((packed >> 5) & 63) * 60 + (packed & 31) * 2;
+    return static_cast<uint64_t>(seconds) * 10000000u;
+}
+
 void MemoryFileSystem::AddDirectory(const std::string& path, uint32_t attributes) {
     const std::string key = Key(path);
     const std::string parent = Parent(key);
@@ -141,6 +155,7 @@ std::vector<std::string> MemoryFileSystem::List() const {
 }
 
 IoResult MemoryFileSystem::Injected(Op op, const std::string& key) const {
+    if (faults && faults->Next()) return Fail(faults->error);
     if (notReadyDrives.count(DriveOf(key))) return Fail(kErrorNotReady);
     const auto it = failures_.find({op, key});
     return it == failures_.end() ? IoResult::Ok() : Fail(it->second);
@@ -214,7 +229,7 @@ std::vector<FindData> MemoryFileSystem::FindEntries(const std::string& pattern) 
                          reported != reportedSizes.end()
                              ? reported->second
                              : static_cast<int64_t>(entry.contents.size()),
-                         entry.age});
+                         entry.age, entry.directory ? 0 : FileTimeOf(entry.age)});
     }
     return found;
 }
@@ -295,6 +310,24 @@ IoResult MemoryFileSystem::RemoveDir(const std::string& path) {
         if (Parent(entryKey) == key && entryKey != key) return Fail(kErrorDirNotEmpty);
     }
     entries_.erase(it);
+    return IoResult::Ok();
+}
+
+IoResult MemoryFileSystem::Rename(const std::string& existing, const std::string& newName) {
+    const std::string from = Resolved(existing), to = Resolved(newName);
+    if (const IoResult fault = Injected(Op::Rename, to); !fault) return fault;
+    const auto it = entries_.find(from);
+    if (it == entries_.end() || it->second.directory) return Fail(kErrorFileNotFound);
+    if (!ParentExists(to)) return Fail(kErrorPathNotFound);
+    const auto replaced = entries_.find(to);
+    if (replaced != entries_.end() &&
+        (replaced->second.directory || (replaced->second.attributes & kAttrReadOnly))) {
+        return Fail(kErrorAccessDenied);
+    }
+    Entry moved = it->second;
+    moved.name = LastComponent(newName);
+    entries_.erase(it);
+    entries_[to] = moved;
     return IoResult::Ok();
 }
 
@@ -393,6 +426,7 @@ CreatedFile MemoryFileSystem::CreateOutputFile(const std::string& path) {
 }
 
 IoResult MemoryFileSystem::SetFileAge(const std::string& path, PackedDateTime age) {
+    if (faults && faults->Next()) return Fail(faults->error);
     Entry* entry = Find(path);
     if (!entry || entry->directory) return Fail(kErrorFileNotFound);
     entry->age = age;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/CallFaults.h"
 #include "platform/FileSystem.h"
 
 namespace mivox::testing {
@@ -34,6 +35,7 @@ public:
         CreateDir,
         RemoveDir,
         MoveAtRestart,
+        Rename,
         Write,
         Read,
         CreateIn,
@@ -59,6 +61,9 @@ public:
         failures_[{op, Key(path)}] = error;
     }
     void ClearFailures() { failures_.clear(); }
+    // Counts the calls that can fail (all but the queries) and fails the one
+    // it names.
+    CallFaults* faults = nullptr;
     // Every operation on the drive fails as a drive without a disk does.
     std::set<char> notReadyDrives;
     // Bytes a drive holds in all; free space is what its files leave.
@@ -82,6 +87,7 @@ public:
     IoResult Delete(const std::string& path) override;
     IoResult CreateDir(const std::string& path) override;
     IoResult RemoveDir(const std::string& path) override;
+    IoResult Rename(const std::string& existing, const std::string& newName) override;
     IoResult MoveFileAtRestart(const std::string& existing, const std::string& newName) override;
     IoResult WriteIniString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;
@@ -97,6 +103,9 @@ public:
 
     static PackedDateTime PackDateTime(int year, int month, int day, int hour, int minute,
                                        int second);
+    // The UTC file time a search reports for a packed age: the double keeps
+    // one clock, so its local time is UTC.
+    static uint64_t FileTimeOf(PackedDateTime age);
     // The normalised form of a path: upper case, backslashes, no trailing one.
     static std::string Key(const std::string& path);
 

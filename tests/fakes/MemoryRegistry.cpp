@@ -51,6 +51,7 @@ public:
     }
 
     long SetValue(const std::string& name, uint32_t type, const std::string& data) override {
+        if (registry_.faults && registry_.faults->Next()) return registry_.faults->error;
         if ((access_ & kKeyWrite & ~kKeyRead) == 0) return kAccessDenied;
         for (const auto& [failing, status] : registry_.failingWrites) {
             const std::string prefix = Normal(failing.second);
@@ -69,6 +70,7 @@ public:
     }
 
     long DeleteValue(const std::string& name) override {
+        if (registry_.faults && registry_.faults->Next()) return registry_.faults->error;
         if ((access_ & kKeyWrite & ~kKeyRead) == 0) return kAccessDenied;
         for (auto it = key_.values.begin(); it != key_.values.end(); ++it) {
             if (UpperText(it->name) == UpperText(name)) {
@@ -119,6 +121,7 @@ bool MemoryRegistry::WriteRefused(uint32_t root, const std::string& path, uint32
 
 long MemoryRegistry::OpenKey(uint32_t root, const std::string& path, uint32_t access,
                              std::unique_ptr<RegistryKey>& key) {
+    if (faults && faults->Next()) return faults->error;
     Key* found = FindKey(root, path);
     if (!found) return kNotFound;
     if (WriteRefused(root, path, access)) return kAccessDenied;
@@ -128,6 +131,7 @@ long MemoryRegistry::OpenKey(uint32_t root, const std::string& path, uint32_t ac
 
 long MemoryRegistry::CreateKey(uint32_t root, const std::string& path, uint32_t access,
                                std::unique_ptr<RegistryKey>& key) {
+    if (faults && faults->Next()) return faults->error;
     if (WriteRefused(root, path, access | kKeyWrite)) return kAccessDenied;
     Key* current = Root(root);
     for (const std::string& part : SplitPath(path)) {
@@ -143,6 +147,7 @@ long MemoryRegistry::CreateKey(uint32_t root, const std::string& path, uint32_t 
 }
 
 long MemoryRegistry::DeleteKey(uint32_t root, const std::string& path) {
+    if (faults && faults->Next()) return faults->error;
     const std::vector<std::string> parts = SplitPath(path);
     if (parts.empty()) return kAccessDenied;
     std::string parentPath;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/CallFaults.h"
 #include "platform/Registry.h"
 
 namespace mivox::testing {
@@ -40,6 +41,9 @@ public:
     // Opening or creating the key (or a key below it) for more than reading
     // is refused with access denied.
     std::set<std::pair<uint32_t, std::string>> readOnlyKeys;
+    // Counts opening, creating and deleting keys and setting and deleting
+    // values, and fails the call it names.
+    CallFaults* faults = nullptr;
     // Writing any value below this key fails with this status.
     std::map<std::pair<uint32_t, std::string>, long> failingWrites;
 

@@ -1,21 +1,19 @@
+// The installation sequence through its own seam: what it asks and tells,
+// and what it leaves on the machine. How the dialogs show it is the main
+// dialog's tests' business.
 #include "install/InstallSequence.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <stdexcept>
 
-#include "CopyMeterDlgRes.h"
-#include "InfoBoxDlgRes.h"
-#include "MainDlgRes.h"
-#include "NtRightsDlgRes.h"
-#include "TxtViewerDlgRes.h"
-#include "YesNoDlgRes.h"
-#include "app/Forms.h"
-#include "fakes/FakeDialog.h"
+#include "app/InstallProposal.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/InstallMedium.h"
+#include "fakes/RecordingInstallUi.h"
 #include "install/InstallLog.h"
 #include "install/Shortcuts.h"
 #include "registry/RegStuff.h"
@@ -23,10 +21,9 @@
 namespace mivox {
 namespace {
 
-using testing::FakeDialog;
-using testing::FakeDialogFactory;
 using testing::FakePlatform;
 using testing::MemoryFileSystem;
+using testing::RecordingInstallUi;
 
 constexpr int64_t kGiB = int64_t{1} << 30;
 
@@ -51,34 +48,25 @@ struct Installer {
         fake.registry.SetString(root, kShellFoldersKey, name, path);
     }
 
-    // Opens the installer and records what the user meets: each question
-    // (answered from answers, No when they run out), box and modal dialog.
+    // What the installer proposes for the medium, as the main dialog shows it.
     void Open() {
-        forms = std::make_unique<Forms>(factory, fake.platform);
-        main = factory.Of(IDD_MAIN);
-        meter = factory.Of(IDD_COPYMETER);
-        factory.Of(IDD_YESNO)->whileModal = [this](FakeDialog& box) {
-            trace.push_back("ask " + box.Control(IDT_YESNO_TOP).Text() + " | " +
-                            box.Control(IDT_YESNO_BOT).Text());
-            const bool yes = !answers.empty() && answers.front();
-            if (!answers.empty()) answers.pop_front();
-            box.Click(yes ? IDB_YESNO_YES : IDB_YESNO_NO);
-        };
-        fake.boxes.whileShown = [this](const auto& box) { trace.push_back("box " + box.caption); };
-        factory.Of(IDD_NTRIGHTS)->whileModal = [this](FakeDialog&) { trace.push_back("rights"); };
-        factory.Of(IDD_TXTVIEWER)->whileModal = [this](FakeDialog&) {
-            trace.push_back("view " + forms->TxtViewerDlg().FileName);
-        };
-        // The registration dialog is the sixth window the program makes.
-        factory.made.at(5).dialog->whileModal = [this](FakeDialog&) {
-            trace.push_back("register " + forms->ProdRegDlg().ProdVersion + " " +
-                            forms->ProdRegDlg().AppDir);
-        };
-        main->Show();
+        request =
+            ProposeInstallation(fake.machine(), fake.versions, fake.memory, fake.talk, "").request;
     }
+    // The destination's own name as the user types it.
+    void Type(const std::string& folder) { request.folder = folder; }
+    // One press of Install with these answers to the yes/no dialog. An error
+    // a step raises is kept, as the program's handler would show it.
     void Install(std::deque<bool> given) {
-        answers = std::move(given);
-        main->Click(IDB_MAIN_INSTALL);
+        ui.answers = std::move(given);
+        ui.Reset();
+        raised.clear();
+        try {
+            completed = InstallSequence(request, fake.machine(), ui).Run();
+        } catch (const std::exception& error) {
+            completed = false;
+            raised = error.what();
+        }
     }
     std::string Log() {
         const auto* log = fake.files.Find("C:\\Mivox\\Install.Log");
@@ -92,14 +80,21 @@ struct Installer {
         const auto* entry = fake.files.Find(path);
         return entry ? entry->name : "(none)";
     }
+    // The captions of the outcomes told.
+    std::vector<std::string> Told() const {
+        std::vector<std::string> captions;
+        for (const Outcome& outcome : ui.told) captions.push_back(outcome.caption);
+        return captions;
+    }
 
     FakePlatform fake;
-    FakeDialogFactory factory{&fake.loop, &fake.files};
-    std::unique_ptr<Forms> forms;
-    FakeDialog* main = nullptr;
-    FakeDialog* meter = nullptr;
-    std::deque<bool> answers;
-    std::vector<std::string> trace;
+    InstallRequest request;
+    RecordingInstallUi ui;
+    std::vector<std::string>& trace = ui.trace;
+    // True when the sequence went through to its end (the main dialog then
+    // closes); the text of the error a step raised.
+    bool completed = false;
+    std::string raised;
 };
 
 class InstallSequenceTest : public ::testing::Test, protected Installer {};
@@ -114,7 +109,10 @@ const std::string kNtLogStart =
     "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Mivox.EXE\r\n"
     "RegDB Root: 2\r\n"
     "RegDB TREE: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mivox\r\n"
-    "RegDB Root: 2\r\n";
+    "RegDB Root: 2\r\n"
+    "RegDB TREE: SYSTEM\\CurrentControlSet\\Services\\Mivox_NT\r\n"
+    "RegDB Root: 2\r\n"
+    "VDD Entry: Mivox_VM.DLL\r\n";
 
 TEST_F(InstallSequenceTest, NtInstallationAsksInOrderAndLeavesFilesKeysLinksAndLog) {
     Open();
@@ -132,7 +130,7 @@ TEST_F(InstallSequenceTest, NtInstallationAsksInOrderAndLeavesFilesKeysLinksAndL
                          "ask The system must Reboot to complete the installation. | "
                          "Shutdown/Reboot the system now ?",
                      }));
-    EXPECT_FALSE(main->IsVisible());
+    EXPECT_TRUE(completed);
     EXPECT_TRUE(fake.shell.exitRequests.empty());
 
     EXPECT_EQ(Name("C:\\Mivox\\README.TXT"), "README.TXT");
@@ -179,7 +177,7 @@ TEST_F(InstallSequenceTest, CurrentUserWithoutDesktopCopyWritesTwelveLines) {
                          "\\*.*\r\n");
     EXPECT_EQ(fake.shell.links.size(), 5u);
     EXPECT_EQ(Value(kVddKey, "VDD"), std::string("Mivox_VM.DLL\0\0", 14));
-    EXPECT_FALSE(main->IsVisible());
+    EXPECT_TRUE(completed);
 }
 
 // The folders made for a new nested destination follow its tree line, and
@@ -189,7 +187,7 @@ TEST_F(InstallSequenceTest, ANestedFolderIsLoggedWithTheParentsMadeAndItsFilesLi
     fake.files.AddDirectory("C:\\Lab");
     fake.files.AddFile("A:\\mic1.mdf", "mic");
     Open();
-    main->Type(IDE_MAIN_DIR, "Lab\\Tools\\Mivox");
+    Type("Lab\\Tools\\Mivox");
     Install({true, true, false, false, false});
     const auto* log = fake.files.Find("C:\\Lab\\Tools\\Mivox\\Install.Log");
     ASSERT_NE(log, nullptr);
@@ -200,16 +198,21 @@ TEST_F(InstallSequenceTest, ANestedFolderIsLoggedWithTheParentsMadeAndItsFilesLi
         << log->contents;
     const auto* list = fake.files.Find("C:\\Lab\\Tools\\Mivox\\Install.Lst");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->contents,
-              "1500000 MIVOX.EXE\r\n4 MIVOX.HLP\r\n7 README.TXT\r\n8 RELEASE.TXT\r\n"
-              "4 Samples\\SINE.MDF\r\n3 MDF\\mic1.mdf\r\n");
+    const std::string time = " " + std::to_string(MemoryFileSystem::FileTimeOf(
+                                       MemoryFileSystem::PackDateTime(2001, 1, 5, 15, 4, 6))) +
+                             " ";
+    // After its header line, the files with their size and UTC time.
+    EXPECT_EQ(list->contents.substr(list->contents.find("\r\n") + 2), "1500000" + time +
+                                  "MIVOX.EXE\r\n4" + time + "MIVOX.HLP\r\n7" + time +
+                                  "README.TXT\r\n8" + time + "RELEASE.TXT\r\n4" + time +
+                                  "Samples\\SINE.MDF\r\n3" + time + "MDF\\mic1.mdf\r\n");
 }
 
 TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
     fake.system.platformId = kPlatformWin32Windows;
     fake.files.AddFile("C:\\WINDOWS\\System\\Comm.drv", "suspect",
                        MemoryFileSystem::PackDateTime(1998, 5, 11, 12, 0, 0));
-    fake.boxes.answers = {kIdOk, kIdOk};
+    ui.boxAnswers = {true};
     fake.files.AddFile("A:\\mic1.mdf", "mic");
     Open();
     Install({true, true, false, false, true});
@@ -228,10 +231,13 @@ TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
                   "ask The system must Reboot to complete the installation. | "
                   "Shutdown/Reboot the system now ?",
               }));
-    EXPECT_EQ(fake.boxes.shown[0].text,
-              "Use \"Mic Setup\" in the program to install the MDF file.");
-    EXPECT_EQ(fake.boxes.shown[1].style, kMbOkCancel | kMbIconQuestion);
-    EXPECT_EQ(fake.boxes.shown[1].text, "Replace with known good driver ?");
+    ASSERT_EQ(ui.told.size(), 1u);
+    EXPECT_EQ(ui.told[0].kind, OutcomeKind::kDone);
+    EXPECT_EQ(ui.told[0].text, "Use \"Mic Setup\" in the program to install the MDF file.");
+    const Query& driver = ui.asked.at(ui.asked.size() - 2);
+    EXPECT_EQ(driver.boxStyle, kMbOkCancel | kMbIconQuestion);
+    EXPECT_EQ(driver.text, "Replace with known good driver ?");
+    EXPECT_TRUE(driver.unattendedAnswer);
     EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv")->contents, "good driver");
     EXPECT_EQ(Name("C:\\WINDOWS\\System\\MIVOX.VXD"), "MIVOX.VXD");
     EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System32"), nullptr);
@@ -239,7 +245,7 @@ TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
     EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kVddKey), nullptr);
     EXPECT_EQ(Value(kAppPathKey, "Path"), std::string("C:\\Mivox\0", 9));
     EXPECT_EQ(fake.shell.exitRequests, std::vector<uint32_t>{kEwxReboot});
-    EXPECT_FALSE(main->IsVisible());
+    EXPECT_TRUE(completed);
 }
 
 TEST_F(InstallSequenceTest, CommDriverOfTheKnownGoodDateIsLeftAlone) {
@@ -248,17 +254,20 @@ TEST_F(InstallSequenceTest, CommDriverOfTheKnownGoodDateIsLeftAlone) {
                        MemoryFileSystem::PackDateTime(1992, 10, 3, 23, 58, 0));
     Open();
     Install({true, false, false, false, false});
-    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_EQ(
+        std::count(trace.begin(), trace.end(), "box Serial port driver COMM.DRV may be defective"),
+        0);
     EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv")->contents, "original");
 }
 
 TEST_F(InstallSequenceTest, UndatableCommDriverIsOfferedAndCancelKeepsItMissing) {
     fake.system.platformId = kPlatformWin32Windows;
-    fake.boxes.answers = {kIdCancel};
+    ui.boxAnswers = {false};
     Open();
     Install({true, false, false, false, false});
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0].caption, "Serial port driver COMM.DRV may be defective");
+    EXPECT_EQ(
+        std::count(trace.begin(), trace.end(), "box Serial port driver COMM.DRV may be defective"),
+        1);
     EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System\\Comm.drv"), nullptr);
 }
 
@@ -266,20 +275,17 @@ TEST_F(InstallSequenceTest, RefusedChecksChangeNothing) {
     fake.files.driveCapacity['C'] = 13999999;  // 13 MB free
     Open();
     for (const char* folder : {"", "\\", "\\Mivox"}) {
-        main->Type(IDE_MAIN_DIR, folder);
+        Type(folder);
         Install({true});
     }
     EXPECT_EQ(trace, (std::vector<std::string>{"box Invalid/Empty Directory",
                                                "box Invalid/Empty Directory", "box Invalid Path"}));
-    ASSERT_EQ(fake.boxes.shown.size(), 3u);
-    EXPECT_EQ(fake.boxes.shown[0].caption, "Invalid/Empty Directory");
-    EXPECT_EQ(fake.boxes.shown[0].text, "Please enter proper name");
-    EXPECT_EQ(fake.boxes.shown[1].caption, "Invalid/Empty Directory");
-    EXPECT_EQ(fake.boxes.shown[2].caption, "Invalid Path");
-    EXPECT_EQ(fake.boxes.shown[2].text, "Double slash (\\\\) found in path");
-    EXPECT_EQ(fake.boxes.shown[2].style, kMbOk | kMbIconExclamation);
+    ASSERT_EQ(ui.told.size(), 3u);
+    EXPECT_EQ(ui.told[0].text, "Please enter proper name");
+    EXPECT_EQ(ui.told[2].text, "Double slash (\\\\) found in path");
+    for (const Outcome& outcome : ui.told) EXPECT_EQ(outcome.kind, OutcomeKind::kRefused);
     EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
-    EXPECT_TRUE(main->IsVisible());
+    EXPECT_FALSE(completed);
 }
 
 TEST_F(InstallSequenceTest, TypedFolderWindowsWouldReadOtherwiseIsRefused) {
@@ -297,18 +303,18 @@ TEST_F(InstallSequenceTest, TypedFolderWindowsWouldReadOtherwiseIsRefused) {
     Open();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        fake.boxes.shown.clear();
-        main->Type(IDE_MAIN_DIR, c.typed);
+        ui.told.clear();
+        Type(c.typed);
         Install({true});
-        ASSERT_EQ(fake.boxes.shown.size(), 1u);
-        EXPECT_EQ(fake.boxes.shown[0].caption, "Invalid Path");
-        EXPECT_EQ(fake.boxes.shown[0].text, std::string("C:\\") + c.typed + "\r\n" + c.reason);
+        ASSERT_EQ(ui.told.size(), 1u);
+        EXPECT_EQ(ui.told[0].caption, "Invalid Path");
+        EXPECT_EQ(ui.told[0].text, std::string("C:\\") + c.typed + "\r\n" + c.reason);
     }
     // No question was asked, nothing was made.
     EXPECT_EQ(trace, std::vector<std::string>(std::size(cases), "box Invalid Path"));
     EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
     // A nested folder is still a normal choice.
-    main->Type(IDE_MAIN_DIR, "Vexlor\\Mivox");
+    Type("Vexlor\\Mivox");
     Install({false});
     ASSERT_EQ(trace.back(), "ask Ready to begin installation: C:\\Vexlor\\Mivox | Continue ?");
 }
@@ -317,13 +323,13 @@ TEST_F(InstallSequenceTest, EqualMegabytesDoNotPassTheSpaceCheck) {
     fake.files.AddFile("D:\\APP\\Big.dat", std::string(10600000, 'b'));  // 12 MB in all
     fake.files.driveCapacity['C'] = 12999999;
     Open();
-    ASSERT_EQ(forms->MainDlg().NeedMegabytes(), 12);
-    ASSERT_EQ(forms->MainDlg().FreeMegabytes(), 12);
+    ASSERT_EQ(request.needMegabytes, 12);
+    ASSERT_EQ(request.freeMegabytes, 12);
     Install({true});
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0].caption, "Not Enough Drive Space !");
-    EXPECT_EQ(fake.boxes.shown[0].text, "C:\\Mivox\\");
-    EXPECT_EQ(answers.size(), 1u);  // no question was asked
+    ASSERT_EQ(ui.told.size(), 1u);
+    EXPECT_EQ(ui.told[0].caption, "Not Enough Drive Space !");
+    EXPECT_EQ(ui.told[0].text, "C:\\Mivox\\");
+    EXPECT_TRUE(ui.asked.empty());
     EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
 }
 
@@ -343,67 +349,55 @@ TEST_F(InstallSequenceTest, NtUserWithoutAdministratorRightsIsShownTheRightsDial
     Install({true});
     EXPECT_EQ(trace, std::vector<std::string>{"rights"});
     EXPECT_EQ(fake.files.Find("C:\\Mivox"), nullptr);
-    EXPECT_TRUE(main->IsVisible());
+    EXPECT_FALSE(completed);
 }
 
-TEST_F(InstallSequenceTest, CancelDuringTheCopyLeavesNoLogNoRecordsAndAllowsAnotherClick) {
+TEST_F(InstallSequenceTest, ACancelledCopyLeavesNoLogNoRecordsAndAllowsAnotherRun) {
     fake.files.AddFile("C:\\Mivox\\Install.Log", "older log");
     Open();
-    bool heldOff = false;
-    // The user, between two files, clicks Install and Exit and the close box
-    // of the main dialog, then Cancel of the copy meter.
-    fake.loop.pending.assign(50, [&] {
-        if (!meter->IsVisible() || meter->Result() != kIdOk) return;
-        main->Click(IDB_MAIN_INSTALL);
-        main->Click(IDB_MAIN_EXIT);
-        main->CloseBox();
-        heldOff = main->IsVisible() && main->closeCount == 0;
-        meter->Click(IDB_COPYMETER_CANCEL);
-    });
+    ui.cancelAfterFiles = 1;
     Install({true, true});
-    fake.loop.pending.clear();
-    EXPECT_TRUE(heldOff);
+    EXPECT_FALSE(completed);
     EXPECT_EQ(trace.size(), 1u);
-    EXPECT_FALSE(meter->IsVisible());
+    EXPECT_FALSE(ui.copyShown);
     EXPECT_EQ(Log(), "older log");
     EXPECT_EQ(Value(kProductKey, "ProgramDir"), "(none)");
     EXPECT_EQ(fake.registry.FindKey(kHkeyLocalMachine, kUninstallKey), nullptr);
     EXPECT_TRUE(fake.shell.links.empty());
-    EXPECT_TRUE(main->IsVisible());
     // The copy stopped after the file it was on: the rest is not there.
     EXPECT_EQ(fake.files.Find("C:\\WINDOWS\\System32\\MIVOXDRV.SYS"), nullptr);
 
+    ui.cancelAfterFiles = -1;
     Install({true, false, false, false, false});
     EXPECT_EQ(trace.front(), trace.at(1));  // the confirmation again
     EXPECT_EQ(Log().substr(0, kNtLogStart.size()), kNtLogStart);
-    EXPECT_FALSE(main->IsVisible());
+    EXPECT_TRUE(completed);
 }
 
-TEST_F(InstallSequenceTest, LogThatCannotBeWrittenStopsTheSequenceAndFreesTheButton) {
+TEST_F(InstallSequenceTest, LogThatCannotBeWrittenStopsTheSequence) {
     fake.files.FailOn(MemoryFileSystem::Op::Write, "C:\\Mivox\\Install.Log", kErrorDiskFull);
     Open();
     Install({true, true, true, true, true});
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0].caption, "Setup.exe");
+    EXPECT_NE(raised.find("Install.Log (error 112)"), std::string::npos) << raised;
     EXPECT_EQ(Value(kProductKey, "ProgramDir"), "(none)");
-    EXPECT_TRUE(main->IsVisible());
-    EXPECT_EQ(trace.size(), 2u);  // the confirmation and the error report
-    Install({false});             // the button works again
-    EXPECT_EQ(trace.size(), 3u);
+    EXPECT_FALSE(completed);
+    EXPECT_FALSE(ui.copyShown);
+    EXPECT_EQ(trace.size(), 1u);  // the confirmation only
 }
 
-TEST_F(InstallSequenceTest, RefusedRestartIsReportedAndTheInstallerStillCloses) {
+TEST_F(InstallSequenceTest, RefusedRestartIsToldAndTheInstallationStillCompletes) {
     fake.shell.acceptExit = false;
     Open();
     Install({true, false, false, false, true});
     EXPECT_EQ(fake.shell.exitRequests, std::vector<uint32_t>{kEwxReboot});
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0].caption, "Error Could Not Shutdown Windows");
-    EXPECT_EQ(fake.boxes.shown[0].text, "Please perform manually");
-    EXPECT_FALSE(main->IsVisible());
+    ASSERT_EQ(ui.told.size(), 1u);
+    EXPECT_EQ(ui.told[0].kind, OutcomeKind::kFailed);
+    EXPECT_EQ(ui.told[0].caption, "Error Could Not Shutdown Windows");
+    EXPECT_EQ(ui.told[0].text, "Please perform manually");
+    EXPECT_TRUE(completed);
 }
 
-TEST_F(InstallSequenceTest, BarsStayInRangeForEmptyFilesAndFilesOfSeveralGigabytes) {
+TEST_F(InstallSequenceTest, ProgressStaysInRangeForEmptyFilesAndFilesOfSeveralGigabytes) {
     EXPECT_EQ(ProgressFraction(0, 0), 0.0L);
     EXPECT_EQ(ProgressFraction(7, 0), 0.0L);
     EXPECT_EQ(ProgressFraction(3 * kGiB, 4 * kGiB), 0.75L);
@@ -418,32 +412,23 @@ TEST_F(InstallSequenceTest, BarsStayInRangeForEmptyFilesAndFilesOfSeveralGigabyt
     fake.files.reportedSizes[MemoryFileSystem::Key("D:\\APP\\Huge\\huge.bin")] = 3 * kGiB;
     fake.files.driveCapacity['C'] = 8 * kGiB;
     Open();
-    EXPECT_EQ(forms->MainDlg().NeedMegabytes(), (3 * kGiB + 1500032) / 1000000);
-    std::vector<std::pair<int, int>> bars;
-    fake.loop.pending.assign(40, [&] {
-        bars.emplace_back(meter->Progress(IDP_COPYMETER_DIR).Position(),
-                          meter->Progress(IDP_COPYMETER_FILE).Position());
-    });
+    EXPECT_EQ(request.needMegabytes, (3 * kGiB + 1500032) / 1000000);
     Install({true, false, false, false, false});
-    ASSERT_FALSE(bars.empty());
-    for (const auto& [dir, file] : bars) {
-        EXPECT_GE(dir, 0);
-        EXPECT_LE(dir, 100);
-        EXPECT_GE(file, 0);
-        EXPECT_LE(file, 100);
+    ASSERT_FALSE(ui.fractions.empty());
+    for (const auto& [dir, all] : ui.fractions) {
+        EXPECT_GE(dir, 0.0L);
+        EXPECT_LE(dir, 1.0L);
+        EXPECT_GE(all, 0.0L);
+        EXPECT_LE(all, 1.0L);
     }
     EXPECT_EQ(Name("C:\\Mivox\\Huge\\HUGE.BIN"), "HUGE.BIN");
     EXPECT_EQ(Name("C:\\Mivox\\Empty\\B.DAT"), "B.DAT");
 }
 
-// The log's registry block naming the first count of the three keys.
-std::string RegistryBlock(size_t count) {
-    const char* keys[] = {kProductKey, kAppPathKey, kUninstallKey};
-    std::string block = "RegDB Root: 0\r\n";
-    for (size_t i = 0; i < count; ++i) {
-        block += std::string("RegDB TREE: ") + keys[i] + "\r\nRegDB Root: 2\r\n";
-    }
-    return block;
+// The log's registry block: every key is logged before any is made, so a
+// step that fails part-way leaves none the uninstaller does not know.
+std::string RegistryBlock() {
+    return kNtLogStart.substr(kNtLogStart.find("RegDB"));
 }
 
 const std::string kLogHead = kNtLogStart.substr(0, kNtLogStart.find("RegDB"));
@@ -451,7 +436,7 @@ const std::string kGroupLines =
     "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
     "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n";
 
-TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoWindowShownAndALogOfWhatExists) {
+TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoStepShownAndALogOfWhatExists) {
     using Fault = std::function<void(Installer&)>;
     const auto failingWrites = [](const char* key) {
         return [key](Installer& t) {
@@ -470,55 +455,37 @@ TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoWindowShownAndALogOfWhatExists
         Fault fault;
         std::string logAfterHead;
     } cases[] = {
-        {"product value", failingWrites(kProductKey), RegistryBlock(1)},
-        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock(2)},
-        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock(3)},
-        {"service value", failingWrites(kDriverServiceKey), RegistryBlock(3)},
+        {"product value", failingWrites(kProductKey), RegistryBlock()},
+        {"App Paths value", failingWrites(kAppPathKey), RegistryBlock()},
+        {"Uninstall value", failingWrites(kUninstallKey), RegistryBlock()},
+        {"service value", failingWrites(kDriverServiceKey), RegistryBlock()},
         {"VDD list over 4096 bytes",
          [](Installer& t) {
              std::unique_ptr<RegistryKey> key;
              t.fake.registry.CreateKey(kHkeyLocalMachine, kVddKey, kKeyAllAccess, key);
              key->SetValue("VDD", kRegMultiSz, std::string(4090, 'v') + std::string(2, '\0'));
          },
-         RegistryBlock(3)},
+         RegistryBlock()},
         {"programs folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Programs"),
-         RegistryBlock(3)},
+         RegistryBlock()},
         {"desktop folder of the wrong type", wrongType(kHkeyLocalMachine, "Common Desktop"),
-         RegistryBlock(3) + kGroupLines},
+         RegistryBlock() + kGroupLines},
         {"link that raises an error",
          [](Installer& t) { t.fake.shell.onSave = [] { throw std::runtime_error("link"); }; },
-         RegistryBlock(3) + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
+         RegistryBlock() + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
                             "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"},
     };
     for (const auto& c : cases) {
         Installer t;
         c.fault(t);
         t.Open();
-        FakeDialog* info = t.factory.Of(IDD_INFOBOX);
         t.Install({true, false, true, true});
-        ASSERT_FALSE(t.fake.boxes.shown.empty()) << c.name;
-        EXPECT_EQ(t.fake.boxes.shown.back().caption, "Setup.exe") << c.name;
-        EXPECT_FALSE(info->IsVisible()) << c.name;
-        EXPECT_FALSE(t.meter->IsVisible()) << c.name;
-        EXPECT_TRUE(t.main->IsVisible()) << c.name;
+        EXPECT_FALSE(t.raised.empty()) << c.name;
+        EXPECT_FALSE(t.ui.stepShown) << c.name;
+        EXPECT_FALSE(t.ui.copyShown) << c.name;
+        EXPECT_FALSE(t.completed) << c.name;
         EXPECT_EQ(t.Log(), kLogHead + c.logAfterHead) << c.name;
     }
-}
-
-TEST_F(InstallSequenceTest, FolderBoxAndPathButtonAreOffWhileAnInstallationRuns) {
-    Open();
-    std::vector<bool> enabled;
-    fake.loop.pending.assign(3, [&] {
-        enabled.push_back(main->Control(IDE_MAIN_DIR).IsEnabled());
-        enabled.push_back(main->Control(IDB_MAIN_PATH).IsEnabled());
-        main->Type(IDE_MAIN_DIR, "Elsewhere");
-    });
-    Install({true, false});
-    ASSERT_FALSE(enabled.empty());
-    EXPECT_EQ(enabled, std::vector<bool>(enabled.size(), false));
-    EXPECT_TRUE(main->Control(IDE_MAIN_DIR).IsEnabled()) << "on again for another attempt";
-    EXPECT_TRUE(main->Control(IDB_MAIN_PATH).IsEnabled());
-    EXPECT_EQ(main->Control(IDG_MAIN_PATH).Text(), "Installation: C:\\Mivox");
 }
 
 TEST_F(InstallSequenceTest, AShellFolderTheSystemDoesNotNameGetsNoLinksAndNoLogLines) {
@@ -531,12 +498,11 @@ TEST_F(InstallSequenceTest, AShellFolderTheSystemDoesNotNameGetsNoLinksAndNoLogL
     Open();
     Install({true, false, true, true, false});
     EXPECT_EQ(Log(), kNtLogStart + "File Tree: C:\\All\\Desktop\\Mivox\\*.*\r\n");
-    ASSERT_EQ(fake.boxes.shown.size(), 1u);
-    EXPECT_EQ(fake.boxes.shown[0].caption, "Shortcuts Not Created");
+    EXPECT_EQ(Told(), std::vector<std::string>{"Shortcuts Not Created"});
     ASSERT_EQ(fake.shell.links.size(), 5u);
     EXPECT_EQ(fake.shell.links[0].file, "C:\\All\\Desktop\\Mivox\\Mivox Application.lnk");
     EXPECT_EQ(fake.files.Find("\\Vexlor"), nullptr);
-    EXPECT_FALSE(main->IsVisible()) << "the installation goes on";
+    EXPECT_TRUE(completed) << "the installation goes on";
 }
 
 TEST_F(InstallSequenceTest, UninstallArgumentIsQuotedWithABlankAndLongWithoutAShortForm) {
@@ -554,7 +520,7 @@ TEST_F(InstallSequenceTest, UninstallArgumentIsQuotedWithABlankAndLongWithoutASh
         const std::string log = std::string("C:\\") + c.folder + "\\Install.Log";
         if (!c.shortForm) t.fake.files.FailOn(MemoryFileSystem::Op::ShortName, log, 1);
         t.Open();
-        t.main->Type(IDE_MAIN_DIR, c.folder);
+        t.Type(c.folder);
         t.Install({true, false, false, false, false});
         EXPECT_EQ(t.Value(kUninstallKey, "UninstallString"),
                   std::string("C:\\WINDOWS\\UNWISE.EXE ") + c.argument + '\0')
@@ -600,22 +566,22 @@ TEST_F(InstallSequenceTest, ADestinationThatCannotBeUsedIsRefusedOnceWithNothing
         Installer t;
         c.setUp(t.fake.files);
         t.Open();
-        t.main->Type(IDE_MAIN_DIR, c.folder);
+        t.Type(c.folder);
         t.Install({true, true, true, true, true});
-        ASSERT_EQ(t.fake.boxes.shown.size(), 1u) << c.name;
-        EXPECT_EQ(t.fake.boxes.shown[0].caption, "Cannot Use Destination Folder") << c.name;
-        const std::string text = t.fake.boxes.shown[0].text;
+        ASSERT_EQ(t.ui.told.size(), 1u) << c.name;
+        EXPECT_EQ(t.ui.told[0].caption, "Cannot Use Destination Folder") << c.name;
+        const std::string text = t.ui.told[0].text;
         EXPECT_EQ(text.substr(0, text.find('\r')), "C:\\" + c.folder) << c.name;
         EXPECT_EQ(text.substr(text.find('\n') + 1, c.reasonStart.size()), c.reasonStart) << c.name;
         EXPECT_EQ(t.fake.files.Find("C:\\WINDOWS\\System32"), nullptr) << c.name;
         EXPECT_EQ(t.Value(kProductKey, "ProgramDir"), "(none)") << c.name;
-        EXPECT_TRUE(t.main->IsVisible()) << c.name;
+        EXPECT_FALSE(t.completed) << c.name;
     }
     // A new nested folder is made with its parent, and the probe leaves nothing.
     Open();
-    main->Type(IDE_MAIN_DIR, "Vexlor\\Mivox");
+    Type("Vexlor\\Mivox");
     Install({true, false, false, false, false});
-    EXPECT_TRUE(fake.boxes.shown.empty());
+    EXPECT_TRUE(ui.told.empty());
     EXPECT_EQ(Name("C:\\Vexlor\\Mivox\\MIVOX.EXE"), "MIVOX.EXE");
     for (const std::string& path : fake.files.List()) {
         EXPECT_EQ(path.find(".TMP"), std::string::npos) << path;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iostream>
 
 #include "fakes/FakePlatform.h"
 #include "fakes/InstallMedium.h"
@@ -369,15 +370,19 @@ TEST_F(SilentSetupTest, AFailedRunOverAnEarlierInstallationPutsItsFilesBack) {
 // The copy that replaces a file in use at the restart stays when the run is
 // taken back: without it the restart would delete the file and put nothing
 // in its place.
-TEST_F(SilentSetupTest, ATakenBackRunKeepsTheCopyARestartNeeds) {
+// The replacement left to the restart is taken back: the file the restart
+// moves into place holds the earlier content again.
+TEST_F(SilentSetupTest, ATakenBackRunTakesBackItsReplacementAtRestart) {
     fake.files.AddFile("C:\\Mivox\\MIVOX.EXE", "running");
     fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.EXE", kErrorSharingViolation);
     fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP", kErrorDiskFull);
     EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_TRUE(Logged("Took back the replacement of C:\\Mivox\\MIVOX.EXE at the restart"));
     EXPECT_TRUE(
-        Logged("Kept file C:\\Mivox\\MIVOX.EX_: it replaces a file in use when Windows "
+        Logged("Kept file C:\\Mivox\\MIVOX.EX_: it puts back a file in use when Windows "
                "restarts"));
-    EXPECT_NE(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
+    ASSERT_NE(fake.files.Find("C:\\Mivox\\MIVOX.EX_"), nullptr);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EX_")->contents, "running");
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.EXE")->contents, "running");
     EXPECT_EQ(fake.files.Find("C:\\Mivox\\README.TXT"), nullptr);
 }
@@ -398,6 +403,150 @@ TEST_F(SilentSetupTest, AStepThatRaisesEndsWithCodeTwoAndALogThatCannotBeMadeWit
     unlogged.options.logPath = "C:\\No Such Folder\\setup.log";
     EXPECT_EQ(unlogged.RunSetup(), kExitRefused);
     EXPECT_EQ(unlogged.fake.files.Find("C:\\Mivox"), nullptr);
+}
+
+// The paths Install.Lst names, in order, after its header.
+std::vector<std::string> ListedPaths(FakePlatform& fake, const std::string& dir = "C:\\Mivox") {
+    std::vector<std::string> paths;
+    const auto* list = fake.files.Find(dir + "\\Install.Lst");
+    if (!list) return paths;
+    const std::string& text = list->contents;
+    for (size_t start = text.find("\r\n") + 2, end;
+         (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = text.substr(start, end - start);
+        paths.push_back(line.substr(line.find(' ', line.find(' ') + 1) + 1));
+    }
+    return paths;
+}
+
+// The list names what this run wrote and what an earlier installation
+// wrote and nobody changed since: not a file the user kept at the newer-file
+// question, not an earlier file the user edited.
+TEST_F(SilentSetupTest, TheListNamesWrittenAndUnchangedEarlierFilesOnly) {
+    fake.files.AddFile("D:\\APP\\OLDTOOL.EXE", "old tool");
+    fake.files.AddFile("D:\\APP\\NOTES.TXT", "notes");
+    ASSERT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(ListedPaths(fake),
+              (std::vector<std::string>{"MIVOX.EXE", "MIVOX.HLP", "NOTES.TXT", "OLDTOOL.EXE",
+                                        "README.TXT", "RELEASE.TXT"}));
+    // The next medium has neither; the user edits the notes and a newer
+    // README of their own is kept.
+    fake.files.Delete("D:\\APP\\OLDTOOL.EXE");
+    fake.files.Delete("D:\\APP\\NOTES.TXT");
+    fake.files.Find("C:\\Mivox\\NOTES.TXT")->contents = "my notes";
+    fake.files.AddFile("C:\\Mivox\\README.TXT", "mine",
+                       MemoryFileSystem::PackDateTime(2020, 1, 1, 0, 0, 0));
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\RELEASE.TXT", 5);
+    EXPECT_EQ(RunSetup(), kExitFailed) << "a failed copy fails the run";
+    // Taken back: the earlier list is as it was.
+    EXPECT_EQ(ListedPaths(fake).size(), 6u);
+    fake.files.ClearFailures();
+    ASSERT_EQ(RunSetup(), kExitDone);
+    EXPECT_EQ(ListedPaths(fake),
+              (std::vector<std::string>{"MIVOX.EXE", "MIVOX.HLP", "RELEASE.TXT", "OLDTOOL.EXE"}));
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\Install.Ls~"), nullptr);
+}
+
+// The drive (every path, and what each file holds) and the registry, the
+// run's own progress log aside.
+std::vector<std::string> Snapshot(FakePlatform& fake, const std::string& progressLog) {
+    std::vector<std::string> state;
+    for (const std::string& path : fake.files.List()) {
+        if (path == MemoryFileSystem::Key(progressLog)) continue;
+        const auto* entry = fake.files.Find(path);
+        state.push_back(path + (entry->directory ? "" : " = " + entry->contents) + " " +
+                        std::to_string(entry->attributes));
+    }
+    std::function<void(const MemoryRegistry::Key&, const std::string&)> walk =
+        [&](const MemoryRegistry::Key& key, const std::string& path) {
+            state.push_back(path);
+            for (const auto& value : key.values) {
+                state.push_back(path + " : " + value.name + " = " + value.data);
+            }
+            for (const auto& [name, sub] : key.subKeys) walk(*sub, path + "\\" + sub->name);
+        };
+    for (uint32_t root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
+        walk(*fake.registry.FindKey(root, ""), std::to_string(root));
+    }
+    return state;
+}
+
+// Every file-system and registry call of a whole unattended run fails in
+// turn, on a fresh machine and over an earlier installation: a run that
+// fails leaves the drive and the registry exactly as it found them, and
+// one that goes on despite the fault has installed.
+TEST(SilentSetupFaultTest, EveryFailingCallLeavesTheMachineAsItWasOrInstalled) {
+    long tried = 0;
+    for (const bool earlier : {false, true}) {
+        for (long n = 1;; ++n) {
+            SilentMachine machine;
+            FakePlatform& fake = machine.fake;
+            if (earlier) {
+                ASSERT_EQ(machine.RunSetup(), kExitDone);
+                fake.files.Find("C:\\Mivox\\README.TXT")->contents = "earlier readme";
+                fake.files.Delete(machine.options.logPath);
+            }
+            const std::vector<std::string> before = Snapshot(fake, machine.options.logPath);
+            testing::CallFaults faults{.failAt = n};
+            fake.files.faults = &faults;
+            fake.registry.faults = &faults;
+            const int code = machine.RunSetup();
+            fake.files.faults = nullptr;
+            fake.registry.faults = nullptr;
+            ++tried;
+            if (faults.calls < n) break;  // the run made fewer calls: all were tried
+            const std::string context =
+                std::string(earlier ? "over an earlier installation" : "fresh") + ", call " +
+                std::to_string(n) + " failed, exit " + std::to_string(code);
+            if (code == kExitDone || code == kExitRestartNeeded) {
+                EXPECT_NE(
+                    fake.registry.FindValue(kHkeyLocalMachine, kUninstallKey, "UninstallString"),
+                    nullptr)
+                    << context;
+                EXPECT_NE(fake.files.Find("C:\\Mivox\\Install.Lst"), nullptr) << context;
+                continue;
+            }
+            const std::vector<std::string> after = Snapshot(fake, machine.options.logPath);
+            if (after != before) {
+                std::string diff;
+                for (const std::string& line : after) {
+                    if (std::find(before.begin(), before.end(), line) == before.end()) {
+                        diff += "\n+ " + line;
+                    }
+                }
+                for (const std::string& line : before) {
+                    if (std::find(after.begin(), after.end(), line) == after.end()) {
+                        diff += "\n- " + line;
+                    }
+                }
+                ADD_FAILURE() << context << diff;
+            }
+        }
+    }
+    std::cout << "fault points tried: " << tried << "\n";
+}
+
+// A file whose copy for the undo cannot be made is not overwritten: the run
+// fails and the earlier file is as it was. The copies count in the space
+// check.
+TEST_F(SilentSetupTest, AFileThatCannotBeBackedUpIsNotOverwritten) {
+    ASSERT_EQ(RunSetup(), kExitDone);
+    fake.files.Find("C:\\Mivox\\MIVOX.HLP")->contents = "earlier help";
+    fake.files.FailOn(MemoryFileSystem::Op::Copy, "C:\\Mivox\\MIVOX.HLP.~undo", kErrorDiskFull);
+    EXPECT_EQ(RunSetup(), kExitFailed);
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.HLP")->contents, "earlier help");
+    EXPECT_EQ(fake.files.Find("C:\\Mivox\\MIVOX.HLP.~undo"), nullptr);
+
+    SilentMachine full;
+    ASSERT_EQ(full.RunSetup(), kExitDone);
+    int64_t installed = 0;
+    for (const FindData& file : full.fake.files.FindEntries("C:\\Mivox\\*.*"))
+        installed += file.size;
+    // Room for the medium once more, but not for the copies beside it.
+    full.fake.files.driveCapacity['C'] = installed + 1024 * 1024 + 512 * 1024;
+    EXPECT_EQ(full.RunSetup(), kExitRefused);
+    EXPECT_TRUE(full.Logged("Refused: Not Enough Drive Space !: C:\\Mivox\\"))
+        << full.Progress().back();
 }
 
 }  // namespace

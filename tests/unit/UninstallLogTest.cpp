@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "registry/RegStuff.h"
 
@@ -253,7 +255,11 @@ TEST(UninstallLogTest, AcceptsTreesOnlyWhereTheInstallationPutsThem) {
         {"the whole desktop", "C:\\Users\\Public\\Desktop\\Mivox", "C:\\Users\\Public\\Desktop",
          kFolders, false},
         {"the product folder twice", group, product, kFolders, false},
-        {"a group without known shell folders", group, group, noShell, false},
+        {"a group without known shell folders (left)", group, group, noShell, true},
+        {"another user's group (left)", group,
+         "File Tree: C:\\Users\\bob\\Start Menu\\Programs\\Vexlor\\Mivox\\*.*", kFolders, true},
+        {"another folder of that name elsewhere", group, "File Tree: C:\\Data\\Mivox2\\*.*",
+         kFolders, false},
         {"the recorded product folder, in other case", product, product, recorded, true},
         {"a product folder the record does not name", product, product, elsewhere, false},
         {"a product folder above the desktop", product, "File Tree: C:\\Users\\*.*", kFolders,
@@ -268,11 +274,30 @@ TEST(UninstallLogTest, AcceptsTreesOnlyWhereTheInstallationPutsThem) {
          kFolders, false},
         {"a made folder in the program menu", maker,
          "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Other", kFolders, false},
+        {"another user's maker group (left)", maker,
+         "Made Dir: C:\\Users\\bob\\Start Menu\\Programs\\Vexlor", kFolders, true},
     };
     for (const auto& c : cases) {
         UninstallPlan plan;
         const char* problem = Read(With(WrittenLog(), c.from, c.to), plan, c.folders);
         EXPECT_EQ(problem == nullptr, c.accepted) << c.what << ": " << (problem ? problem : "");
+    }
+}
+
+// A group another administrator's installation made in their own menu
+// cannot be checked against this user's folders: it is left, not removed,
+// and the rest of the log still goes.
+TEST(UninstallLogTest, GroupsOutsideTheKnownShellFoldersAreLeftNotRefused) {
+    UninstallPlan plan;
+    const std::string log =
+        With(With(WrittenLog(), "C:\\WINDOWS\\Start Menu\\Programs\\Vexlor\\Mivox",
+                  "C:\\Users\\bob\\Start Menu\\Programs\\Vexlor\\Mivox"),
+             "Made Dir: C:\\WINDOWS\\Start Menu\\Programs\\Vexlor",
+             "Made Dir: C:\\Users\\bob\\Start Menu\\Programs\\Vexlor");
+    ASSERT_EQ(Read(log, plan), nullptr);
+    ASSERT_EQ(plan.count, 7);
+    for (int i = 0; i < plan.count; ++i) {
+        EXPECT_EQ(plan.entries[i].unchecked, i == 4 || i == 5) << plan.entries[i].path;
     }
 }
 
@@ -289,42 +314,86 @@ TEST(UninstallLogTest, MadeFoldersAboveTheProductFolderAreMarked) {
     EXPECT_FALSE(plan.entries[5].aboveProduct);
 }
 
-TEST(UninstallLogTest, TheListNamesTheInstalledFilesBySize) {
-    const std::string list = "1234 MIVOX.EXE\r\n0 HELP\\Empty\r\n77 MDF\\Lab 1.MDF\r\n";
-    ASSERT_EQ(CheckFileList(list.data(), list.size()), nullptr);
-    EXPECT_TRUE(IsListedFile(list.data(), list.size(), "Mivox.exe", 1234));
-    EXPECT_TRUE(IsListedFile(list.data(), list.size(), "help\\EMPTY", 0));
-    EXPECT_TRUE(IsListedFile(list.data(), list.size(), "MDF\\Lab 1.MDF", 77));
-    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "MIVOX.EXE", 1235));
-    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "MIVOX.EX", 1234));
-    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "calibration.dat", 1234));
-    EXPECT_FALSE(IsListedFile(list.data(), list.size(), "HELP", 0));
-    EXPECT_EQ(CheckFileList("", 0), nullptr);
+// A list and its index, as the uninstaller holds them.
+struct IndexedList {
+    explicit IndexedList(std::string listText) : text(std::move(listText)) {
+        size_t files = 0;
+        problem = CheckFileList(text.data(), text.size(), files);
+        slots.resize(FileListSlots(files));
+        index = {text.data(), text.size(), slots.data(), slots.size()};
+        if (!problem) BuildFileListIndex(index);
+    }
+    // The installation's file: listed with this size and UTC time.
+    bool Installed(const char* path, unsigned long long size, unsigned long long time) const {
+        ListedFile listed;
+        return FindListedFile(index, path, listed) && IsInstalledFile(listed, size, time);
+    }
+    std::string text;
+    const char* problem = nullptr;
+    std::vector<unsigned> slots;
+    FileListIndex index;
+};
+
+std::string Listed(const std::string& lines) {
+    return std::string(kFileListHeader) + "\r\n" + lines;
+}
+
+constexpr unsigned long long kSecond = 10000000;
+// 7 January 2001, 12:05 UTC.
+constexpr unsigned long long kWritten = 126233427000000000;
+
+TEST(UninstallLogTest, TheListNamesTheInstalledFilesBySizeAndUtcTime) {
+    const IndexedList list(
+        Listed("1234 126233427000000000 MIVOX.EXE\r\n"
+               "0 126233427000000000 HELP\\Empty\r\n"
+               "77 126233427000000000 MDF\\Lab 1.MDF\r\n"));
+    ASSERT_EQ(list.problem, nullptr);
+    EXPECT_TRUE(list.Installed("Mivox.exe", 1234, kWritten));
+    EXPECT_TRUE(list.Installed("help\\EMPTY", 0, kWritten));
+    EXPECT_TRUE(list.Installed("MDF\\Lab 1.MDF", 77, kWritten));
+    // A file system that keeps two seconds rounds; anything more is an edit,
+    // however little, and an hour is a winter clock read as summer's.
+    EXPECT_TRUE(list.Installed("MIVOX.EXE", 1234, kWritten + 2 * kSecond));
+    EXPECT_FALSE(list.Installed("MIVOX.EXE", 1234, kWritten + 3 * kSecond));
+    EXPECT_FALSE(list.Installed("MIVOX.EXE", 1234, kWritten - 3600 * kSecond));
+    EXPECT_FALSE(list.Installed("MIVOX.EXE", 1235, kWritten));
+    EXPECT_FALSE(list.Installed("MIVOX.EX", 1234, kWritten));
+    EXPECT_FALSE(list.Installed("calibration.dat", 1234, kWritten));
+    EXPECT_FALSE(list.Installed("HELP", 0, kWritten));
 
     for (const char* damaged :
-         {"12 A.EXE", "12 A.EXE\n", "x A.EXE\r\n", "12\r\n", "12 \r\n", "012 A.EXE\r\n",
-          "12 ..\\A.EXE\r\n", "12 C:\\A.EXE\r\n", "12 \\A.EXE\r\n",
-          "99999999999999999999999 A.EXE\r\n", "12 A\\\\B\r\n", "12 A?.EXE\r\n"}) {
-        EXPECT_NE(CheckFileList(damaged, std::string(damaged).size()), nullptr) << damaged;
+         {"12 5 A.EXE", "12 5 A.EXE\n", "x 5 A.EXE\r\n", "12 5\r\n", "12 5 \r\n", "12 A.EXE\r\n",
+          "012 5 A.EXE\r\n", "12 5 ..\\A.EXE\r\n", "12 5 C:\\A.EXE\r\n", "12 5 \\A.EXE\r\n",
+          "99999999999999999999999 5 A.EXE\r\n", "12 5 A\\\\B\r\n", "12 5 A?.EXE\r\n"}) {
+        EXPECT_NE(IndexedList(Listed(damaged)).problem, nullptr) << damaged;
     }
 }
 
-TEST(UninstallLogTest, AFileOfTheStartMinuteOrLaterIsTheUsers) {
-    const LogStamp started{2001, 1, 7, 12, 5};
-    const struct {
-        LogStamp written;
-        bool users;
-    } cases[] = {
-        {{2001, 1, 7, 12, 5}, true},     {{2001, 1, 7, 12, 6}, true},
-        {{2002, 1, 1, 0, 0}, true},      {{2001, 2, 1, 0, 0}, true},
-        {{2001, 1, 7, 12, 4}, false},    {{2001, 1, 7, 11, 59}, false},
-        {{2000, 12, 31, 23, 59}, false}, {{1998, 5, 11, 12, 0}, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsUsersFile(started, c.written), c.users)
-            << c.written.year << "-" << c.written.month << "-" << c.written.day << " "
-            << c.written.hour << ":" << c.written.minute;
+TEST(UninstallLogTest, AnOlderListWithoutTimesNamesNoFileAsTheInstallations) {
+    // Its sizes alone cannot tell a same-size edit: every file is kept.
+    for (const char* older : {"", "1234 MIVOX.EXE\r\n", "not a list at all"}) {
+        const IndexedList list(older);
+        EXPECT_EQ(list.problem, nullptr) << older;
+        EXPECT_FALSE(list.Installed("MIVOX.EXE", 1234, kWritten)) << older;
     }
+}
+
+TEST(UninstallLogTest, ATwentyThousandFileListIsReadAndLookedUpAtOnce) {
+    std::string lines;
+    for (int i = 0; i < 20000; ++i) {
+        lines += std::to_string(i) + " " + std::to_string(kWritten + i * kSecond * 10) +
+                 " DATA\\SET" + std::to_string(i / 100) + "\\MEASUREMENT FILE " +
+                 std::to_string(i) + ".MDF\r\n";
+    }
+    const IndexedList list(Listed(lines));
+    ASSERT_EQ(list.problem, nullptr);
+    EXPECT_GT(list.text.size(), 1000000u);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string path = "data\\set" + std::to_string(i / 100) + "\\measurement file " +
+                                 std::to_string(i) + ".mdf";
+        ASSERT_TRUE(list.Installed(path.c_str(), i, kWritten + i * kSecond * 10)) << path;
+    }
+    EXPECT_FALSE(list.Installed("DATA\\SET0\\MEASUREMENT FILE 20000.MDF", 20000, kWritten));
 }
 
 TEST(UninstallLogTest, TheLogAndTheRegistrationFormAreTheInstallations) {
@@ -332,6 +401,7 @@ TEST(UninstallLogTest, TheLogAndTheRegistrationFormAreTheInstallations) {
     EXPECT_TRUE(IsInstallationRecord("INSTALL.LOG"));
     EXPECT_TRUE(IsInstallationRecord("register.txt"));
     EXPECT_TRUE(IsInstallationRecord("Install.Lst"));
+    EXPECT_TRUE(IsInstallationRecord("Install.Ls~"));
     EXPECT_FALSE(IsInstallationRecord("Install.Log.bak"));
     EXPECT_FALSE(IsInstallationRecord("MyNotes.txt"));
     EXPECT_FALSE(IsInstallationRecord(""));

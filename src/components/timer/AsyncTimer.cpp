@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "util/ScopeExit.h"
+
 namespace mivox {
 
 TAsyncTimer::TAsyncTimer(Network& network)
@@ -82,16 +84,13 @@ void TAsyncTimer::Execute() {
 
 void TAsyncTimer::Tick() {
     // Ends the worker's wait however the handler leaves.
-    struct Done {
-        TAsyncTimer& timer;
-        ~Done() {
-            {
-                std::lock_guard lock(timer.mutex_);
-                timer.tickRunning_ = false;
-            }
-            timer.wake_.Set();
+    ScopeExit done([this] {
+        {
+            std::lock_guard lock(mutex_);
+            tickRunning_ = false;
         }
-    } done{*this};
+        wake_.Set();
+    });
     if (Enabled() && OnTimer) OnTimer();
 }
 

@@ -20,6 +20,15 @@ ask="Please Confirm"
 reg="Product Registration"
 c="$WINEPREFIX/drive_c"
 
+# windows_file PATH: where a file the program under test writes to
+# %windir%\PATH lies (PATH relative, folders in lower case). The session's
+# Windows is a 64-bit one, so a 32-bit program's System32 is SysWOW64.
+windows_file() {
+    local path=${1#./}
+    [[ "$WINELOADER" == */wine64 ]] || path=${path/#system32/syswow64}
+    echo "$c/windows/$path"
+}
+
 # uidriver ARGS...: drive a window; prints what the driver prints, without CRs.
 drive() {
     wine "$MIVOX_UIDRIVER" "$@" | tr -d '\r'

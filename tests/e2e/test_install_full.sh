@@ -38,7 +38,7 @@ expect_eq "Install.Lst names each file of the tree with its size" \
     "$(tr -d '\r' <"$c/Mivox/Install.Lst" | sort)"
 for f in $(cd "$MIVOX_MEDIUM/WinNT" && find . -type f); do
     up=$(dirname "$f" | tr '[:upper:]' '[:lower:]')/$(basename "$f" | tr '[:lower:]' '[:upper:]')
-    expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$c/windows/$up"; echo $?)"
+    expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$(windows_file "$up")"; echo $?)"
 done
 expect_eq "no Windows 95/98 files" "" "$(ls "$c/windows/system" 2>/dev/null | grep -i mivox || true)"
 

@@ -56,7 +56,11 @@ for preset in native native-sanitize native32 win64; do
     echo "=== Tests: $preset"
     start=$SECONDS
     log=$(mktemp)
-    ctest --preset "$preset" -j2 2>&1 | tee "$log"
+    # The Wine suites keep time with real peers (the fax receiver): the
+    # native tests beside them yield the processor.
+    niceness=0
+    [[ "$preset" == native* ]] && niceness=10
+    nice -n "$niceness" ctest --preset "$preset" -j2 2>&1 | tee "$log"
     count "$preset" "$log"
     rm -f "$log"
     echo "=== $preset: $((SECONDS - start)) s"

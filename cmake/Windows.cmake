@@ -18,8 +18,11 @@ set(MIVOX_QUIET_TERMINATE ${CMAKE_SOURCE_DIR}/src/win32/QuietTerminate.cpp)
 list(REMOVE_ITEM MIVOX_WIN32_SOURCES ${MIVOX_QUIET_TERMINATE}
     ${CMAKE_SOURCE_DIR}/src/win32/Win32Threads.cpp)
 add_library(mivox_win32 STATIC ${MIVOX_WIN32_SOURCES})
+# Only the libraries the system always takes from its own folder are
+# linked; every other one is bound at run time by its full path
+# (win32/SystemLibrary.h), so a call of one that is not fails the link.
 target_link_libraries(mivox_win32 PUBLIC mivox_core
-    comctl32 ole32 oleaut32 uuid advapi32 user32 gdi32 version ws2_32)
+    comctl32 ole32 oleaut32 uuid advapi32 user32 gdi32 shell32)
 target_compile_definitions(mivox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
@@ -66,3 +69,11 @@ include(${CMAKE_SOURCE_DIR}/medium/Medium.cmake)
 mivox_clamp_dates(medium ${MIVOX_MEDIUM_DIR})
 include(${CMAKE_SOURCE_DIR}/tests/e2e/EndToEnd.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/fax/Fax.cmake)
+
+# The stand-in library of the planted-libraries test: no C runtime, only
+# kernel32, so it loads wherever it is planted.
+add_library(planted SHARED ${CMAKE_SOURCE_DIR}/tests/win32/helpers/PlantedLibrary.c
+    ${CMAKE_SOURCE_DIR}/tests/win32/helpers/PlantedLibrary.def)
+target_link_options(planted PRIVATE -nostdlib -s)
+target_link_libraries(planted PRIVATE kernel32)
+set_target_properties(planted PROPERTIES PREFIX "")

@@ -14,8 +14,8 @@
 
 namespace {
 
-using mivox::AnswerField;
-using mivox::kAnswerFields;
+using mivox::FormField;
+using mivox::kCustomerFields;
 using mivox::RegistrationAnswers;
 
 [[noreturn]] void Fail(const char* what, const std::string& text) {
@@ -24,8 +24,8 @@ using mivox::RegistrationAnswers;
 }
 
 bool Same(const RegistrationAnswers& a, const RegistrationAnswers& b) {
-    for (const AnswerField& field : kAnswerFields) {
-        if (a.*field.member != b.*field.member) return false;
+    for (const FormField& field : kCustomerFields) {
+        if (a.form.*field.member != b.form.*field.member) return false;
     }
     return a.purchaseYear == b.purchaseYear && a.purchaseMonth == b.purchaseMonth &&
            a.purchaseDay == b.purchaseDay;
@@ -40,8 +40,8 @@ struct Result {
 // Answers no file gives, to see that a refusal leaves them alone.
 RegistrationAnswers Untouched() {
     RegistrationAnswers answers;
-    for (const AnswerField& field : kAnswerFields)
-        answers.*field.member = std::string("untouched\r\n");
+    for (const FormField& field : kCustomerFields)
+        answers.form.*field.member = std::string("untouched\r\n");
     answers.purchaseYear = -1;
     return answers;
 }
@@ -98,14 +98,15 @@ size_t NamedLine(const std::string& error, const std::string& text) {
 }
 
 void CheckAccepted(const RegistrationAnswers& answers, const std::string& text) {
-    for (const AnswerField& field : kAnswerFields) {
-        const std::string& value = answers.*field.member;
+    for (const FormField& field : kCustomerFields) {
+        const std::string& value = answers.form.*field.member;
         if (value.size() > mivox::kMaxAnswerLength) Fail("accepted a value too long", text);
         for (const unsigned char c : value) {
             if (c < 32 && c != '\t') Fail("accepted a line end or control character", text);
         }
     }
-    if (answers.company.empty() && (answers.firstName.empty() || answers.lastName.empty()))
+    if (answers.form.company.empty() &&
+        (answers.form.firstName.empty() || answers.form.lastName.empty()))
         Fail("accepted answers without a name", text);
     const int y = answers.purchaseYear, m = answers.purchaseMonth, d = answers.purchaseDay;
     if (y || m || d) {
@@ -121,8 +122,8 @@ void CheckAccepted(const RegistrationAnswers& answers, const std::string& text) 
 // The answers as an administrator would write them, every value quoted.
 std::string Written(const RegistrationAnswers& answers) {
     std::string text = "[Registration]\r\n";
-    for (const AnswerField& field : kAnswerFields) {
-        text += std::string(field.name) + "=\"" + answers.*field.member + "\"\r\n";
+    for (const FormField& field : kCustomerFields) {
+        text += std::string(field.name) + "=\"" + answers.form.*field.member + "\"\r\n";
     }
     if (answers.purchaseYear) {
         char date[16];

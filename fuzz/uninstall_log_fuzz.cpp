@@ -11,7 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "uninstall/UninstallLog.h"
@@ -93,20 +96,33 @@ void CheckKey(const std::string& key) {
     Fail("accepted a key the product does not own", key);
 }
 
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 // Beyond the product folder: its groups of shortcuts, the maker's group and
-// the folders above the product folder.
+// the folders above the product folder. A group outside this machine's shell
+// folders is accepted only as one to leave, never the product folder or a
+// folder in or above it.
 void CheckPlace(const LogEntry& entry, const std::string& product) {
     const std::string path = Upper(entry.path);
+    const std::string productPath = Upper(product);
+    const bool above = productPath.rfind(path + "\\", 0) == 0;
+    const bool below = path.rfind(productPath + "\\", 0) == 0;
     if (entry.kind == LogEntry::kFileTree) {
-        if (path != "C:\\WINDOWS\\START MENU\\PROGRAMS\\VEXLOR\\MIVOX" &&
-            path != "C:\\USERS\\PUBLIC\\DESKTOP\\MIVOX")
+        const bool known = path == "C:\\WINDOWS\\START MENU\\PROGRAMS\\VEXLOR\\MIVOX" ||
+                           path == "C:\\USERS\\PUBLIC\\DESKTOP\\MIVOX";
+        if (entry.unchecked == known)
+            Fail("marked a group of shortcuts unchecked wrongly", entry.path);
+        if (!known && (above || below || path == productPath || !EndsWith(path, "\\MIVOX")))
             Fail("accepted a tree that is no group of shortcuts", entry.path);
-    } else if (path != "C:\\WINDOWS\\START MENU\\PROGRAMS\\VEXLOR" &&
-               Upper(product).rfind(path + "\\", 0) != 0) {
+    } else if (path != "C:\\WINDOWS\\START MENU\\PROGRAMS\\VEXLOR" && !above &&
+               !(entry.unchecked && EndsWith(path, "\\VEXLOR"))) {
         Fail("accepted a made folder neither above the product folder nor the maker's group",
              entry.path);
     }
-    if (entry.aboveProduct != (Upper(product).rfind(path + "\\", 0) == 0))
+    if (entry.kind == LogEntry::kMadeDir && entry.aboveProduct != above)
         Fail("marked a made folder above the product folder wrongly", entry.path);
 }
 
@@ -126,25 +142,44 @@ std::string Written(const UninstallPlan& plan) {
             case LogEntry::kRegistryTree:
                 text += std::string("RegDB Root: 2\r\nRegDB TREE: ") + entry.path + "\r\n";
                 break;
+            case LogEntry::kVddEntry:
+                text += std::string("VDD Entry: ") + entry.path + "\r\n";
+                break;
         }
     }
     return text;
 }
 
-// The same bytes as the list of installed files beside the log: a list it
-// accepts names its first file by that file's own path and size.
+// The same bytes as the list of installed files beside the log: in a list
+// it accepts, each file it names is found through the index by its own
+// path (case-blind), as that line or another line of the same path.
 void CheckList(const std::vector<char>& text) {
-    if (mivox::CheckFileList(text.data(), text.size()) || text.empty()) return;
-    const std::string list(text.begin(), text.end());
-    const size_t blank = list.find(' ');
-    const size_t end = list.find("\r\n");
-    if (blank == std::string::npos || end == std::string::npos || blank > end)
-        Fail("accepted a list line without size and path", list);
-    const std::string path = list.substr(blank + 1, end - blank - 1);
-    if (path.find('\0') != std::string::npos) return;
-    const unsigned long long bytes = std::strtoull(list.substr(0, blank).c_str(), nullptr, 10);
-    if (!mivox::IsListedFile(text.data(), text.size(), path.c_str(), bytes))
-        Fail("accepted a list that does not name its own first file", list);
+    size_t files = 0;
+    if (mivox::CheckFileList(text.data(), text.size(), files)) return;
+    mivox::FileListIndex index;
+    index.text = text.data();
+    index.size = text.size();
+    std::vector<unsigned> slots(mivox::FileListSlots(files));
+    index.slots = slots.data();
+    index.slotCount = slots.size();
+    mivox::BuildFileListIndex(index);
+    std::map<std::string, std::set<std::pair<unsigned long long, unsigned long long>>> lines;
+    const char* at = text.data();
+    mivox::ListedFile listed;
+    while (mivox::NextListedFile(text.data(), text.size(), at, listed))
+        lines[Upper(std::string(listed.path, listed.pathSize))].insert(
+            {listed.size, listed.writeTime});
+    size_t named = 0;
+    for (const auto& [path, versions] : lines) named += versions.size();
+    if (files < named) Fail("counted fewer files than the list names", "");
+    for (const auto& [path, versions] : lines) {
+        if (path.find('\0') != std::string::npos) continue;
+        mivox::ListedFile found;
+        if (!mivox::FindListedFile(index, path.c_str(), found))
+            Fail("accepted a list whose index does not find a file it names", path);
+        if (!versions.count({found.size, found.writeTime}))
+            Fail("found a listed file with a size or time no line of its path gives", path);
+    }
 }
 
 }  // namespace
@@ -169,6 +204,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (i == 0 && entry.kind != LogEntry::kFileTree) Fail("began without the product tree", "");
         if (entry.kind == LogEntry::kRegistryTree) {
             CheckKey(entry.path);
+        } else if (entry.kind == LogEntry::kVddEntry) {
+            if (Upper(entry.path) != "MIVOX_VM.DLL")
+                Fail("accepted a virtual device driver the product does not own", entry.path);
         } else {
             CheckFolder(entry.path);
             if (i > 0) CheckPlace(entry, plan.entries[0].path);

@@ -3,8 +3,12 @@
 
 set(MIVOX_MEDIUM_DIR ${CMAKE_BINARY_DIR}/medium)
 
+# Every program of the medium binds its libraries through the one unit
+# SystemLibrary, which needs no C++ library.
+set(MIVOX_SYSTEM_LIBRARY ${CMAKE_SOURCE_DIR}/src/win32/SystemLibrary.cpp)
 add_executable(Mivox WIN32 ${CMAKE_CURRENT_LIST_DIR}/mivox/Mivox.cpp
-                           ${CMAKE_CURRENT_LIST_DIR}/mivox/Mivox.rc)
+                           ${CMAKE_CURRENT_LIST_DIR}/mivox/Mivox.rc ${MIVOX_SYSTEM_LIBRARY})
+target_include_directories(Mivox PRIVATE ${CMAKE_SOURCE_DIR}/src)
 set_target_properties(Mivox PROPERTIES OUTPUT_NAME Mivox SUFFIX .EXE)
 
 # The medium's small programs share a few boxes, built for size.
@@ -23,7 +27,8 @@ add_executable(InstallExe WIN32 ${CMAKE_CURRENT_LIST_DIR}/install/Install.cpp
                                 ${CMAKE_CURRENT_LIST_DIR}/install/Install.rc
                                 ${CMAKE_SOURCE_DIR}/src/floppy/DiskSetJoiner.cpp
                                 ${CMAKE_SOURCE_DIR}/src/floppy/Crc32.cpp
-                                ${CMAKE_SOURCE_DIR}/src/util/SafeFileName.cpp)
+                                ${CMAKE_SOURCE_DIR}/src/util/SafeFileName.cpp
+                                ${MIVOX_SYSTEM_LIBRARY})
 target_compile_definitions(InstallExe PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_compile_options(InstallExe PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${MIVOX_SMALL_PROGRAM_FLAGS}>)
 target_link_options(InstallExe PRIVATE -s -Wl,--gc-sections)
@@ -42,7 +47,8 @@ add_custom_command(TARGET InstallExe POST_BUILD
 # Windows folder with the platform's files. Small and plain Win32 as well.
 add_executable(UnwiseExe WIN32 ${CMAKE_CURRENT_LIST_DIR}/uninstall/Unwise.cpp
                                ${CMAKE_CURRENT_LIST_DIR}/uninstall/Unwise.rc
-                               ${CMAKE_SOURCE_DIR}/src/uninstall/UninstallLog.cpp)
+                               ${CMAKE_SOURCE_DIR}/src/uninstall/UninstallLog.cpp
+                               ${MIVOX_SYSTEM_LIBRARY})
 target_compile_definitions(UnwiseExe PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_compile_options(UnwiseExe PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${MIVOX_SMALL_PROGRAM_FLAGS}>)
 target_link_options(UnwiseExe PRIVATE -s -Wl,--gc-sections)

@@ -9,6 +9,7 @@
 #include "app/Forms.h"
 #include "app/SilentSetup.h"
 #include "util/AppException.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Dialog.h"
 #include "win32/Win32Platform.h"
 
@@ -28,12 +29,29 @@ private:
     bool initialized_;
 };
 
+// The common controls the dialogs use, bound at run time: imported, they
+// would start with the program, before its library search is restricted,
+// and bring the theme library from the program's folder. InitCommonControlsEx
+// comes with the common controls of Internet Explorer 3; the first ones of
+// Windows 95 have only InitCommonControls, which registers every class the
+// installer uses there.
+void InitCommonControlsOfSystem() {
+    using mivox::win32::BoundFunction;
+    const HMODULE comctl32 = mivox::win32::LoadCommonControls();
+    using InitFn = void(WINAPI*)();
+    using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
+    if (const auto initEx = BoundFunction<InitExFn>(comctl32, "InitCommonControlsEx"))
+        initEx(&controls);
+    else if (const auto init = BoundFunction<InitFn>(comctl32, "InitCommonControls"))
+        init();
+}
+
 int RunSetup(const mivox::SetupOptions& options) {
     using namespace mivox;
     ComApartment com;
-    INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                  ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&controls);
+    InitCommonControlsOfSystem();
 
     win32::Win32Platform platform;
     win32::Win32DialogFactory factory;
@@ -48,6 +66,7 @@ int RunSetup(const mivox::SetupOptions& options) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+    mivox::win32::RestrictLibrarySearch();
     mivox::SetupOptions options;
     std::string error;
     if (!mivox::ParseCommandLine(arguments ? arguments : "", options, error)) {

@@ -161,6 +161,68 @@ std::vector<std::string> ExistingFiles(const FileSystem& files,
     return existing;
 }
 
+namespace {
+
+bool IsDotEntry(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+// Walks folder (relative path prefix) and collects what the sets lack.
+void CollectForeign(const FileSystem& files, const std::set<std::string>& indexFiles,
+                    const std::set<std::string>& indexFolders, const std::string& base,
+                    const std::string& relative, std::vector<std::string>& foreign) {
+    for (const FindData& entry : files.FindEntries(base + relative + "*")) {
+        if (IsDotEntry(entry.name)) continue;
+        const std::string path = relative + entry.name;
+        const bool folder = (entry.attributes & kAttrDirectory) != 0;
+        const std::string key = UpperText(path);
+        if (folder && indexFolders.count(key) && !(entry.attributes & kAttrReparsePoint)) {
+            CollectForeign(files, indexFiles, indexFolders, base, path + "\\", foreign);
+        } else if (folder || !indexFiles.count(key)) {
+            foreign.push_back(base + path);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ForeignEntries(const FileSystem& files,
+                                        const std::vector<IndexEntry>& index,
+                                        const std::string& folder) {
+    std::set<std::string> indexFiles;
+    std::set<std::string> indexFolders;
+    for (const IndexEntry& entry : index) {
+        const std::string path = UpperText(entry.path);
+        indexFiles.insert(path);
+        for (size_t slash = path.find('\\'); slash != std::string::npos;
+             slash = path.find('\\', slash + 1))
+            indexFolders.insert(path.substr(0, slash));
+    }
+    std::vector<std::string> foreign;
+    CollectForeign(files, indexFiles, indexFolders, folder.back() == '\\' ? folder : folder + "\\",
+                   "", foreign);
+    return foreign;
+}
+
+bool RemoveTree(FileSystem& files, const std::string& folder) {
+    bool removed = true;
+    for (const FindData& entry : files.FindEntries(folder + "\\*")) {
+        if (IsDotEntry(entry.name)) continue;
+        const std::string path = folder + "\\" + entry.name;
+        // A reparse point is removed itself, never what it points to.
+        if ((entry.attributes & kAttrDirectory) && !(entry.attributes & kAttrReparsePoint)) {
+            removed = RemoveTree(files, path) && removed;
+            continue;
+        }
+        if (entry.attributes & kAttrReadOnly)
+            static_cast<void>(files.SetAttributes(path, entry.attributes & ~kAttrReadOnly));
+        const IoResult gone =
+            (entry.attributes & kAttrDirectory) ? files.RemoveDir(path) : files.Delete(path);
+        removed = static_cast<bool>(gone) && removed;
+    }
+    return static_cast<bool>(files.RemoveDir(folder)) && removed;
+}
+
 UnpackResult Unpack(FileSystem& files, const std::string& program,
                     const std::vector<IndexEntry>& index, const std::string& folder) {
     UnpackResult result;

@@ -42,6 +42,17 @@ std::vector<std::string> ExistingFiles(const FileSystem& files,
                                        const std::vector<IndexEntry>& index,
                                        const std::string& folder);
 
+// Everything below folder that unpacking the index would not put there:
+// files not in it and folders that hold none of its files, with their full
+// paths, names compared without regard to case. Folders are not entered
+// further when foreign; reparse points never.
+std::vector<std::string> ForeignEntries(const FileSystem& files,
+                                        const std::vector<IndexEntry>& index,
+                                        const std::string& folder);
+
+// Removes folder and everything below it; false when something stays.
+bool RemoveTree(FileSystem& files, const std::string& folder);
+
 struct UnpackResult {
     enum Status { kUnpacked, kWriteFailed };
     Status status = kWriteFailed;

@@ -17,6 +17,7 @@
 #include "floppy/FloppyNames.h"
 #include "util/FixedText.h"
 #include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 
 namespace {
 
@@ -220,6 +221,7 @@ extern "C" void __cxa_pure_virtual() {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    mivox::win32::RestrictLibrarySearch();
     const HRESULT com = CoInitialize(nullptr);
     const int exitCode = Run();
     if (SUCCEEDED(com)) CoUninitialize();

@@ -17,6 +17,7 @@
 #include "uninstall/UninstallLog.h"
 #include "util/FixedText.h"
 #include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 
 namespace {
 
@@ -864,5 +865,6 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    mivox::win32::RestrictLibrarySearch();
     return Run();
 }

@@ -105,6 +105,20 @@ bool Win32SerialPort::Open(const std::string& name, const SerialSettings& settin
     return true;
 }
 
+namespace {
+
+// Stops the port's transfer under way. Windows 95 has no CancelIo; there
+// the port's own purge aborts it.
+void CancelTransfer(HANDLE port) {
+    static const auto cancelIo = KernelFunction<decltype(&CancelIo)>("CancelIo");
+    if (cancelIo)
+        cancelIo(port);
+    else
+        PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT);
+}
+
+}  // namespace
+
 bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
     count = 0;
     HANDLE port = handle_.get();
@@ -118,7 +132,7 @@ bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
     bool ended = WaitForSingleObject(io_->done.get(), timeoutMs) == WAIT_OBJECT_0;
     if (ended && interrupted_) {
         // Woken by Interrupt: the transfer may still be under way.
-        CancelIo(port);
+        CancelTransfer(port);
         for (int waited = 0; !HasOverlappedIoCompleted(overlapped) && waited < 1000; waited += 10)
             Sleep(10);
         if (HasOverlappedIoCompleted(overlapped)) return false;
@@ -128,7 +142,7 @@ bool Win32SerialPort::Finish(BOOL started, uint32_t timeoutMs, DWORD& count) {
         return false;
     }
     if (!ended) {
-        CancelIo(port);
+        CancelTransfer(port);
         ended = WaitForSingleObject(io_->done.get(), kGrace) == WAIT_OBJECT_0;
     }
     if (!ended) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Platform.h"
 
 namespace mivox::win32 {
@@ -173,11 +174,23 @@ int64_t Win32FileSystem::DiskFreeBytes(int driveNumber) const {
     const char root[] = {static_cast<char>('A' + driveNumber - 1), ':', '\\', '\0'};
     // A drive without a disk must fail quietly rather than ask the user.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-    ULARGE_INTEGER available;
-    ULARGE_INTEGER total;
-    const BOOL ok = GetDiskFreeSpaceExA(root, &available, &total, nullptr);
+    // Windows 95 before its second release counts in clusters only, and
+    // its drives hold at most 2 GB.
+    static const auto freeSpaceEx =
+        KernelFunction<decltype(&GetDiskFreeSpaceExA)>("GetDiskFreeSpaceExA");
+    int64_t free = -1;
+    if (freeSpaceEx) {
+        ULARGE_INTEGER available;
+        ULARGE_INTEGER total;
+        if (freeSpaceEx(root, &available, &total, nullptr))
+            free = static_cast<int64_t>(available.QuadPart);
+    } else {
+        DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+        if (GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+            free = static_cast<int64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
+    }
     SetErrorMode(previous);
-    return ok ? static_cast<int64_t>(available.QuadPart) : -1;
+    return free;
 }
 
 uint32_t Win32FileSystem::DriveTypeOf(const std::string& root) const {

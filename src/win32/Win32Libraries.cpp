@@ -1,6 +1,7 @@
 #include "win32/Win32Libraries.h"
 
 #include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 
 namespace mivox::win32 {
 
@@ -20,7 +21,7 @@ private:
 }  // namespace
 
 std::unique_ptr<LoadedLibrary> Win32Libraries::Load(const std::string& name) {
-    HMODULE module = LoadLibraryA(name.c_str());
+    HMODULE module = LoadSystemLibrary(name.c_str());
     if (!module) return nullptr;
     return std::make_unique<Win32LoadedLibrary>(module);
 }

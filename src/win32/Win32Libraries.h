@@ -1,4 +1,5 @@
-// LoadLibrary behind the Libraries seam.
+// The Libraries seam: a library of the system folder, loaded by its full
+// path (win32/SystemLibrary.h).
 #pragma once
 
 #include "platform/Libraries.h"

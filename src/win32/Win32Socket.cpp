@@ -21,6 +21,11 @@ constexpr UINT kMsgLiteral = WM_USER + 14;
 
 constexpr char kWindowClass[] = "MivoxMessageOnly";
 
+// htons and ntohs, which are the same swap.
+u_short NetworkOrder(u_short value) {
+    return static_cast<u_short>(value >> 8 | value << 8);
+}
+
 void RegisterWindowClass(WNDPROC procedure) {
     static const bool registered = [procedure] {
         WNDCLASSA windowClass = {};
@@ -66,8 +71,9 @@ public:
     HANDLE Start(TWSocket* owner, const std::string& host) {
         auto lookup = std::make_unique<Lookup>();
         lookup->owner = owner;
-        HANDLE task = WSAAsyncGetHostByName(window_.Window(), kMsgLookupDone, host.c_str(),
-                                            lookup->hostEntry, sizeof lookup->hostEntry);
+        HANDLE task =
+            RequireWinsock().WSAAsyncGetHostByName(window_.Window(), kMsgLookupDone, host.c_str(),
+                                                   lookup->hostEntry, sizeof lookup->hostEntry);
         if (task) lookups_[task] = std::move(lookup);
         return task;
     }
@@ -77,7 +83,7 @@ public:
         const auto found = lookups_.find(task);
         if (found == lookups_.end()) return;
         found->second->owner = nullptr;
-        WSACancelAsyncRequest(task);
+        Winsock()->WSACancelAsyncRequest(task);  // bound: the lookup started
     }
 
     size_t InFlight() const { return lookups_.size(); }
@@ -104,15 +110,6 @@ private:
     MessageOnlyWindow window_;
     std::map<HANDLE, std::unique_ptr<Lookup>> lookups_;
 };
-
-WinsockSession::WinsockSession() {
-    WSADATA data;
-    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
-WinsockSession::~WinsockSession() {
-    if (started_) WSACleanup();
-}
 
 MessageOnlyWindow::MessageOnlyWindow(Handler handler) : handler_(std::move(handler)) {
     RegisterWindowClass(WindowProc);
@@ -196,7 +193,10 @@ u_short TWSocket::PortNumber(const std::string& port) {
         const long number = std::stol(port);
         return number > 0 && number <= 65535 ? static_cast<u_short>(number) : 0;
     }
-    if (const servent* service = getservbyname(port.c_str(), "tcp")) return ntohs(service->s_port);
+    if (const WinsockApi* winsock = Winsock()) {
+        if (const servent* service = winsock->getservbyname(port.c_str(), "tcp"))
+            return NetworkOrder(static_cast<u_short>(service->s_port));
+    }
     return _stricmp(port.c_str(), "smtp") == 0 ? 25 : 0;
 }
 
@@ -205,22 +205,24 @@ void TWSocket::Connect(const std::string& address, const std::string& port) {
     if (portNumber == 0) throw SocketException("Cannot convert port '" + port + "'");
     sockaddr_in peer = {};
     peer.sin_family = AF_INET;
-    peer.sin_port = htons(portNumber);
+    peer.sin_port = NetworkOrder(portNumber);
     Ipv4Address peerAddress;
     if (!ParseIpv4Address(address, peerAddress))
         throw SocketException("Cannot convert address '" + address + "'");
     std::memcpy(&peer.sin_addr, peerAddress.data(), peerAddress.size());
 
+    const WinsockApi& winsock = RequireWinsock();
     Close();
     ++generation_;
-    UniqueSocket fresh(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (!fresh) throw SocketException("socket", WSAGetLastError());
-    if (WSAAsyncSelect(fresh.get(), window_.Window(), kMsgSocket,
-                       FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0)
-        throw SocketException("WSAAsyncSelect", WSAGetLastError());
+    UniqueSocket fresh(winsock.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!fresh) throw SocketException("socket", winsock.WSAGetLastError());
+    if (winsock.WSAAsyncSelect(fresh.get(), window_.Window(), kMsgSocket,
+                               FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0)
+        throw SocketException("WSAAsyncSelect", winsock.WSAGetLastError());
     socket_ = std::move(fresh);
-    if (connect(socket_.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-        const int error = WSAGetLastError();
+    if (winsock.connect(socket_.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) !=
+        0) {
+        const int error = winsock.WSAGetLastError();
         // The usual answer of a non-blocking connect; anything else fails now,
         // and is reported the same way, later.
         if (error != WSAEWOULDBLOCK)
@@ -230,7 +232,7 @@ void TWSocket::Connect(const std::string& address, const std::string& port) {
 
 int TWSocket::Receive(void* buffer, int size) {
     if (!socket_ || size <= 0) return 0;
-    const int count = recv(socket_.get(), static_cast<char*>(buffer), size, 0);
+    const int count = Winsock()->recv(socket_.get(), static_cast<char*>(buffer), size, 0);
     return count > 0 ? count : 0;
 }
 
@@ -244,7 +246,7 @@ void TWSocket::Send(const void* data, int size) {
 void TWSocket::TrySend() {
     while (!pending_.empty() && socket_) {
         const int count =
-            send(socket_.get(), pending_.data(), static_cast<int>(pending_.size()), 0);
+            Winsock()->send(socket_.get(), pending_.data(), static_cast<int>(pending_.size()), 0);
         if (count == SOCKET_ERROR) return;  // FD_WRITE or FD_CLOSE follows
         pending_.erase(0, static_cast<size_t>(count));
         // Each Send whose last byte has gone is reported, later.
@@ -289,7 +291,8 @@ void TWSocket::SocketEvent(SOCKET socket, LPARAM reply) {
             // the reader takes some of it.
             for (int rounds = 0; rounds < 64 && socket_; ++rounds) {
                 u_long waiting = 0;
-                if (ioctlsocket(socket_.get(), FIONREAD, &waiting) != 0 || waiting == 0) break;
+                if (Winsock()->ioctlsocket(socket_.get(), FIONREAD, &waiting) != 0 || waiting == 0)
+                    break;
                 if (events_) events_->DataAvailable(0);
             }
             const bool wasConnected = connected_;
@@ -336,7 +339,8 @@ std::unique_ptr<MessageWindow> Win32Network::CreateMessageWindow(MessageWindow::
 
 std::string Win32Network::LocalHostName() const {
     char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return "localhost";
+    const WinsockApi* winsock = Winsock();
+    if (!winsock || winsock->gethostname(name, sizeof name - 1) != 0) return "localhost";
     return name;
 }
 

@@ -12,26 +12,16 @@
 
 #include "platform/Socket.h"
 #include "win32/Handles.h"
+#include "win32/Winsock.h"
 
 namespace mivox::win32 {
 
 struct SocketTraits {
     static SOCKET Invalid() { return INVALID_SOCKET; }
-    static void Close(SOCKET socket) { closesocket(socket); }
+    // A socket exists only once the library is bound.
+    static void Close(SOCKET socket) { Winsock()->closesocket(socket); }
 };
 using UniqueSocket = UniqueResource<SOCKET, SocketTraits>;
-
-// WSAStartup for as long as it lives.
-class WinsockSession {
-public:
-    WinsockSession();
-    ~WinsockSession();
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-
-private:
-    bool started_ = false;
-};
 
 // A message-only window that hands its messages to one function; exceptions
 // from it are reported like those of any event.
@@ -96,9 +86,6 @@ public:
     std::unique_ptr<Socket> CreateSocket() override;
     std::unique_ptr<MessageWindow> CreateMessageWindow(MessageWindow::Handler handler) override;
     std::string LocalHostName() const override;
-
-private:
-    WinsockSession session_;
 };
 
 class Win32TimeZone : public TimeZone {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Dialog.h"
 #include "win32/Win32Platform.h"
 
@@ -75,20 +76,44 @@ std::string Win32Locale::TimeSeparator() const {
                : ":";
 }
 
+namespace {
+
+// version.dll is no library the system keeps to its own folder: bound by
+// its full path on first use.
+struct VersionLibrary {
+    Library module{LoadSystemLibrary("version.dll")};
+    decltype(&GetFileVersionInfoSizeA) infoSize =
+        BoundFunction<decltype(infoSize)>(module.get(), "GetFileVersionInfoSizeA");
+    decltype(&GetFileVersionInfoA) info =
+        BoundFunction<decltype(info)>(module.get(), "GetFileVersionInfoA");
+    decltype(&VerQueryValueA) query =
+        BoundFunction<decltype(query)>(module.get(), "VerQueryValueA");
+};
+
+const VersionLibrary& Version() {
+    static const VersionLibrary library;
+    return library;
+}
+
+}  // namespace
+
 uint32_t Win32VersionResources::InfoSize(const std::string& path) const {
     DWORD handle = 0;
-    return GetFileVersionInfoSizeA(path.c_str(), &handle);
+    const auto infoSize = Version().infoSize;
+    return infoSize ? infoSize(path.c_str(), &handle) : 0;
 }
 
 bool Win32VersionResources::ReadInfo(const std::string& path, void* buffer, uint32_t size) const {
-    return GetFileVersionInfoA(path.c_str(), 0, size, buffer) != FALSE;
+    const auto info = Version().info;
+    return info && info(path.c_str(), 0, size, buffer) != FALSE;
 }
 
 bool Win32VersionResources::QueryFileVersion(const void* buffer, uint32_t& versionMs,
                                              uint32_t& versionLs) const {
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(buffer, "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
+    const auto query = Version().query;
+    if (!query || !query(buffer, "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
         return false;
     }
     const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);

@@ -20,6 +20,15 @@ ask="Please Confirm"
 reg="Product Registration"
 c="$WINEPREFIX/drive_c"
 
+# windows_file PATH: where a file the program under test writes to
+# %windir%\PATH lies (PATH relative, folders in lower case). The session's
+# Windows is a 64-bit one, so a 32-bit program's System32 is SysWOW64.
+windows_file() {
+    local path=${1#./}
+    [[ "$WINELOADER" == */wine64 ]] || path=${path/#system32/syswow64}
+    echo "$c/windows/$path"
+}
+
 # uidriver ARGS...: drive a window; prints what the driver prints, without CRs.
 drive() {
     wine "$MIVOX_UIDRIVER" "$@" | tr -d '\r'
@@ -215,13 +224,23 @@ finish_installation() {
 # faster than real time. Call N is stored in
 # $FAX_RECEIVED-N.tif, the receiver's log in $FAX_PEER_LOG. Wine maps its
 # serial ports when a session starts, so the session's server is restarted.
+# The receiver keeps time, and the sender must answer it within the T.30
+# limits at that pace: the receivers of the suites of two builds hold a
+# machine-wide lock while they live, so that their calls take turns rather
+# than share the processor.
 fax_peer_on_com1() {
     local link="$MIVOX_E2E_OUT/$E2E_NAME-com1"
     FAX_RECEIVED="$MIVOX_E2E_OUT/$E2E_NAME-received"
     FAX_PEER_LOG="$MIVOX_E2E_OUT/$E2E_NAME-faxpeer.log"
     rm -f "$FAX_RECEIVED"-*.tif "$link"
+    exec 7>/tmp/mivox-fax-line.lock
+    if ! flock -w 400 7; then
+        echo "FAIL: the fax line stayed taken by another run's receiver"
+        exit 1
+    fi
     "$PWD/faxpeer" "$link" "$FAX_RECEIVED" "$1" "${2:-4}" >"$FAX_PEER_LOG" 2>&1 &
     on_exit "kill $! 2>/dev/null"
+    exec 7>&-
     for _ in $(seq 50); do
         [[ -L "$link" ]] && break
         sleep 0.1

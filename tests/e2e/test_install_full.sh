@@ -33,16 +33,22 @@ finish_installation
 expected=$(cd "$MIVOX_MEDIUM/APP" && find . -type f | awk -F/ '{ OFS = "/"; $NF = toupper($NF); print }' | sort)
 actual=$(cd "$c/Mivox" && find . -type f ! -name Install.Log ! -name Install.Lst ! -name REGISTER.TXT | sort)
 expect_eq "installed tree" "$expected" "$actual"
-# Each line: the size, the write time as a UTC FILETIME, the path.
+# Install.Lst: its header, then each file of the tree with its size and
+# its write time as Windows reads it (UTC, in 100 ns units since 1601).
+listed() {
+    local size time path
+    echo "Mivox installed files, size, UTC time, path"
+    (cd "$c/Mivox" && find . -type f ! -name 'Install.*' ! -name REGISTER.TXT -printf '%s %T@ %P\n') |
+        while read -r size time path; do
+            local fraction=${time#*.}0000000
+            echo "$size $((${time%.*} * 10000000 + 10#${fraction:0:7} + 116444736000000000)) ${path//\//\\}"
+        done
+}
 expect_eq "Install.Lst names each file of the tree with its size and time" \
-    "$(echo 'Mivox installed files, size, UTC time, path'
-    cd "$c/Mivox" && find . -type f ! -name 'Install.*' ! -name REGISTER.TXT -printf '%s %T@ %P\n' |
-        awk '{ split($2, t, "."); printf "%s %.0f%s %s\n", $1, t[1] + 11644473600, substr(t[2] "0000000", 1, 7), $3 }' |
-        tr / '\\' | sort)" \
-    "$(tr -d '\r' <"$c/Mivox/Install.Lst" | sed '1!d'; tr -d '\r' <"$c/Mivox/Install.Lst" | sed 1d | sort)"
+    "$(listed | sort)" "$(tr -d '\r' <"$c/Mivox/Install.Lst" | sort)"
 for f in $(cd "$MIVOX_MEDIUM/WinNT" && find . -type f); do
     up=$(dirname "$f" | tr '[:upper:]' '[:lower:]')/$(basename "$f" | tr '[:lower:]' '[:upper:]')
-    expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$c/windows/$up"; echo $?)"
+    expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/WinNT/$f" "$(windows_file "$up")"; echo $?)"
 done
 expect_eq "no Windows 95/98 files" "" "$(ls "$c/windows/system" 2>/dev/null | grep -i mivox || true)"
 
@@ -56,8 +62,8 @@ log_with() {
         "RegDB Root: 0" 'RegDB TREE: SOFTWARE\Vexlor\Mivox' "RegDB Root: 2" \
         'RegDB TREE: SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\Mivox.EXE' "RegDB Root: 2" \
         'RegDB TREE: SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Mivox' "RegDB Root: 2" \
-        'RegDB TREE: SYSTEM\CurrentControlSet\Services\Mivox_NT' "RegDB Root: 2" 'VDD Entry: Mivox_VM.DLL' \
-        "Made Dir: $programs\\Vexlor" "File Tree: $programs\\Vexlor\\Mivox\\*.*" \
+        'RegDB TREE: SYSTEM\CurrentControlSet\Services\Mivox_NT' "RegDB Root: 2" \
+        "VDD Entry: Mivox_VM.DLL" "Made Dir: $programs\\Vexlor" "File Tree: $programs\\Vexlor\\Mivox\\*.*" \
         "File Tree: $desktop\\Mivox\\*.*"
 }
 log=$(od -An -c "$c/Mivox/Install.Log")

@@ -50,7 +50,7 @@ forget_installation() {
     link_folders "$1" | while read -r folder; do rm -rf "$folder"; done
     rm -rf "$(wine winepath -u "$1" | tr -d '\r')"
     without_product_record
-    for f in $(windows_files); do rm -f "$c/windows/$f"; done
+    for f in $(windows_files); do rm -f "$(windows_file "$f")"; done
 }
 
 # snapshot DIR: what an installation into DIR left, with DIR (and the short
@@ -65,7 +65,7 @@ snapshot() {
     (cd "$(wine winepath -u "$dir" | tr -d '\r')" &&
         find . -type f ! -name Install.Log ! -name REGISTER.TXT -exec md5sum {} + | sort -k2)
     echo "== Windows directory"
-    for f in $(windows_files); do (cd "$c/windows" && md5sum "$f"); done
+    for f in $(windows_files); do echo "$(md5sum <"$(windows_file "$f")" | cut -d' ' -f1)  $f"; done
     echo "== Install.Log (the folders made above DIR aside)"
     tail -n +2 "$(wine winepath -u "$dir\\Install.Log" | tr -d '\r')" |
         perl -ne 'print unless /^Made Dir: (.*?)\r?$/ && index(lc $ENV{DIR}, lc "$1\\") == 0' | normal
@@ -198,7 +198,7 @@ if mount -t tmpfs -o size=1m tmpfs "$work/full" 2>/dev/null && mount -t tmpfs -o
         "$(tr -d '\r' <"$c/fills.log" | cut -d' ' -f3- | grep -Fx -e 'Removed file O:\Lab\Mivox\MIVOX.EXE' \
             -e 'Removed folder O:\Lab\Mivox' | paste -sd'|')"
     expect_eq "drive filling during the copy: no file of the run left in the Windows folder" "" \
-        "$(for f in $(windows_files); do [[ -e "$c/windows/$f" ]] && echo "$f"; done)"
+        "$(for f in $(windows_files); do [[ -e "$(windows_file "$f")" ]] && echo "$f"; done)"
     expect_eq "drive filling during the copy: no shortcut folder left" "" \
         "$(find "$c" -path "$c/windows" -prune -o -type d -name Vexlor -print)"
 else

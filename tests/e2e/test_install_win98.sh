@@ -32,7 +32,7 @@ for f in $(cd "$MIVOX_MEDIUM/Win9X" && find . -type f); do
     up=$(dirname "$f" | tr '[:upper:]' '[:lower:]')/$(basename "$f" | tr '[:lower:]' '[:upper:]')
     expect_eq "Windows directory file $up" "0" "$(cmp -s "$MIVOX_MEDIUM/Win9X/$f" "$c/windows/$up"; echo $?)"
 done
-expect_eq "no NT driver files" "" "$(ls "$c/windows/system32" | grep -i '^mivox' || true)"
+expect_eq "no NT driver files" "" "$(ls "$(windows_file system32)" | grep -i '^mivox' || true)"
 expect_eq "no driver service" "1" \
     "$(wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\Mivox_NT' >/dev/null 2>&1; echo $?)"
 expect_eq "VDD list unchanged" "vdd.dll" \

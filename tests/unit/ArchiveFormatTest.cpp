@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "fakes/FakePlatform.h"
 #include "util/SafeFileName.h"
+#include "util/TextUtil.h"
 
 namespace mivox::archive {
 namespace {
@@ -162,6 +164,40 @@ TEST(Archive, ListsTheFilesItWouldReplace) {
     ASSERT_TRUE(index);
     EXPECT_EQ(ExistingFiles(fake.files, *index, "C:\\X"),
               (std::vector<std::string>{"C:\\X\\Setup.exe", "C:\\X\\APP\\Mivox.EXE"}));
+}
+
+TEST(Archive, NamesEverythingInAFolderThatUnpackingWouldNotPutThere) {
+    testing::FakePlatform fake;
+    fake.files.AddFile("C:\\X\\setup.EXE", "older: the archive's own, whatever its case");
+    fake.files.AddFile("C:\\X\\APP\\Samples\\Calibration\\VX200.CAL", "older");
+    fake.files.AddFile("C:\\X\\VERSION.DLL", "left by another program");
+    fake.files.AddFile("C:\\X\\APP\\uxtheme.dll", "left by another program");
+    fake.files.AddFile("C:\\X\\Other\\inside.dll", "not looked at: its folder is named");
+    fake.files.AddDirectory("C:\\X\\Misc\\Empty");
+    std::string problem;
+    const auto index = ReadArchive(kStub + Pack(SampleFiles()), problem);
+    ASSERT_TRUE(index);
+    // (the double keeps the folders it makes for a file in capitals)
+    std::vector<std::string> foreign;
+    for (const std::string& path : ForeignEntries(fake.files, *index, "C:\\X"))
+        foreign.push_back(UpperText(path));
+    std::sort(foreign.begin(), foreign.end());
+    EXPECT_EQ(foreign, (std::vector<std::string>{"C:\\X\\APP\\UXTHEME.DLL", "C:\\X\\MISC\\EMPTY",
+                                                 "C:\\X\\OTHER", "C:\\X\\VERSION.DLL"}));
+    fake.files.AddDirectory("C:\\Y");
+    EXPECT_TRUE(ForeignEntries(fake.files, *index, "C:\\Y\\").empty());
+}
+
+TEST(Archive, RemovesAnUnpackedFolderWhole) {
+    testing::FakePlatform fake;
+    fake.files.AddDirectory("C:\\TEMP\\Mivox10.1");
+    std::string problem;
+    ASSERT_EQ(UnpackAll(fake, kStub + Pack(SampleFiles()), "C:\\TEMP\\Mivox10.1"), "");
+    fake.files.AddFile("C:\\TEMP\\Mivox10.1\\APP\\SETUP.LOG", "written by Setup",
+                       MemoryFileSystem::PackDateTime(2001, 1, 5, 15, 4, 6), kAttrReadOnly);
+    EXPECT_TRUE(RemoveTree(fake.files, "C:\\TEMP\\Mivox10.1"));
+    EXPECT_FALSE(fake.files.DirectoryExists("C:\\TEMP\\Mivox10.1"));
+    EXPECT_TRUE(fake.files.DirectoryExists("C:\\TEMP"));
 }
 
 TEST(Archive, ReportsWhatCannotBeWrittenWithTheSystemsReason) {

@@ -198,14 +198,15 @@ TEST_F(InstallSequenceTest, ANestedFolderIsLoggedWithTheParentsMadeAndItsFilesLi
         << log->contents;
     const auto* list = fake.files.Find("C:\\Lab\\Tools\\Mivox\\Install.Lst");
     ASSERT_NE(list, nullptr);
-    const std::string time = " " + std::to_string(MemoryFileSystem::FileTimeOf(
-                                       MemoryFileSystem::PackDateTime(2001, 1, 5, 15, 4, 6))) +
+    const std::string time = " " +
+                             std::to_string(MemoryFileSystem::FileTimeOf(
+                                 MemoryFileSystem::PackDateTime(2001, 1, 5, 15, 4, 6))) +
                              " ";
     // After its header line, the files with their size and UTC time.
-    EXPECT_EQ(list->contents.substr(list->contents.find("\r\n") + 2), "1500000" + time +
-                                  "MIVOX.EXE\r\n4" + time + "MIVOX.HLP\r\n7" + time +
-                                  "README.TXT\r\n8" + time + "RELEASE.TXT\r\n4" + time +
-                                  "Samples\\SINE.MDF\r\n3" + time + "MDF\\mic1.mdf\r\n");
+    EXPECT_EQ(list->contents.substr(list->contents.find("\r\n") + 2),
+              "1500000" + time + "MIVOX.EXE\r\n4" + time + "MIVOX.HLP\r\n7" + time +
+                  "README.TXT\r\n8" + time + "RELEASE.TXT\r\n4" + time + "Samples\\SINE.MDF\r\n3" +
+                  time + "MDF\\mic1.mdf\r\n");
 }
 
 TEST_F(InstallSequenceTest, Win98SkipsDriverRecordsAndOffersTheGoodCommDriver) {
@@ -473,7 +474,7 @@ TEST_F(InstallSequenceTest, AStepThatFailsLeavesNoStepShownAndALogOfWhatExists) 
         {"link that raises an error",
          [](Installer& t) { t.fake.shell.onSave = [] { throw std::runtime_error("link"); }; },
          RegistryBlock() + "Made Dir: C:\\All\\Programs\\Vexlor\r\n"
-                            "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"},
+                           "File Tree: C:\\All\\Programs\\Vexlor\\Mivox\\*.*\r\n"},
     };
     for (const auto& c : cases) {
         Installer t;

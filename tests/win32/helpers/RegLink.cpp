@@ -7,9 +7,9 @@
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, argv[1], 0, nullptr,
-                        REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
-                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(
+            HKEY_LOCAL_MACHINE, argv[1], 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return 1;
     }
     std::wstring target = L"\\Registry\\Machine\\";

@@ -2,25 +2,26 @@
 // through it: a whole fax call (reset, Class 1, dial, the T.30 phases of a
 // one-page fax, goodbye, hang-up) runs against a port whose answers are the
 // fuzzer's bytes. After each write the port answers with the next reply of
-// the input: a control byte (bits 0-2: number of reads, bits 3-7: the delay
-// before them in steps of 100 ms), then each read as a length byte and its
-// bytes. A read with nothing due waits out its time on the virtual clock.
-// The call must end, within a bounded time after the last reply; with a
-// port that never fails and nobody cancelling, it ends with one of the
-// call's own results, never a fault of the sender, a port error or a
-// cancel; and it reports the fax delivered only after it sent a page and
-// the command that ends the procedure.
+// the input: a control byte (bits 0-2: number of reads, bits 3-7: their
+// delay in steps of 100 ms, after the write or after the reads still due),
+// then each read as a length byte and its bytes. A read with nothing due
+// waits out its time on the virtual clock. The call must end, within a
+// bounded time after the modem last said something; with a port that never
+// fails and nobody cancelling, it ends with one of the call's own results,
+// never a fault of the sender, a port error or a cancel; and it reports the
+// fax delivered only after it sent a page and the command that ends the
+// procedure.
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "components/fax/FaxCall.h"
-#include "platform/Clock.h"
-#include "platform/SerialPort.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/ScriptedPort.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ using mivox::FaxCall;
 using mivox::FaxCallSettings;
 using mivox::FaxPage;
 using mivox::FaxRow;
+using mivox::testing::FakeClock;
+using mivox::testing::ScriptedPort;
 namespace t30 = mivox::t30;
 
 [[noreturn]] void Fail(const char* what, int code) {
@@ -35,26 +38,14 @@ namespace t30 = mivox::t30;
     std::abort();
 }
 
-class VirtualClock : public mivox::Clock {
+// The scripted port of the tests, answering every write with the next reply
+// of the input instead of a script.
+class AnsweringPort : public ScriptedPort {
 public:
-    mivox::SystemTime LocalTime() const override { return {2001, 1, 5, 5, 15, 4, 6, 0}; }
-    uint32_t TickCount() const override { return ticks; }
-    uint32_t ticks = 0;
-};
+    AnsweringPort(FakeClock& clock, const uint8_t* data, size_t size)
+        : ScriptedPort(clock), clock_(clock), data_(data), size_(size) {}
 
-class AnsweringPort : public mivox::SerialPort {
-public:
-    AnsweringPort(VirtualClock& clock, const uint8_t* data, size_t size)
-        : clock_(clock), data_(data), size_(size) {}
-
-    bool Open(const std::string&, const mivox::SerialSettings&, mivox::PortError&,
-              std::string&) override {
-        return true;
-    }
-    void Close() override {}
-    bool IsOpen() const override { return true; }
-
-    bool Write(const std::string& bytes, uint32_t) override {
+    bool Write(const std::string& bytes, uint32_t timeoutMs) override {
         if (bytes.rfind("AT+FTM=", 0) == 0 && bytes.size() > 7 && bytes[7] >= '0' &&
             bytes[7] <= '9')
             sentPage = true;
@@ -63,24 +54,21 @@ public:
                 std::string::npos)
                 sentEnd = true;
         }
+        ScriptedPort::Write(bytes, timeoutMs);
         Answer();
         return true;
     }
 
     bool Read(std::string& bytes, uint32_t timeoutMs) override {
-        if (!due_.empty() && static_cast<int32_t>(clock_.ticks - due_.front().first) >= 0) {
-            bytes += due_.front().second;
-            due_.pop_front();
-            return true;
-        }
-        uint32_t wait = timeoutMs;
-        if (!due_.empty()) wait = std::min(wait, due_.front().first - clock_.ticks);
-        clock_.ticks += std::max<uint32_t>(wait, 1);
+        const size_t before = bytes.size();
+        ScriptedPort::Read(bytes, timeoutMs);
+        if (bytes.size() > before) lastHeardAt = clock_.ticks;
         return true;
     }
 
-    bool Exhausted() const { return at_ >= size_ && due_.empty(); }
-    uint32_t lastReplyAt = 0;  // when the last reply of the input was due
+    bool UsedUp() const { return at_ >= size_; }
+    uint32_t lastHeardAt = 0;  // when the port last delivered bytes
+    uint32_t usedUpAt = 0;     // when the last reply of the input was given
     bool sentPage = false;     // a page's data went to the modem
     bool sentEnd = false;      // so did EOP, or PPS for a page in error correction
 
@@ -88,22 +76,21 @@ private:
     void Answer() {
         if (at_ >= size_) return;
         const uint8_t control = data_[at_++];
-        const uint32_t readyAt = clock_.ticks + (control >> 3) * 100u;
+        std::vector<std::string> reads;
         for (int read = 0; read < (control & 7) && at_ < size_; ++read) {
             const size_t wanted = data_[at_++];
             const size_t length = std::min(wanted, size_ - at_);
-            due_.emplace_back(readyAt,
-                              std::string(reinterpret_cast<const char*>(data_) + at_, length));
+            reads.emplace_back(reinterpret_cast<const char*>(data_) + at_, length);
             at_ += length;
         }
-        if (at_ >= size_) lastReplyAt = readyAt;
+        Arrive(std::move(reads), (control >> 3) * 100u);
+        if (at_ >= size_) usedUpAt = clock_.ticks;
     }
 
-    VirtualClock& clock_;
+    FakeClock& clock_;
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
-    std::deque<std::pair<uint32_t, std::string>> due_;
 };
 
 // Longer than the longest wait of the procedure (a receiver not ready is
@@ -113,7 +100,7 @@ constexpr uint32_t kEndAfterLastReplyMs = 10 * 60 * 1000;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    VirtualClock clock;
+    FakeClock clock;
     AnsweringPort port(clock, data, size);
     const std::atomic<bool> cancel{false};
     FaxCallSettings settings;
@@ -140,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (result < mivox::ecNoModemResponse || result > mivox::ecDialRefused)
                 Fail("a result that is none of the call's", result);
     }
-    if (port.Exhausted() && static_cast<int32_t>(clock.ticks - port.lastReplyAt) >
-                                static_cast<int32_t>(kEndAfterLastReplyMs))
+    const uint32_t silentSince = std::max(port.lastHeardAt, port.usedUpAt);
+    if (port.UsedUp() && clock.ticks - silentSince > kEndAfterLastReplyMs)
         Fail("the call went on long after the modem fell silent", result);
     return 0;
 }

@@ -13,9 +13,11 @@ set(CMAKE_CROSSCOMPILING_EMULATOR env MIVOX_WINE_LOADER=${MIVOX_WINE_LOADER}
     ${MIVOX_WINE_SESSION} ${MIVOX_WINE_DIR} run)
 
 file(GLOB MIVOX_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
-# Linked into Setup.exe directly, where it replaces the library's handler.
-set(MIVOX_QUIET_TERMINATE ${CMAKE_SOURCE_DIR}/src/win32/QuietTerminate.cpp)
-list(REMOVE_ITEM MIVOX_WIN32_SOURCES ${MIVOX_QUIET_TERMINATE}
+# Linked into the C++ programs directly, where they replace pieces of the
+# C++ library: its report of an uncaught exception and its error helpers.
+set(MIVOX_LEAN_RUNTIME ${CMAKE_SOURCE_DIR}/src/win32/QuietTerminate.cpp
+    ${CMAKE_SOURCE_DIR}/src/win32/LibraryThrows.cpp)
+list(REMOVE_ITEM MIVOX_WIN32_SOURCES ${MIVOX_LEAN_RUNTIME}
     ${CMAKE_SOURCE_DIR}/src/win32/Win32Threads.cpp)
 add_library(mivox_win32 STATIC ${MIVOX_WIN32_SOURCES})
 # Only the libraries the system always takes from its own folder are
@@ -27,7 +29,7 @@ target_compile_definitions(mivox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN3
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 
-add_executable(Setup WIN32 ${CMAKE_SOURCE_DIR}/src/main_win32.cpp ${MIVOX_QUIET_TERMINATE}
+add_executable(Setup WIN32 ${CMAKE_SOURCE_DIR}/src/main_win32.cpp ${MIVOX_LEAN_RUNTIME}
                            ${CMAKE_SOURCE_DIR}/res/Setup.rc)
 target_link_libraries(Setup PRIVATE mivox_win32)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup)
@@ -41,7 +43,9 @@ set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
 
 # Win32 tests: each seam's implementation against the real API.
 file(GLOB MIVOX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-add_executable(win32_tests ${MIVOX_WIN32_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win32/TestResources.rc)
+# They link the programs' error helpers, which LibraryThrowsTest checks.
+add_executable(win32_tests ${MIVOX_WIN32_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/win32/TestResources.rc
+    ${CMAKE_SOURCE_DIR}/src/win32/LibraryThrows.cpp)
 target_link_libraries(win32_tests PRIVATE mivox_win32 GTest::gmock_main)
 target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 # They share one display, keyboard focus and disk with the end-to-end tests,

@@ -78,7 +78,7 @@ add_custom_target(medium ALL
 add_executable(ArchiveExtractor WIN32 ${CMAKE_CURRENT_LIST_DIR}/archive/Extractor.cpp
                                       ${CMAKE_CURRENT_LIST_DIR}/archive/ArchiveFormat.cpp
                                       ${CMAKE_CURRENT_LIST_DIR}/archive/Extractor.rc
-                                      ${MIVOX_QUIET_TERMINATE})
+                                      ${MIVOX_LEAN_RUNTIME})
 target_include_directories(ArchiveExtractor PRIVATE ${CMAKE_CURRENT_LIST_DIR}/archive)
 target_link_libraries(ArchiveExtractor PRIVATE mivox_win32 medium_simple_ui)
 

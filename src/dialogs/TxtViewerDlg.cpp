@@ -1,9 +1,8 @@
 #include "dialogs/TxtViewerDlg.h"
 
-#include <stdexcept>
-
 #include "TxtViewerDlgRes.h"
 #include "platform/MessageBoxes.h"
+#include "util/Errors.h"
 
 namespace mivox {
 
@@ -44,8 +43,7 @@ void TTxtViewerDlg::FormShow() {
     if (const IoResult read = platform_.files.ReadAll(FileName, contents); !read) {
         // An empty viewer would follow the error report: it closes first.
         BtnOkClick();
-        throw std::runtime_error("I/O error " + std::to_string(read.Error()) + " reading " +
-                                 FileName);
+        throw IoError("I/O error " + std::to_string(read.Error()) + " reading " + FileName);
     }
     const std::vector<std::string> lines = SplitLines(contents);
     std::string text;

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
+
+#include "platform/Failure.h"
 
 namespace mivox {
 
@@ -23,10 +24,10 @@ enum SocketError : int {
 // Raised by a socket operation that cannot even start (a bad address or
 // port, no socket to be had). A refusal of the system's socket layer carries
 // its error code, which the socket's users put into words.
-class SocketException : public std::runtime_error {
+class SocketException : public Failure {
 public:
     explicit SocketException(const std::string& what, int error = 0)
-        : std::runtime_error(what), error_(error) {}
+        : Failure(what), error_(error) {}
     int Error() const { return error_; }
 
 private:

@@ -21,7 +21,7 @@ public:
     // The text drawn in black on white from dot `left` of a 1728-dot line,
     // as font.height scan lines of 216 bytes (leftmost dot in the top bit,
     // black set); text past the right edge is cut off. Throws
-    // std::runtime_error when the font or the drawing surface cannot be made.
+    // a Failure when the font or the drawing surface cannot be made.
     virtual std::vector<std::vector<uint8_t>> RenderLine(const FontSpec& font,
                                                          const std::string& text, int left) = 0;
 };

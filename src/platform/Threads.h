@@ -17,7 +17,7 @@ namespace mivox {
 class Thread {
 public:
     Thread();
-    // Throws std::runtime_error when the system cannot start a thread.
+    // Throws a Failure when the system cannot start a thread.
     explicit Thread(std::function<void()> body);
     ~Thread();
     Thread(Thread&& other) noexcept;

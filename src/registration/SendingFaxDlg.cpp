@@ -1,7 +1,5 @@
 #include "registration/SendingFaxDlg.h"
 
-#include <stdexcept>
-
 #include "SendingFaxDlgRes.h"
 #include "components/fax/DeviceSelectionDlg.h"
 #include "registration/MakerConfig.h"

@@ -1,7 +1,6 @@
 #include "registry/RegistryEx.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "registry/KeySecurity.h"
 #include "util/Errors.h"
@@ -164,8 +163,8 @@ void TRegistryEx::WriteMultiString(const std::string& name, const std::vector<st
     for (const std::string& entry : list) data += entry + '\0';
     data += '\0';
     if (data.size() > kMultiStringBytes) {
-        throw std::out_of_range("The list for '" + name + "' exceeds " +
-                                std::to_string(kMultiStringBytes) + " bytes");
+        throw RegistryError("The list for '" + name + "' exceeds " +
+                            std::to_string(kMultiStringBytes) + " bytes");
     }
     SetValue(name, kRegMultiSz, data);
 }

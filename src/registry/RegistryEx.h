@@ -63,7 +63,7 @@ public:
     // first created as an empty list.
     void ReadMultiString(const std::string& name, std::vector<std::string>& list);
     // Each entry and its NUL, then one more NUL: at most 4096 bytes, or a
-    // std::out_of_range error.
+    // RegistryError.
     void WriteMultiString(const std::string& name, const std::vector<std::string>& list);
     // Appends text unless an entry equals it, ignoring case.
     void AddToMultiString(const std::string& name, const std::string& text);

@@ -3,29 +3,28 @@
 // event that raised them.
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "platform/Failure.h"
 
 namespace mivox {
 
 // A file or directory that could not be read, written or removed.
-class IoError : public std::runtime_error {
+class IoError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // A registry value that could not be read or written, or that holds the
 // wrong type: "Failed to set data for 'ProgramDir'".
-class RegistryError : public std::runtime_error {
+class RegistryError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // A key's security that could not be read or stored: the system's error
 // code, ": " and its message text.
-class SecurityError : public std::runtime_error {
+class SecurityError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 }  // namespace mivox

@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <stdexcept>
-
+#include "platform/Failure.h"
 #include "win32/Handles.h"
 #include "win32/SystemLibrary.h"
 
@@ -33,7 +32,7 @@ bool Win32CommonDialogs::OpenFile(OpenFileRequest& request) {
     static const auto getOpenFileName =
         BoundFunction<decltype(&GetOpenFileNameA)>(comdlg32.get(), "GetOpenFileNameA");
     if (!getOpenFileName)
-        throw std::runtime_error("The file dialog of Windows (comdlg32.dll) cannot be loaded.");
+        throw Failure("The file dialog of Windows (comdlg32.dll) cannot be loaded.");
     if (!getOpenFileName(&dialog)) return false;
     request.fileName = path;
     return true;

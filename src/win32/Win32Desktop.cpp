@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include <stdexcept>
 #include <vector>
 
+#include "platform/Failure.h"
 #include "win32/Handles.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Dialog.h"
@@ -15,8 +15,7 @@ namespace {
 
 HWND ItemOf(DialogPeer& dialog, int controlId) {
     HWND item = GetDlgItem(WindowOf(dialog), controlId);
-    if (!item)
-        throw std::logic_error("No control " + std::to_string(controlId) + " in the template");
+    if (!item) throw Failure("No control " + std::to_string(controlId) + " in the template");
     return item;
 }
 
@@ -66,8 +65,7 @@ void Win32Desktop::OpenUrl(DialogPeer& owner, const std::string& url) {
     static const Library shell32(LoadSystemLibrary("shell32.dll"));
     static const auto shellExecute =
         BoundFunction<decltype(&ShellExecuteA)>(shell32.get(), "ShellExecuteA");
-    if (!shellExecute)
-        throw std::runtime_error("The Windows shell (shell32.dll) cannot be loaded.");
+    if (!shellExecute) throw Failure("The Windows shell (shell32.dll) cannot be loaded.");
     shellExecute(WindowOf(owner), nullptr, url.c_str(), "", "", SW_SHOW);
 }
 

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include <stdexcept>
 #include <vector>
 
+#include "platform/Failure.h"
 #include "win32/SystemLibrary.h"
 
 namespace mivox::win32 {
@@ -249,8 +249,8 @@ Win32Dialog::Win32Dialog(int templateId, bool isMainWindow) : isMainWindow_(isMa
     window_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
                                  DialogProc, reinterpret_cast<LPARAM>(this));
     if (!window_) {
-        throw std::runtime_error("Cannot create dialog " + std::to_string(templateId) + " (error " +
-                                 std::to_string(GetLastError()) + ")");
+        throw Failure("Cannot create dialog " + std::to_string(templateId) + " (error " +
+                      std::to_string(GetLastError()) + ")");
     }
     EnumChildWindows(window_, ShowButtonIcon, 0);
 }
@@ -270,7 +270,7 @@ void Win32Dialog::Bind(DialogEvents& events) {
 
 HWND Win32Dialog::Item(int controlId) const {
     HWND item = GetDlgItem(window_, controlId);
-    if (!item) throw std::logic_error("No control " + std::to_string(controlId));
+    if (!item) throw Failure("No control " + std::to_string(controlId));
     return item;
 }
 

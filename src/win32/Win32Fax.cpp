@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 
+#include "platform/Failure.h"
 #include "util/TextUtil.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Platform.h"
@@ -292,7 +292,7 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
     constexpr int kStride = kWidth / 8;  // already a multiple of four bytes
     const int drawnRows = 2 * font.height;
     MemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!dc) throw std::runtime_error("cannot create a drawing surface");
+    if (!dc) throw Failure("cannot create a drawing surface");
     struct {
         BITMAPINFOHEADER header;
         RGBQUAD colours[2];
@@ -310,7 +310,7 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
     void* bits = nullptr;
     GdiObject bitmap(CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info),
                                       DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) throw std::runtime_error("cannot create a bitmap for the fax page");
+    if (!bitmap || !bits) throw Failure("cannot create a bitmap for the fax page");
     // Courier's cell is six tenths of its height: 10 characters to the inch
     // at 6 lines to the inch, in dots of 1/204 inch.
     const int cellWidth = (font.height * 5 + 2) / 4;
@@ -318,7 +318,7 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
                                    FALSE, FALSE, FALSE, font.charset, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                    FIXED_PITCH | FF_MODERN, font.face.c_str()));
-    if (!typeface) throw std::runtime_error("cannot create the font " + font.face);
+    if (!typeface) throw Failure("cannot create the font " + font.face);
     Selection selectBitmap(dc.get(), bitmap.get());
     Selection selectFont(dc.get(), typeface.get());
     PatBlt(dc.get(), 0, 0, kWidth, drawnRows, WHITENESS);
@@ -326,7 +326,7 @@ std::vector<std::vector<uint8_t>> Win32TextRenderer::RenderLine(const FontSpec& 
     SetTextColor(dc.get(), RGB(0, 0, 0));
     SetBkMode(dc.get(), TRANSPARENT);
     if (!text.empty() && !TextOutA(dc.get(), left, 0, text.data(), static_cast<int>(text.size())))
-        throw std::runtime_error("cannot draw the text");
+        throw Failure("cannot draw the text");
     GdiFlush();
     std::vector<std::vector<uint8_t>> rows(font.height);
     const auto* first = static_cast<const uint8_t*>(bits);
@@ -355,7 +355,7 @@ Win32UiThreadPoster::Win32UiThreadPoster() {
     RegisterClassA(&windowClass);  // fails harmlessly when already registered
     window_.reset(CreateWindowExA(0, kPosterClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   windowClass.hInstance, nullptr));
-    if (!window_) throw std::runtime_error("cannot create the window for the fax events");
+    if (!window_) throw Failure("cannot create the window for the fax events");
     SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/Failure.h"
 #include "util/Ipv4Address.h"
 #include "win32/Win32Dialog.h"
 
@@ -34,7 +35,7 @@ void RegisterWindowClass(WNDPROC procedure) {
         windowClass.lpszClassName = kWindowClass;
         return RegisterClassA(&windowClass) != 0;
     }();
-    if (!registered) throw std::runtime_error("Cannot register the socket window class");
+    if (!registered) throw Failure("Cannot register the socket window class");
 }
 
 class Win32MessageWindow : public MessageWindow {
@@ -115,7 +116,7 @@ MessageOnlyWindow::MessageOnlyWindow(Handler handler) : handler_(std::move(handl
     RegisterWindowClass(WindowProc);
     window_.reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   GetModuleHandleA(nullptr), nullptr));
-    if (!window_) throw std::runtime_error("Cannot create the socket window");
+    if (!window_) throw Failure("Cannot create the socket window");
     SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

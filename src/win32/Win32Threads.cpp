@@ -1,6 +1,5 @@
 // The threads of platform/Threads.h on the calls every Windows version has.
-#include <stdexcept>
-
+#include "platform/Failure.h"
 #include "platform/Threads.h"
 #include "win32/Handles.h"
 
@@ -30,7 +29,7 @@ Thread::Thread(std::function<void()> body) : impl_(std::make_unique<Impl>()) {
     impl_->thread.reset(CreateThread(nullptr, 0, &Impl::Run, impl_.get(), 0, &id));
     if (!impl_->thread) {
         impl_.reset();
-        throw std::runtime_error("A thread cannot be started");
+        throw Failure("A thread cannot be started");
     }
 }
 
@@ -66,7 +65,7 @@ struct WakeSignal::Impl {
 WakeSignal::WakeSignal() : impl_(std::make_unique<Impl>()) {
     // Auto-reset: a wait that returns consumes the signal.
     impl_->event.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!impl_->event) throw std::runtime_error("A thread's wake-up event cannot be made");
+    if (!impl_->event) throw Failure("A thread's wake-up event cannot be made");
 }
 WakeSignal::~WakeSignal() = default;
 void WakeSignal::Set() {

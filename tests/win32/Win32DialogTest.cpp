@@ -13,6 +13,7 @@
 
 #include "TempDir.h"
 #include "controls/LabelNum.h"
+#include "platform/Failure.h"
 #include "platform/MessageBoxes.h"
 #include "win32/Win32CommonDialogs.h"
 #include "win32/Win32MessageLoop.h"
@@ -128,7 +129,7 @@ TEST(Win32Dialog, ControlsAreTheTemplatesChildWindows) {
     EXPECT_EQ(&dialog.Control(kEdit), &edit) << "one peer per control";
     edit.SetEnabled(false);
     EXPECT_FALSE(edit.IsEnabled());
-    EXPECT_THROW(dialog.Control(999), std::logic_error);
+    EXPECT_THROW(dialog.Control(999), Failure);
     HWND box = GetDlgItem(dialog.Window(), kEdit);
     EXPECT_EQ(SendMessageA(box, EM_GETLIMITTEXT, 0, 0), 30000) << "Windows' default";
     edit.RemoveTypingLimit();

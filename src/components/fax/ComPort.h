@@ -2,19 +2,19 @@
 // its number, or a telephony line device whose port is looked up.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/SerialPort.h"
+#include "platform/Failure.h"
 
 namespace mivox {
 
 class TDeviceSelectionDlg;
 
-class PortOpenError : public std::runtime_error {
+class PortOpenError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // How the port is reached: through a telephony line (tmOn, or tmAuto when a

@@ -74,7 +74,7 @@ void TApdFaxConverter::ConvertToFile() {
     std::vector<FaxPage> pages;
     try {
         pages = RenderText(text);
-    } catch (const std::runtime_error& e) {
+    } catch (const Failure& e) {
         throw FaxConversionError(std::string("Cannot draw the text of ") + documentFile_ + ": " +
                                  e.what());
     }

@@ -3,11 +3,11 @@
 // number of lines a page.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "components/fax/FaxTiff.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/TextRenderer.h"
 
@@ -17,9 +17,9 @@ namespace mivox {
 // the sender puts on top, a sent page stays within the length of an A4 sheet.
 constexpr int kFaxPageRows = 1120;
 
-class FaxConversionError : public std::runtime_error {
+class FaxConversionError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 enum class TInputDocumentType { kTextEx };  // plain text drawn with a system font

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/Failure.h"
 #include "platform/Socket.h"
 
 namespace mivox {
@@ -48,9 +48,9 @@ enum TSmtpRequest {
 const char* SmtpRequestName(TSmtpRequest request);
 
 // An operation called when the client cannot start it.
-class SmtpException : public std::runtime_error {
+class SmtpException : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // What the client needs from the system.

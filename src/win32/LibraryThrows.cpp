@@ -22,42 +22,39 @@ namespace {
 
 class LibraryFault : public std::exception {
 public:
+    explicit LibraryFault(const char* text) noexcept { Append(text); }
     // format takes %s and %zu, as the library's messages use them.
     LibraryFault(const char* format, va_list args) noexcept {
-        size_t length = 0;
-        auto put = [&](char c) {
-            if (length + 1 < sizeof text_) text_[length++] = c;
-        };
         for (const char* p = format; *p; ++p) {
             if (p[0] == '%' && p[1] == 's') {
-                for (const char* s = va_arg(args, const char*); *s; ++s) put(*s);
+                Append(va_arg(args, const char*));
                 ++p;
             } else if (p[0] == '%' && p[1] == 'z' && p[2] == 'u') {
                 char digits[24];
                 int count = 0;
                 for (size_t n = va_arg(args, size_t); count == 0 || n != 0; n /= 10)
                     digits[count++] = static_cast<char>('0' + n % 10);
-                while (count > 0) put(digits[--count]);
+                while (count > 0) Put(digits[--count]);
                 p += 2;
             } else {
-                put(*p);
+                Put(*p);
             }
         }
-        text_[length] = '\0';
     }
     const char* what() const noexcept override { return text_; }
 
 private:
-    char text_[256];
-};
+    // Cut at the buffer's end: the text stays terminated.
+    void Put(char c) noexcept {
+        if (length_ + 1 < sizeof text_) text_[length_++] = c;
+    }
+    void Append(const char* text) noexcept {
+        while (*text) Put(*text++);
+    }
 
-[[noreturn]] void ThrowFault(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    LibraryFault fault(format, args);
-    va_end(args);
-    throw fault;
-}
+    char text_[256] = {};
+    size_t length_ = 0;
+};
 
 }  // namespace
 
@@ -79,19 +76,19 @@ void __throw_bad_exception() {
     throw bad_exception();
 }
 void __throw_logic_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_domain_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_invalid_argument(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_length_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_out_of_range(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_out_of_range_fmt(const char* format, ...) {
     va_list args;
@@ -101,16 +98,16 @@ void __throw_out_of_range_fmt(const char* format, ...) {
     throw fault;
 }
 void __throw_runtime_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_range_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_overflow_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 void __throw_underflow_error(const char* what) {
-    ThrowFault("%s", what);
+    throw LibraryFault(what);
 }
 
 }  // namespace std

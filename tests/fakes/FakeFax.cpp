@@ -8,12 +8,14 @@
 
 #include "components/fax/ModifiedHuffman.h"
 #include "components/fax/T30.h"
+#include "platform/Failure.h"
 
 namespace mivox::testing {
 
 std::vector<std::vector<uint8_t>> PatternTextRenderer::RenderLine(const FontSpec& font,
                                                                   const std::string& text,
                                                                   int left) {
+    if (!failure.empty()) throw Failure(failure);
     lines.push_back(text);
     std::vector<std::vector<uint8_t>> rows(font.height, std::vector<uint8_t>(kFaxRowBytes, 0));
     for (size_t i = 0; i < text.size(); ++i) {

@@ -49,6 +49,7 @@ public:
     std::vector<std::vector<uint8_t>> RenderLine(const FontSpec& font, const std::string& text,
                                                  int left) override;
     std::vector<std::string> lines;  // every line drawn
+    std::string failure;             // when set, drawing fails with this text
 };
 
 class QueuedPoster : public UiThreadPoster {

@@ -202,6 +202,25 @@ TEST(FaxConverter, DrawsSixtyLinesAPageWithTabsAndMarginsIntoTheImageFile) {
     }
 }
 
+TEST(FaxConverter, ASystemThatCannotDrawTheTextLeavesNoImage) {
+    FakePlatform fake;
+    PatternTextRenderer renderer;
+    renderer.failure = "cannot create the font Courier New";
+    TApdFaxConverter converter(fake.files, renderer);
+    fake.files.AddFile("C:\\TEMP\\Register.Txt", "line 1\n");
+    converter.SetDocumentFile("C:\\TEMP\\Register.Txt");
+    try {
+        converter.ConvertToFile();
+        FAIL() << "a text that cannot be drawn must raise";
+    } catch (const FaxConversionError& e) {
+        EXPECT_STREQ(e.what(),
+                     "Cannot draw the text of C:\\TEMP\\Register.Txt: cannot create the font "
+                     "Courier New");
+    }
+    EXPECT_FALSE(fake.files.FileExists(converter.OutFileName));
+    EXPECT_FALSE(fake.files.FileExists(converter.OutFileName + ".new"));
+}
+
 TEST(Hdlc, CheckSequenceAndEscapes) {
     EXPECT_EQ(HdlcFcs("123456789"), 0x906E);  // the standard check value
     const std::string frame = WithFcs(HdlcFrame{true, t30::kDcn | 1, ""}.Bytes());

@@ -1,6 +1,8 @@
 // The C++ library's errors as the Windows programs raise them: a failed
 // allocation keeps its standard type, any other error reaches the handlers
 // as a std::exception with the library's text, its numbers filled in.
+#include <bits/functexcept.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -31,6 +33,10 @@ TEST(LibraryThrowsTest, ErrorsCarryTheLibrarysText) {
     } kCases[] = {
         {[] { (void)std::string("abc").substr(5); },
          "basic_string::substr: __pos (which is 5) > this->size() (which is 3)"},
+        {[] { (void)std::string().substr(1); },
+         "basic_string::substr: __pos (which is 1) > this->size() (which is 0)"},
+        {[] { std::__throw_logic_error(std::string(300, 'x').c_str()); },
+         std::string(255, 'x')},  // cut at the end of its buffer
         {[] { (void)std::vector<int>(2).at(17); },
          "vector::_M_range_check: __n (which is 17) >= this->size() (which is 2)"},
         {[] { std::vector<int>().reserve(SIZE_MAX / 2); }, "vector::reserve"},

@@ -191,11 +191,20 @@ bool Win32SerialPort::Read(std::string& bytes, uint32_t timeoutMs) {
     // within the time.
     COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, timeoutMs ? timeoutMs : 1, 0, 0};
     if (!SetCommTimeouts(handle_.get(), &timeouts)) return false;
+    // What is waiting is asked for exactly, and otherwise one byte: a read
+    // then ends the moment it is satisfied, also where the driver ignores
+    // the timeouts above (Wine's does on an overlapped read, and would
+    // answer only when our wait runs out, too late for the modem).
+    DWORD errors = 0;
+    COMSTAT status = {};
+    DWORD size = 1;
+    if (ClearCommError(handle_.get(), &errors, &status) && status.cbInQue > 0)
+        size = std::min<DWORD>(status.cbInQue, sizeof io_->buffer);
     io_->overlapped = {};
     io_->overlapped.hEvent = io_->done.get();
     DWORD read = 0;
-    if (!Finish(ReadFile(handle_.get(), io_->buffer, sizeof io_->buffer, nullptr, &io_->overlapped),
-                timeoutMs, read))
+    if (!Finish(ReadFile(handle_.get(), io_->buffer, size, nullptr, &io_->overlapped), timeoutMs,
+                read))
         return false;
     bytes.append(io_->buffer, read);
     return true;

@@ -47,7 +47,10 @@
  * LINK becomes a symbolic link to the terminal's device; call N is stored in
  * OUTPREFIX-N.tif and its outcome is printed as "call N: ..." on stdout. The
  * audio runs SPEED times faster than real time (default 1). The program ends
- * after the last call of the script, or when it is stopped. */
+ * after the last call of the script, or when it is stopped. With FAXPEER_TRACE
+ * set it also prints the dialogue with the computer (its commands, the ends
+ * of its data, the modem's answers), each line at the audio's time and the
+ * clock's; FAXPEER_LOG adds the fax machine's and the modem's own logs. */
 #define _GNU_SOURCE
 #include <errno.h>
 #include <fcntl.h>
@@ -104,6 +107,20 @@ static int tcf_next;              /* the next data command is the training check
 static awgn_state_t *line_noise, *soft_noise, *loud_noise; /* the call's, of the two */
 static uint8_t held[2][2]; /* the frame's last two bytes, each as sent (a DLE doubled) */
 static int held_count, held_size[2], dle_pending;
+static int trace; /* FAXPEER_TRACE: the commands and the modem's answers, timed */
+static char answer_line[64];
+
+/* One line of the dialogue between computer and modem, at the audio's time
+ * and the clock's (milliseconds since the first line). */
+static void trace_line(const char *who, const char *line) {
+    static struct timespec start;
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (start.tv_sec == 0 && start.tv_nsec == 0) start = now;
+    long wall = (long) ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000);
+    printf("trace %lld ms audio, %ld ms wall: %s %s\n", now_samples / 8, wall, who, line);
+    fflush(stdout);
+}
 
 /* One direction of a line with phase jitter: the signal's quadrature
  * (a Hilbert filter) turns it by the jitter's phase at each sample. */
@@ -214,6 +231,16 @@ static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
     (void) s;
     (void) user;
     if (swallow_output) return 0;
+    for (size_t i = 0; trace && i < len; i++) {
+        if (buf[i] != '\r' && buf[i] != '\n') {
+            line_ends(answer_line, (char) buf[i]);
+        } else if (answer_line[0]) {
+            if (strspn(answer_line, "+ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 =,.") ==
+                strlen(answer_line))
+                trace_line("modem:", answer_line);
+            answer_line[0] = '\0';
+        }
+    }
     if (!no_fcs) return write_all(buf, len);
     for (size_t i = 0; i < len; i++) {
         uint8_t c = buf[i];
@@ -260,8 +287,32 @@ static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
  * extended command). A dial or a frame command says that frames follow;
  * the first frame command is the DCS that a machine which misses it does
  * not hear, up to the command after it. */
+static char data_seen[40]; /* the first bytes of the data since the last command */
+static int data_count, data_dle;
+
+/* Traces data from the computer at its DLE ETX: how much, how it began. */
+static void trace_data(uint8_t c) {
+    if (data_dle) {
+        data_dle = 0;
+        if (c != ETX) {
+            data_count++;
+            return;
+        }
+        char what[80];
+        snprintf(what, sizeof what, "data of %d bytes:%s", data_count, data_seen);
+        trace_line("computer:", what);
+        data_count = 0;
+        data_seen[0] = '\0';
+    } else if (c == DLE) {
+        data_dle = 1;
+    } else if (++data_count <= 6) {
+        snprintf(data_seen + strlen(data_seen), 8, " %02x", c);
+    }
+}
+
 static void from_dte(char *buf, ssize_t len) {
     for (ssize_t i = 0; i < len; i++) {
+        if (trace) trace_data((uint8_t) buf[i]);
         size_t n = strlen(line_in);
         if (no_ftm_query && buf[i] == '?' && n >= 5 && strcmp(line_in + n - 5, "+FTM=") == 0)
             buf[i] = 'X';
@@ -287,6 +338,11 @@ static void from_dte(char *buf, ssize_t len) {
         }
         t31_at_rx(modem, buf + i, 1);
         if (!ends) continue;
+        if (trace && strstr(line_in, "AT")) {
+            trace_line("computer:", strstr(line_in, "AT"));
+            data_count = 0;
+            data_seen[0] = '\0';
+        }
         if (no_flow && !flow_on &&
             ((strstr(line_in, "+IFC=2,2") && !no_ifc) || strstr(line_in, "&K3") ||
              strstr(line_in, "\\Q3") || strstr(line_in, "&H1&R2"))) {
@@ -522,6 +578,7 @@ int main(int argc, char **argv) {
         snprintf(script[script_len++], sizeof script[0], "%s", item);
     const int speed = argc > 4 ? atoi(argv[4]) : 1;
     signal(SIGPIPE, SIG_IGN);
+    trace = getenv("FAXPEER_TRACE") != NULL;
     open_terminal(argv[1]);
 
     modem = t31_init(NULL, at_tx, NULL, modem_control, NULL, NULL, NULL);

@@ -316,6 +316,23 @@ TEST(Class1Modem, SendsFramesAndDataStuffedAndEndsWhatWasLeftOpen) {
     frames.modem.EndData();  // nothing left open
     EXPECT_EQ(frames.serial.Problems(), "");
 
+    // Frames that came late: the modem, out of flags, asked for more with
+    // a CONNECT of its own, which is not the end of the last frame.
+    ModemRig late;
+    late.serial.Expect("AT+FTH=3\r", {Line("CONNECT"), Line("CONNECT")})
+        .Expect(
+            "\xFF\x03\x43"
+            "a" +
+                dle + dle + dle + "\x03",
+            {Line("CONNECT")})
+        .Expect(
+            "\xFF\x13\x83"
+            "b" +
+                dle + "\x03",
+            {Line("CONNECT"), Line("OK")});
+    EXPECT_EQ(StopCode([&] { late.modem.SendFrames({tsi, dcs}); }), 0);
+    EXPECT_EQ(late.serial.Problems(), "");
+
     ModemRig dropped;  // the line drops in the frames: their end is sent before the hang-up
     dropped.serial.Expect("AT+FTH=3\r", {Line("CONNECT")})
         .Expect(

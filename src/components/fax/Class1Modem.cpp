@@ -207,7 +207,13 @@ void Class1Modem::SendFrames(const std::vector<HdlcFrame>& frames) {
         port_.WriteStuffed(frames[i].Bytes(), /*thenEnd=*/true);
         dataBytes_ += static_cast<uint32_t>(frames[i].Bytes().size() + 2);  // and the check
         const bool last = i + 1 == frames.size();
-        const std::string reply = port_.ReadLine(kCommandTimeout + 2000);
+        // A modem whose flags ran out before a frame came asks for it with
+        // another CONNECT: after the last frame only its OK counts.
+        const uint32_t deadline = port_.Now() + kCommandTimeout + 2000;
+        std::string reply;
+        do {
+            reply = port_.ReadLine(port_.Left(deadline));
+        } while (last && reply == "CONNECT");
         if (reply != (last ? "OK" : "CONNECT")) throw FaxFailure{ReplyFailure(reply)};
     }
     inData_ = false;

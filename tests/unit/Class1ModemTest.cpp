@@ -299,47 +299,28 @@ TEST(Class1Modem, ReceivesAFrameOrSaysWhyNotAndStopsAModemLeftListening) {
 
 TEST(Class1Modem, SendsFramesAndDataStuffedAndEndsWhatWasLeftOpen) {
     const std::string dle(1, kDle);
-    ModemRig frames;
     const HdlcFrame tsi{false, 0x43, "a" + dle}, dcs{true, 0x83, "b"};
-    frames.serial.Expect("AT+FTH=3\r", {Line("CONNECT")})
-        .Expect(
-            "\xFF\x03\x43"
-            "a" +
-                dle + dle + dle + "\x03",
-            {Line("CONNECT")})
-        .Expect(
-            "\xFF\x13\x83"
-            "b" +
-                dle + "\x03",
-            {Line("OK")});
-    EXPECT_EQ(StopCode([&] { frames.modem.SendFrames({tsi, dcs}); }), 0);
-    frames.modem.EndData();  // nothing left open
-    EXPECT_EQ(frames.serial.Problems(), "");
-
-    // Frames that came late: the modem, out of flags, asked for more with
-    // a CONNECT of its own, which is not the end of the last frame.
-    ModemRig late;
-    late.serial.Expect("AT+FTH=3\r", {Line("CONNECT"), Line("CONNECT")})
-        .Expect(
-            "\xFF\x03\x43"
-            "a" +
-                dle + dle + dle + "\x03",
-            {Line("CONNECT")})
-        .Expect(
-            "\xFF\x13\x83"
-            "b" +
-                dle + "\x03",
-            {Line("CONNECT"), Line("OK")});
-    EXPECT_EQ(StopCode([&] { late.modem.SendFrames({tsi, dcs}); }), 0);
-    EXPECT_EQ(late.serial.Problems(), "");
+    const std::string tsiSent = std::string("\xFF\x03\x43") + "a" + dle + dle + dle + "\x03";
+    const std::string dcsSent = std::string("\xFF\x13\x83") + "b" + dle + "\x03";
+    for (const bool late : {false, true}) {
+        // Frames that came late: the modem, out of flags, asked for more
+        // with a CONNECT of its own, which is not the end of the last frame.
+        SCOPED_TRACE(late ? "the frames late" : "the frames in time");
+        ModemRig frames;
+        std::vector<std::string> connect{Line("CONNECT")}, end{Line("OK")};
+        if (late) connect.push_back(Line("CONNECT"));
+        if (late) end.insert(end.begin(), Line("CONNECT"));
+        frames.serial.Expect("AT+FTH=3\r", connect)
+            .Expect(tsiSent, {Line("CONNECT")})
+            .Expect(dcsSent, end);
+        EXPECT_EQ(StopCode([&] { frames.modem.SendFrames({tsi, dcs}); }), 0);
+        frames.modem.EndData();  // nothing left open
+        EXPECT_EQ(frames.serial.Problems(), "");
+    }
 
     ModemRig dropped;  // the line drops in the frames: their end is sent before the hang-up
     dropped.serial.Expect("AT+FTH=3\r", {Line("CONNECT")})
-        .Expect(
-            "\xFF\x03\x43"
-            "a" +
-                dle + dle + dle + "\x03",
-            {Line("NO CARRIER")})
+        .Expect(tsiSent, {Line("NO CARRIER")})
         .Expect(dle + "\x03", {Line("OK")});
     EXPECT_EQ(StopCode([&] { dropped.modem.SendFrames({tsi, dcs}); }), ecFarEndHungUp);
     dropped.modem.EndData();

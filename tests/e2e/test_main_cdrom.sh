@@ -8,7 +8,9 @@ session="$MIVOX_E2E_OUT/wine-cdrom"
 trap 'end_program; "$MIVOX_WINE_SESSION" "$session" stop' EXIT
 eval "$("$MIVOX_WINE_SESSION" "$session" env)"
 ln -sfn "$MIVOX_MEDIUM" "$WINEPREFIX/dosdevices/d:"
-wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null
+# Wine reads its drives from the 64-bit view, which a 32-bit loader's reg
+# reaches only when asked.
+wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /reg:64 /f >/dev/null
 "$MIVOX_WINE_SESSION" "$session" stop
 eval "$("$MIVOX_WINE_SESSION" "$session" env)"
 

@@ -107,19 +107,35 @@ static int tcf_next;              /* the next data command is the training check
 static awgn_state_t *line_noise, *soft_noise, *loud_noise; /* the call's, of the two */
 static uint8_t held[2][2]; /* the frame's last two bytes, each as sent (a DLE doubled) */
 static int held_count, held_size[2], dle_pending;
-static int trace; /* FAXPEER_TRACE: the commands and the modem's answers, timed */
-static char answer_line[64];
+static int trace;           /* FAXPEER_TRACE: the dialogue with the computer, timed */
+static char answer_line[64]; /* the modem's answer so far */
+static char data_seen[32];   /* the first bytes of the computer's data since its command */
+static int data_count;
 
-/* One line of the dialogue between computer and modem, at the audio's time
- * and the clock's (milliseconds since the first line). */
+/* One line of the dialogue, at the audio's time and the clock's. */
 static void trace_line(const char *who, const char *line) {
-    static struct timespec start;
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    if (start.tv_sec == 0 && start.tv_nsec == 0) start = now;
-    long wall = (long) ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000);
-    printf("trace %lld ms audio, %ld ms wall: %s %s\n", now_samples / 8, wall, who, line);
+    printf("trace %lld ms audio, %lld ms clock: %s %s\n", now_samples / 8,
+           (long long) now.tv_sec * 1000 + now.tv_nsec / 1000000, who, line);
     fflush(stdout);
+}
+
+/* The computer's data, traced at its DLE ETX: its size and first bytes. */
+static void trace_data(uint8_t c) {
+    static int after_dle;
+    if (after_dle && c == ETX) {
+        char what[64];
+        snprintf(what, sizeof what, "data of %d bytes:%s", data_count, data_seen);
+        trace_line("computer:", what);
+        data_count = 0;
+        data_seen[0] = '\0';
+    } else if (!after_dle && c != DLE && ++data_count <= 4) {
+        snprintf(data_seen + strlen(data_seen), 5, " %02x", c);
+    } else if (after_dle) {
+        data_count++; /* a doubled DLE */
+    }
+    after_dle = !after_dle && c == DLE;
 }
 
 /* One direction of a line with phase jitter: the signal's quadrature
@@ -287,29 +303,6 @@ static int at_tx(at_state_t *s, void *user, const uint8_t *buf, size_t len) {
  * extended command). A dial or a frame command says that frames follow;
  * the first frame command is the DCS that a machine which misses it does
  * not hear, up to the command after it. */
-static char data_seen[40]; /* the first bytes of the data since the last command */
-static int data_count, data_dle;
-
-/* Traces data from the computer at its DLE ETX: how much, how it began. */
-static void trace_data(uint8_t c) {
-    if (data_dle) {
-        data_dle = 0;
-        if (c != ETX) {
-            data_count++;
-            return;
-        }
-        char what[80];
-        snprintf(what, sizeof what, "data of %d bytes:%s", data_count, data_seen);
-        trace_line("computer:", what);
-        data_count = 0;
-        data_seen[0] = '\0';
-    } else if (c == DLE) {
-        data_dle = 1;
-    } else if (++data_count <= 6) {
-        snprintf(data_seen + strlen(data_seen), 8, " %02x", c);
-    }
-}
-
 static void from_dte(char *buf, ssize_t len) {
     for (ssize_t i = 0; i < len; i++) {
         if (trace) trace_data((uint8_t) buf[i]);
@@ -317,6 +310,11 @@ static void from_dte(char *buf, ssize_t len) {
         if (no_ftm_query && buf[i] == '?' && n >= 5 && strcmp(line_in + n - 5, "+FTM=") == 0)
             buf[i] = 'X';
         int ends = line_ends(line_in, buf[i]);
+        if (ends && trace && strstr(line_in, "AT")) {
+            trace_line("computer:", strstr(line_in, "AT"));
+            data_count = 0;
+            data_seen[0] = '\0';
+        }
         if (ends && hangup_pending && strncmp(line_in, "AT+F", 4) == 0) {
             /* The command that needs the line gets NO CARRIER instead. */
             static const char no_carrier[] = "\r\nNO CARRIER\r\n";
@@ -338,11 +336,6 @@ static void from_dte(char *buf, ssize_t len) {
         }
         t31_at_rx(modem, buf + i, 1);
         if (!ends) continue;
-        if (trace && strstr(line_in, "AT")) {
-            trace_line("computer:", strstr(line_in, "AT"));
-            data_count = 0;
-            data_seen[0] = '\0';
-        }
         if (no_flow && !flow_on &&
             ((strstr(line_in, "+IFC=2,2") && !no_ifc) || strstr(line_in, "&K3") ||
              strstr(line_in, "\\Q3") || strstr(line_in, "&H1&R2"))) {

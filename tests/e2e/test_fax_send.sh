@@ -6,7 +6,8 @@
 # receivers that a one-page form must reach pixel for pixel (each modem,
 # each minimum scan line time, a receiver that misses the DCS, a modem that
 # keeps the frames' check sequence to itself, a line whose phase jitter
-# makes the first training fail, so that the sender falls back; pages coded
+# makes the first training fail, so that the sender falls back (its page is
+# not compared pixel for pixel: such a line may lose a row unseen); pages coded
 # in two dimensions unless the receiver reads one only; a modem as
 # some real ones are: answering in numbers, without flow control unless the
 # sender turns it on (which drops what overruns its buffer), without +IFC,
@@ -130,6 +131,13 @@ for row in "${table[@]}"; do
         expect_eq "$receiver: nothing lost in the modem's buffer" "" "$(grep -E 'lost|overran' <<<"$log" || true)"
         ;;
     esac
+    if [[ $extra == refused* ]]; then
+        # Without error correction a jittery line may still lose a row
+        # that no check shows: the page is not compared pixel for pixel.
+        expect_eq "$receiver: 1 page(s) 1728 wide" 1 \
+            "$(tiffinfo "$FAX_RECEIVED-$call.tif" 2>/dev/null | grep -c 'Image Width: 1728' || true)"
+        continue
+    fi
     expect_fax_pages "$receiver" "$FAX_RECEIVED-$call.tif" "$dir/Form.Apf" 1
 done
 

@@ -16,9 +16,10 @@
  *                   carries by up to DEG degrees, 120 times a second (the
  *                   jitter of analogue carrier systems, picked up from the
  *                   mains): at 5.8 the training at 14,400 bit/s fails and
- *                   12,000 carries the page clean (a narrow band: at 5.25
- *                   14,400 often passes and damages rows, at 6 12,000 now
- *                   and then damages one); at 8 V.29 at 9,600 does
+ *                   12,000 carries the page, nearly always clean (a narrow
+ *                   band: at 5.25 14,400 often passes and damages rows, at
+ *                   6 12,000 now and then damages one, and at 5.8 it has
+ *                   lost one unseen); at 8 V.29 at 9,600 does
  *   bursts=MS       bursts of noise on the line (-15 dBm0), MS ms long,
  *                   once a second while a page's data comes (from a second
  *                   and a half after its data command, past the training),

@@ -279,19 +279,21 @@ end_program() {
 }
 
 # on_exit COMMAND: one more clean-up step for the end of the script, however
-# it ends (before its own Wine session is ended).
+# it ends (before its own Wine session is ended: deleted after a pass, kept
+# for a look after a failure).
 E2E_ON_EXIT=()
 on_exit() {
     E2E_ON_EXIT+=("$1")
 }
 e2e_cleanup() {
+    local status=$? step end=stop
     end_program
-    local step
     for step in "${E2E_ON_EXIT[@]}"; do
         eval "$step" || true
     done
     if [[ ${E2E_OWN_SESSION:-0} == 1 ]]; then
-        "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" stop >/dev/null 2>&1 || true
+        ((status != 0)) || end=remove
+        "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" "$end" >/dev/null 2>&1 || true
     fi
 }
 trap e2e_cleanup EXIT

@@ -5,13 +5,13 @@
 # Install.Ini beside a full part; Install.Exe joins the disks again, checks
 # them, replaces an older file of the archive's name only then, and starts the
 # archive program. Setup finds the running archive on Windows 98 as well.
+# A session of this test's own: drive A: is mapped in its prefix.
+E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
-# A session of this test's own: drive A: is mapped in its prefix.
-session_dir="$MIVOX_E2E_OUT/wine-floppy"
 work="$MIVOX_E2E_OUT/floppy"
-trap 'end_program; "$MIVOX_WINE_SESSION" "$session_dir" stop; umount "$work/a" 2>/dev/null' EXIT
-eval "$("$MIVOX_WINE_SESSION" "$session_dir" env)"
+# Drive A: is let go once Wine has ended.
+on_exit '"$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" stop; umount "$work/a" 2>/dev/null'
 umount "$work/a" 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work/a" "$work/disk1" "$work/disk2"

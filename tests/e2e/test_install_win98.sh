@@ -14,6 +14,7 @@ wine reg delete 'HKLM\SYSTEM\CurrentControlSet\Services\Mivox_NT' /f >/dev/null 
 wine reg add "$vdd" /v VDD /t REG_MULTI_SZ /d 'vdd.dll' /f >/dev/null
 fresh_system
 mkdir -p "$c/windows/system"
+rm -f "$c/windows/system/comm.drv" # a new file, never one shared with other prefixes
 printf 'suspect driver' >"$c/windows/system/comm.drv"
 touch -d '1998-05-11 12:00' "$c/windows/system/comm.drv"
 

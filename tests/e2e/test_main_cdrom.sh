@@ -2,17 +2,15 @@
 # Started from a CD-ROM drive, the installer disables "&Disks". Typing D: as
 # a CD-ROM needs a restart of the Wine session, so this test has a session of
 # its own and ends it.
+E2E_OWN_SESSION=1
 source "$(dirname "$0")/lib.sh"
 
-session="$MIVOX_E2E_OUT/wine-cdrom"
-trap 'end_program; "$MIVOX_WINE_SESSION" "$session" stop' EXIT
-eval "$("$MIVOX_WINE_SESSION" "$session" env)"
 ln -sfn "$MIVOX_MEDIUM" "$WINEPREFIX/dosdevices/d:"
 # Wine reads its drives from the 64-bit view, which a 32-bit loader's reg
 # reaches only when asked.
 wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /reg:64 /f >/dev/null
-"$MIVOX_WINE_SESSION" "$session" stop
-eval "$("$MIVOX_WINE_SESSION" "$session" env)"
+"$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" stop
+eval "$("$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" env)"
 
 main="Mivox Installation"
 start_program 'D:\Setup.exe'

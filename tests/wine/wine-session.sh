@@ -6,6 +6,7 @@
 #   wine-session.sh DIR run PROG ARG  run a Windows program in it
 #   wine-session.sh DIR env           print the session's variables
 #   wine-session.sh DIR stop          end the wineserver and the display
+#   wine-session.sh DIR remove        end the session and delete its prefix
 # The session's loader decides the bitness of the programs it starts and the
 # registry view `wine reg` sees: MIVOX_WINE_LOADER when the session starts
 # (/usr/lib/wine/wine for 32-bit programs), else the 64-bit one. Inside the
@@ -47,6 +48,48 @@ export WINEPREFIX="$dir/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Every new prefix is a copy of one template, made once by the 64-bit loader
+# as on a 64-bit Windows (with Wine's 32-bit half installed, System32 and
+# SysWOW64 are both filled). Making a prefix takes half a minute and 1.3 GB;
+# a copy takes a second, and Wine's own libraries, programs, drivers and code
+# pages (nearly all of those bytes) are hard links to the template's: Wine
+# never writes them, and nothing a test installs bears their names.
+template=${MIVOX_WINE_TEMPLATE:-$(cd "$(dirname "$0")/../.." && pwd)/build/wine-template}
+template_stamp="$("$wine64" --version), 32-bit half: $([[ -x /usr/lib/wine/wine ]] && echo yes || echo no)"
+
+make_template() {
+    rm -rf "$template/prefix"
+    mkdir -p "$template"
+    WINEPREFIX="$template/prefix" WINELOADER=$wine64 "$wine64" wineboot -i \
+        >"$template/wineboot.log" 2>&1 || true
+    # Without a window manager, Wine waits for each closed window.
+    WINEPREFIX="$template/prefix" WINELOADER=$wine64 "$wine64" reg add \
+        'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEPREFIX="$template/prefix" wineserver -w
+    echo "$template_stamp" >"$template/stamp"
+}
+
+copy_template() {
+    local copy="$WINEPREFIX.new"
+    exec 8>"$template.lock"
+    flock 8
+    [[ "$(cat "$template/stamp" 2>/dev/null)" == "$template_stamp" ]] || make_template
+    rm -rf "$WINEPREFIX" "$copy"
+    if cp -al "$template/prefix" "$copy" 2>/dev/null; then
+        find "$copy" -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
+            -o -iname '*.nls' \) -print0 |
+            while IFS= read -r -d '' file; do
+                cp -p "$file" "$file.copy" && mv -f "$file.copy" "$file"
+            done
+    else # the template on another file system
+        rm -rf "$copy"
+        cp -a "$template/prefix" "$copy"
+    fi
+    mv "$copy" "$WINEPREFIX"
+    flock -u 8
+    exec 8>&-
+}
+
 display_alive() {
     [[ -f "$dir/xvfb.pid" ]] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null
 }
@@ -87,12 +130,7 @@ start() {
         rm -rf "$WINEPREFIX"
     fi
     if [[ ! -f "$WINEPREFIX/.mivox-ready" ]]; then
-        # Made by the 64-bit loader, as on a 64-bit Windows: with Wine's
-        # 32-bit half installed, System32 and SysWOW64 are both filled.
-        WINELOADER=$wine64 "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1 || true
-        # Without a window manager, Wine waits for each closed window.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-        wineserver -w
+        copy_template
         touch "$WINEPREFIX/.mivox-ready"
     fi
     # The first process of a session decides whether it has a display, so
@@ -118,13 +156,14 @@ env)
     echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all DISPLAY='$(cat "$dir/display")'" \
         "WINELOADER='$loader' PATH='$dir/bin':\"\$PATH\""
     ;;
-stop)
+stop | remove)
     wineserver -k 2>/dev/null || true
     if display_alive; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
     rm -f "$dir/xvfb.pid"
+    [[ "$command" == stop ]] || rm -rf "$WINEPREFIX"
     ;;
 *)
-    echo "usage: $0 DIR start|run|env|stop" >&2
+    echo "usage: $0 DIR start|run|env|stop|remove" >&2
     exit 2
     ;;
 esac

@@ -19,6 +19,9 @@ for preset in native native-sanitize native32 win64 win32; do
     fi
 done
 
+# Free disk space before and after: the Wine suites need a few GB.
+disk_free() { df -h --output=avail . | tail -1 | tr -d ' '; }
+echo "=== Disk: $(disk_free) free"
 passed=0
 failed=0
 # count PRESET LOG: adds the outcome of a ctest run to the totals.
@@ -138,5 +141,6 @@ fi
 rm -f "$win32_log"
 
 echo
+echo "Disk: build folder $(du -sh build | cut -f1), $(disk_free) free"
 echo "Summary: $passed passed, $failed failed"
 ((failed == 0))

@@ -2,6 +2,8 @@
 # installer started in the background, a full installation answering every
 # question, and checks that say what went wrong.
 set -euo pipefail
+# A step that fails outside a check ends the script: say which.
+trap 'echo "FAIL: ended by exit code $? at line $LINENO of $(basename "$0"): $BASH_COMMAND"' ERR
 
 E2E_NAME=$(basename "$0" .sh)
 E2E_FAILURES=0
@@ -247,6 +249,7 @@ fax_peer_on_com1() {
     done
     wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(readlink "$link")" /f >/dev/null
     wineserver -k 2>/dev/null || true
+    timeout 10 wineserver -w 2>/dev/null || true
     "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" start >/dev/null
 }
 

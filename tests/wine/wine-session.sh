@@ -157,7 +157,10 @@ env)
         "WINELOADER='$loader' PATH='$dir/bin':\"\$PATH\""
     ;;
 stop | remove)
+    # Ended before the prefix goes: a new prefix may get the old one's
+    # inode, by which Wine names a server's socket.
     wineserver -k 2>/dev/null || true
+    timeout 10 wineserver -w 2>/dev/null || true
     if display_alive; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
     rm -f "$dir/xvfb.pid"
     [[ "$command" == stop ]] || rm -rf "$WINEPREFIX"

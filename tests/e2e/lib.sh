@@ -248,9 +248,7 @@ fax_peer_on_com1() {
         sleep 0.1
     done
     wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(readlink "$link")" /f >/dev/null
-    wineserver -k 2>/dev/null || true
-    timeout 10 wineserver -w 2>/dev/null || true
-    "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" start >/dev/null
+    "$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" restart >/dev/null
 }
 
 # expect_fax_pages WHAT RECEIVED CONVERTED PAGES: the received TIFF opens

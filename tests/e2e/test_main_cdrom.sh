@@ -9,8 +9,7 @@ ln -sfn "$MIVOX_MEDIUM" "$WINEPREFIX/dosdevices/d:"
 # Wine reads its drives from the 64-bit view, which a 32-bit loader's reg
 # reaches only when asked.
 wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /reg:64 /f >/dev/null
-"$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" stop
-eval "$("$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" env)"
+"$MIVOX_WINE_SESSION" "$MIVOX_WINE_DIR" restart >/dev/null
 
 main="Mivox Installation"
 start_program 'D:\Setup.exe'

@@ -5,6 +5,8 @@
 #   wine-session.sh DIR start         create (or reuse) the session
 #   wine-session.sh DIR run PROG ARG  run a Windows program in it
 #   wine-session.sh DIR env           print the session's variables
+#   wine-session.sh DIR restart       start the wineserver again (it reads
+#                                     the serial ports and drives anew)
 #   wine-session.sh DIR stop          end the wineserver and the display
 #   wine-session.sh DIR remove        end the session and delete its prefix
 # The session's loader decides the bitness of the programs it starts and the
@@ -86,8 +88,14 @@ copy_template() {
         cp -a "$template/prefix" "$copy"
     fi
     mv "$copy" "$WINEPREFIX"
-    flock -u 8
     exec 8>&-
+}
+
+# Waited for: a restarted session must not meet its old server, and a new
+# prefix may get a deleted one's inode, by which Wine names a server's socket.
+end_server() {
+    wineserver -k 2>/dev/null || true
+    timeout 10 wineserver -w 2>/dev/null || true
 }
 
 display_alive() {
@@ -156,17 +164,18 @@ env)
     echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all DISPLAY='$(cat "$dir/display")'" \
         "WINELOADER='$loader' PATH='$dir/bin':\"\$PATH\""
     ;;
+restart)
+    end_server
+    start
+    ;;
 stop | remove)
-    # Ended before the prefix goes: a new prefix may get the old one's
-    # inode, by which Wine names a server's socket.
-    wineserver -k 2>/dev/null || true
-    timeout 10 wineserver -w 2>/dev/null || true
+    end_server
     if display_alive; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; fi
     rm -f "$dir/xvfb.pid"
     [[ "$command" == stop ]] || rm -rf "$WINEPREFIX"
     ;;
 *)
-    echo "usage: $0 DIR start|run|env|stop|remove" >&2
+    echo "usage: $0 DIR start|run|env|restart|stop|remove" >&2
     exit 2
     ;;
 esac

@@ -12,7 +12,9 @@ scripts/install-deps.sh
 # as the mail program's SMTP server, and the driven run registers by e-mail.
 build=${MIVOX_BUILD:-build/win64}
 cmake --preset win64 -B "$build" >/dev/null
-cmake --build "$build" --target medium uidriver
+# The archive too: it packs the medium, and a medium newer than its archive
+# would not be the product the floppy set cuts.
+cmake --build "$build" --target medium archive uidriver
 session=tests/wine/wine-session.sh
 dir=$build/wine-run
 
